@@ -1,0 +1,367 @@
+#include "platform/registry/RegistryStore.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "platform/registry/KeyPath.h"
+
+namespace veilport::registry {
+
+namespace {
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS keys(
+    id INTEGER PRIMARY KEY,
+    parent INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    path TEXT NOT NULL UNIQUE,
+    security BLOB);
+CREATE INDEX IF NOT EXISTS keys_by_parent ON keys(parent, path);
+CREATE TABLE IF NOT EXISTS vals(
+    id INTEGER PRIMARY KEY,
+    key INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    fold TEXT NOT NULL,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    UNIQUE(key, fold));
+INSERT OR IGNORE INTO keys(id, parent, name, path) VALUES
+    (1, 0, 'HKEY_LOCAL_MACHINE', '1'),
+    (2, 0, 'HKEY_CURRENT_USER', '2'),
+    (3, 0, 'HKEY_CLASSES_ROOT', '3');
+)sql";
+
+// Other processes may hold the write lock for a moment; wait rather than fail.
+constexpr int kBusyWaitMs = 15000;
+
+}  // namespace
+
+RegistryStore::RegistryStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+std::shared_ptr<RegistryStore> RegistryStore::open(const std::filesystem::path& file) {
+    auto store = std::make_shared<RegistryStore>(file);
+    std::string error;
+    if (!store->setUp(error)) {
+        store->db_.reset();
+        store->reportUnavailable(error);
+    }
+    return store;
+}
+
+void RegistryStore::reportUnavailable(const std::string& reason) {
+    std::fprintf(stderr,
+                 "veilport: cannot use the settings store %s: %s; settings read as their "
+                 "defaults and changes are not saved\n",
+                 file_.c_str(), reason.c_str());
+}
+
+bool RegistryStore::setUp(std::string& error) {
+    std::error_code ec;
+    std::filesystem::create_directories(file_.parent_path(), ec);
+    if (ec) {
+        error = "cannot create " + file_.parent_path().string() + " (" + ec.message() + ")";
+        return false;
+    }
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file_.c_str(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
+                                       SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    db_.reset(raw);
+    if (rc != SQLITE_OK) {
+        error = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        return false;
+    }
+    if (sqlite3_db_readonly(raw, "main") == 1) {
+        error = "the file is read-only";
+        return false;
+    }
+    sqlite3_busy_timeout(raw, kBusyWaitMs);
+    char* message = nullptr;
+    // WAL keeps readers and the writer of other processes out of each other's
+    // way; NORMAL syncing is still safe against a killed process, which is the
+    // failure that matters here.
+    const char* pragmas =
+        "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;";
+    if (sqlite3_exec(raw, pragmas, nullptr, nullptr, &message) != SQLITE_OK ||
+        sqlite3_exec(raw, kSchema, nullptr, nullptr, &message) != SQLITE_OK) {
+        error = message ? message : sqlite3_errmsg(raw);
+        sqlite3_free(message);
+        return false;
+    }
+    // A file that merely looks like a database may still be damaged inside.
+    SqliteStatement check(raw, "PRAGMA quick_check");
+    if (!check.ok() || check.step() != SQLITE_ROW || check.columnText(0) != "ok") {
+        error = "the file is damaged";
+        return false;
+    }
+    check.reset();
+    prepare();
+    return true;
+}
+
+void RegistryStore::prepare() {
+    sqlite3* db = db_.get();
+    findKey_ = SqliteStatement(db, "SELECT id FROM keys WHERE path = ?1");
+    keyExists_ = SqliteStatement(db, "SELECT 1 FROM keys WHERE id = ?1");
+    insertKey_ = SqliteStatement(db, "INSERT INTO keys(parent, name, path) VALUES(?1, ?2, ?3)");
+    childCount_ = SqliteStatement(db, "SELECT count(*) FROM keys WHERE parent = ?1");
+    findValue_ = SqliteStatement(db, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
+    upsertValue_ = SqliteStatement(
+        db,
+        "INSERT INTO vals(key, name, fold, type, data) SELECT ?1, ?2, ?3, ?4, ?5 "
+        "WHERE EXISTS(SELECT 1 FROM keys WHERE id = ?1) "
+        "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    removeValue_ = SqliteStatement(db, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
+    nthChild_ = SqliteStatement(
+        db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY path LIMIT 1 OFFSET ?2");
+    nthValue_ = SqliteStatement(
+        db, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2");
+    countValues_ = SqliteStatement(db, "SELECT count(*) FROM vals WHERE key = ?1");
+    // A key's tree is its own path and every path below it: those starting with
+    // "path\" sort between "path\" and "path]", ']' following '\' in ASCII.
+    removeTreeValues_ = SqliteStatement(
+        db,
+        "DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE path = ?1 OR "
+        "(path > ?1 || '\\' AND path < ?1 || ']'))");
+    removeTreeKeys_ = SqliteStatement(
+        db, "DELETE FROM keys WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')");
+    removeKeyValues_ = SqliteStatement(db, "DELETE FROM vals WHERE key = ?1");
+    removeKey_ = SqliteStatement(db, "DELETE FROM keys WHERE id = ?1");
+    getSecurity_ = SqliteStatement(db, "SELECT security FROM keys WHERE id = ?1");
+    setSecurity_ = SqliteStatement(db, "UPDATE keys SET security = ?2 WHERE id = ?1");
+    begin_ = SqliteStatement(db, "BEGIN IMMEDIATE");
+    commit_ = SqliteStatement(db, "COMMIT");
+    rollback_ = SqliteStatement(db, "ROLLBACK");
+}
+
+bool RegistryStore::beginWrite() { return begin_.run() == SQLITE_DONE; }
+
+void RegistryStore::commit() {
+    if (commit_.run() != SQLITE_DONE) rollback();
+}
+
+void RegistryStore::rollback() {
+    if (!sqlite3_get_autocommit(db_.get())) rollback_.run();
+}
+
+Status RegistryStore::writeFailure() {
+    rollback();
+    return kAccessDenied;
+}
+
+Status RegistryStore::missingOr(std::int64_t key, Status status) {
+    StatementUse exists(keyExists_);
+    exists->bind(1, key);
+    return exists->step() == SQLITE_ROW ? status : kKeyDeleted;
+}
+
+Status RegistryStore::openKey(Root root, std::string_view path, std::int64_t& id) {
+    std::lock_guard lock(mutex_);
+    if (!available()) return kFileNotFound;
+    StatementUse find(findKey_);
+    find->bind(1, KeyPath(root, path).folded());
+    if (find->step() != SQLITE_ROW) return kFileNotFound;
+    id = find->columnInt(0);
+    return kSuccess;
+}
+
+Status RegistryStore::createKey(Root root, std::string_view path, std::int64_t& id,
+                                Disposition* disposition) {
+    const KeyPath keyPath(root, path);
+    std::lock_guard lock(mutex_);
+    if (!available()) return kAccessDenied;
+    if (!beginWrite()) return writeFailure();
+    // Walk down from the hive, creating what is missing; names keep the case of
+    // the caller that created them.
+    std::int64_t parent = static_cast<std::int64_t>(root) + 1;
+    bool created = false;
+    for (std::size_t depth = 1; depth <= keyPath.depth(); ++depth) {
+        const std::string folded = keyPath.folded(depth);
+        std::int64_t found = 0;
+        {
+            StatementUse find(findKey_);
+            find->bind(1, folded);
+            const int rc = find->step();
+            if (rc == SQLITE_ROW) found = find->columnInt(0);
+            else if (rc != SQLITE_DONE) return writeFailure();
+        }
+        if (found == 0) {
+            StatementUse insert(insertKey_);
+            insert->bind(1, parent).bind(2, keyPath.segment(depth - 1)).bind(3, folded);
+            if (insert->step() != SQLITE_DONE) return writeFailure();
+            found = sqlite3_last_insert_rowid(db_.get());
+            created = depth == keyPath.depth();
+        }
+        parent = found;
+    }
+    commit();
+    if (!sqlite3_get_autocommit(db_.get())) return writeFailure();
+    id = parent;
+    if (disposition)
+        *disposition = created ? Disposition::CreatedNewKey : Disposition::OpenedExistingKey;
+    return kSuccess;
+}
+
+Status RegistryStore::deleteKey(Root root, std::string_view path, bool withTree) {
+    const KeyPath keyPath(root, path);
+    std::lock_guard lock(mutex_);
+    if (!available()) return kAccessDenied;
+    if (keyPath.depth() == 0) return kAccessDenied;  // a hive is never deleted
+    if (!beginWrite()) return writeFailure();
+    const std::string folded = keyPath.folded();
+    std::int64_t id = 0;
+    {
+        StatementUse find(findKey_);
+        find->bind(1, folded);
+        const int rc = find->step();
+        if (rc == SQLITE_DONE) {
+            rollback();
+            return kFileNotFound;
+        }
+        if (rc != SQLITE_ROW) return writeFailure();
+        id = find->columnInt(0);
+    }
+    if (withTree) {
+        StatementUse values(removeTreeValues_);
+        values->bind(1, folded);
+        if (values->step() != SQLITE_DONE) return writeFailure();
+        StatementUse keys(removeTreeKeys_);
+        keys->bind(1, folded);
+        if (keys->step() != SQLITE_DONE) return writeFailure();
+    } else {
+        {
+            StatementUse children(childCount_);
+            children->bind(1, id);
+            if (children->step() != SQLITE_ROW) return writeFailure();
+            if (children->columnInt(0) > 0) {
+                rollback();
+                return kAccessDenied;
+            }
+        }
+        StatementUse values(removeKeyValues_);
+        values->bind(1, id);
+        if (values->step() != SQLITE_DONE) return writeFailure();
+        StatementUse key(removeKey_);
+        key->bind(1, id);
+        if (key->step() != SQLITE_DONE) return writeFailure();
+    }
+    commit();
+    return sqlite3_get_autocommit(db_.get()) ? kSuccess : writeFailure();
+}
+
+Status RegistryStore::queryValue(std::int64_t key, std::string_view name, ValueType* type,
+                                 std::byte* data, std::uint32_t* size) {
+    std::lock_guard lock(mutex_);
+    if (!available()) return kFileNotFound;
+    StatementUse find(findValue_);
+    find->bind(1, key).bind(2, foldName(name));
+    const int rc = find->step();
+    if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? missingOr(key, kFileNotFound) : kFileNotFound;
+    if (type) *type = static_cast<ValueType>(find->columnInt(0));
+    const auto blob = find->columnBlob(1);
+    const auto needed = static_cast<std::uint32_t>(blob.size());
+    if (data == nullptr) {
+        if (size) *size = needed;
+        return kSuccess;
+    }
+    if (size == nullptr) return kInvalidParameter;
+    if (*size < needed) {
+        *size = needed;
+        return kMoreData;
+    }
+    if (needed > 0) std::memcpy(data, blob.data(), needed);
+    *size = needed;
+    return kSuccess;
+}
+
+Status RegistryStore::setValue(std::int64_t key, std::string_view name, ValueType type,
+                               const void* data, std::uint32_t size) {
+    if (data == nullptr && size > 0) return kInvalidParameter;
+    std::lock_guard lock(mutex_);
+    if (!available()) return kAccessDenied;
+    StatementUse upsert(upsertValue_);
+    upsert->bind(1, key).bind(2, name).bind(3, foldName(name)).bind(4, std::int64_t{type});
+    upsert->bindBlob(5, {static_cast<const std::byte*>(data), size});
+    if (upsert->step() != SQLITE_DONE) return kAccessDenied;
+    return sqlite3_changes(db_.get()) == 0 ? kKeyDeleted : kSuccess;
+}
+
+Status RegistryStore::deleteValue(std::int64_t key, std::string_view name) {
+    std::lock_guard lock(mutex_);
+    if (!available()) return kAccessDenied;
+    StatementUse remove(removeValue_);
+    remove->bind(1, key).bind(2, foldName(name));
+    if (remove->step() != SQLITE_DONE) return kAccessDenied;
+    return sqlite3_changes(db_.get()) == 0 ? missingOr(key, kFileNotFound) : kSuccess;
+}
+
+Status RegistryStore::enumKey(std::int64_t key, std::uint32_t index, std::string& name) {
+    std::lock_guard lock(mutex_);
+    if (!available()) return kFileNotFound;
+    StatementUse nth(nthChild_);
+    nth->bind(1, key).bind(2, std::int64_t{index});
+    if (nth->step() != SQLITE_ROW) return missingOr(key, kNoMoreItems);
+    name = nth->columnText(0);
+    return kSuccess;
+}
+
+Status RegistryStore::enumValue(std::int64_t key, std::uint32_t index, std::string& name,
+                                ValueType* type, std::vector<std::byte>* data) {
+    std::lock_guard lock(mutex_);
+    if (!available()) return kFileNotFound;
+    StatementUse nth(nthValue_);
+    nth->bind(1, key).bind(2, std::int64_t{index});
+    if (nth->step() != SQLITE_ROW) return missingOr(key, kNoMoreItems);
+    name = nth->columnText(0);
+    if (type) *type = static_cast<ValueType>(nth->columnInt(1));
+    if (data) {
+        const auto blob = nth->columnBlob(2);
+        data->assign(blob.begin(), blob.end());
+    }
+    return kSuccess;
+}
+
+Status RegistryStore::queryInfo(std::int64_t key, std::uint32_t* subKeys, std::uint32_t* values) {
+    std::lock_guard lock(mutex_);
+    if (!available()) return kFileNotFound;
+    if (missingOr(key, kSuccess) != kSuccess) return kKeyDeleted;
+    if (subKeys) {
+        StatementUse count(childCount_);
+        count->bind(1, key);
+        if (count->step() != SQLITE_ROW) return kCantRead;
+        *subKeys = static_cast<std::uint32_t>(count->columnInt(0));
+    }
+    if (values) {
+        StatementUse count(countValues_);
+        count->bind(1, key);
+        if (count->step() != SQLITE_ROW) return kCantRead;
+        *values = static_cast<std::uint32_t>(count->columnInt(0));
+    }
+    return kSuccess;
+}
+
+Status RegistryStore::getSecurity(std::int64_t key, std::vector<std::byte>& descriptor) {
+    std::lock_guard lock(mutex_);
+    if (!available()) return kFileNotFound;
+    StatementUse get(getSecurity_);
+    get->bind(1, key);
+    if (get->step() != SQLITE_ROW) return kKeyDeleted;
+    const auto blob = get->columnBlob(0);
+    descriptor.assign(blob.begin(), blob.end());
+    return kSuccess;
+}
+
+Status RegistryStore::setSecurity(std::int64_t key, const std::vector<std::byte>& descriptor) {
+    std::lock_guard lock(mutex_);
+    if (!available()) return kAccessDenied;
+    StatementUse set(setSecurity_);
+    set->bind(1, key).bindBlob(2, descriptor);
+    if (set->step() != SQLITE_DONE) return kAccessDenied;
+    return sqlite3_changes(db_.get()) == 0 ? kKeyDeleted : kSuccess;
+}
+
+}  // namespace veilport::registry

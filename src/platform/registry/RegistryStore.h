@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry/RegistryTypes.h"
+#include "platform/registry/SqliteHandle.h"
+
+namespace veilport::registry {
+
+// The SQLite file behind the registry calls. One connection per store, used by
+// one thread at a time under the store's lock; other processes share the file
+// through SQLite's own locking (WAL mode, with a busy wait).
+//
+// Keys are rows named by their folded full path ("1\software\veilport", the
+// first segment being the hive), so opening a key is one indexed lookup.
+class RegistryStore {
+public:
+    // Always gives a store. One that could not be opened answers reads with
+    // kFileNotFound and writes with kAccessDenied, after one line on stderr.
+    static std::shared_ptr<RegistryStore> open(const std::filesystem::path& file);
+
+    bool available() const { return db_ != nullptr; }
+    const std::filesystem::path& file() const { return file_; }
+
+    Status openKey(Root root, std::string_view path, std::int64_t& id);
+    Status createKey(Root root, std::string_view path, std::int64_t& id, Disposition* disposition);
+    Status deleteKey(Root root, std::string_view path, bool withTree);
+
+    Status queryValue(std::int64_t key, std::string_view name, ValueType* type, std::byte* data,
+                      std::uint32_t* size);
+    Status setValue(std::int64_t key, std::string_view name, ValueType type, const void* data,
+                    std::uint32_t size);
+    Status deleteValue(std::int64_t key, std::string_view name);
+
+    Status enumKey(std::int64_t key, std::uint32_t index, std::string& name);
+    Status enumValue(std::int64_t key, std::uint32_t index, std::string& name, ValueType* type,
+                     std::vector<std::byte>* data);
+    Status queryInfo(std::int64_t key, std::uint32_t* subKeys, std::uint32_t* values);
+
+    Status getSecurity(std::int64_t key, std::vector<std::byte>& descriptor);
+    Status setSecurity(std::int64_t key, const std::vector<std::byte>& descriptor);
+
+    explicit RegistryStore(std::filesystem::path file);
+
+private:
+    bool setUp(std::string& error);
+    void prepare();
+    void reportUnavailable(const std::string& reason);
+    // kKeyDeleted when the key row is gone, else the given status.
+    Status missingOr(std::int64_t key, Status status);
+    Status writeFailure();
+    bool beginWrite();
+    void commit();
+    void rollback();
+
+    std::filesystem::path file_;
+    std::mutex mutex_;
+    SqliteDb db_;
+
+    SqliteStatement findKey_, keyExists_, insertKey_, childCount_;
+    SqliteStatement findValue_, upsertValue_, removeValue_;
+    SqliteStatement nthChild_, nthValue_, countValues_;
+    SqliteStatement removeTreeValues_, removeTreeKeys_;
+    SqliteStatement removeKeyValues_, removeKey_;
+    SqliteStatement getSecurity_, setSecurity_;
+    SqliteStatement begin_, commit_, rollback_;
+};
+
+}  // namespace veilport::registry
