@@ -34,6 +34,14 @@ INSERT OR IGNORE INTO keys(id, parent, name, path) VALUES
     (3, 0, 'HKEY_CLASSES_ROOT', '3');
 )sql";
 
+// Remembered reads are dropped wholesale past this many, so a process that
+// reads many distinct values never grows without bound.
+constexpr std::size_t kCacheLimit = 4096;
+
+std::string ValueCacheKey(std::int64_t key, std::string_view name) {
+    return std::to_string(key) + '\\' + foldName(name);
+}
+
 // Other processes may hold the write lock for a moment; wait rather than fail.
 constexpr int kBusyWaitMs = 15000;
 
@@ -100,6 +108,8 @@ bool RegistryStore::setUp(std::string& error) {
     }
     check.reset();
     prepare();
+    // Without the watch every read simply goes to the file.
+    watch_.watch(file_);
     return true;
 }
 
@@ -153,6 +163,13 @@ Status RegistryStore::writeFailure() {
     return kAccessDenied;
 }
 
+void RegistryStore::refreshCache() {
+    if (watch_.changed() || keyCache_.size() + valueCache_.size() > kCacheLimit) {
+        keyCache_.clear();
+        valueCache_.clear();
+    }
+}
+
 Status RegistryStore::missingOr(std::int64_t key, Status status) {
     StatementUse exists(keyExists_);
     exists->bind(1, key);
@@ -162,10 +179,21 @@ Status RegistryStore::missingOr(std::int64_t key, Status status) {
 Status RegistryStore::openKey(Root root, std::string_view path, std::int64_t& id) {
     std::lock_guard lock(mutex_);
     if (!available()) return kFileNotFound;
+    refreshCache();
+    std::string folded = KeyPath(root, path).folded();
+    if (const auto hit = keyCache_.find(folded); hit != keyCache_.end()) {
+        if (hit->second == 0) return kFileNotFound;
+        id = hit->second;
+        return kSuccess;
+    }
     StatementUse find(findKey_);
-    find->bind(1, KeyPath(root, path).folded());
-    if (find->step() != SQLITE_ROW) return kFileNotFound;
-    id = find->columnInt(0);
+    find->bind(1, folded);
+    const int rc = find->step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return kFileNotFound;
+    const std::int64_t found = rc == SQLITE_ROW ? find->columnInt(0) : 0;
+    keyCache_.emplace(std::move(folded), found);
+    if (found == 0) return kFileNotFound;
+    id = found;
     return kSuccess;
 }
 
@@ -257,13 +285,29 @@ Status RegistryStore::queryValue(std::int64_t key, std::string_view name, ValueT
                                  std::byte* data, std::uint32_t* size) {
     std::lock_guard lock(mutex_);
     if (!available()) return kFileNotFound;
-    StatementUse find(findValue_);
-    find->bind(1, key).bind(2, foldName(name));
-    const int rc = find->step();
-    if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? missingOr(key, kFileNotFound) : kFileNotFound;
-    if (type) *type = static_cast<ValueType>(find->columnInt(0));
-    const auto blob = find->columnBlob(1);
-    const auto needed = static_cast<std::uint32_t>(blob.size());
+    refreshCache();
+    std::string cacheKey = ValueCacheKey(key, name);
+    auto hit = valueCache_.find(cacheKey);
+    if (hit == valueCache_.end()) {
+        StatementUse find(findValue_);
+        find->bind(1, key).bind(2, foldName(name));
+        const int rc = find->step();
+        if (rc == SQLITE_DONE) {
+            // A key deleted under the handle is not remembered as a missing value.
+            const Status status = missingOr(key, kFileNotFound);
+            if (status == kFileNotFound) valueCache_.emplace(std::move(cacheKey), CachedValue{});
+            return status;
+        }
+        if (rc != SQLITE_ROW) return kFileNotFound;
+        const auto blob = find->columnBlob(1);
+        CachedValue value{true, static_cast<ValueType>(find->columnInt(0)),
+                          std::vector<std::byte>(blob.begin(), blob.end())};
+        hit = valueCache_.emplace(std::move(cacheKey), std::move(value)).first;
+    }
+    const CachedValue& value = hit->second;
+    if (!value.present) return kFileNotFound;
+    if (type) *type = value.type;
+    const auto needed = static_cast<std::uint32_t>(value.data.size());
     if (data == nullptr) {
         if (size) *size = needed;
         return kSuccess;
@@ -273,7 +317,7 @@ Status RegistryStore::queryValue(std::int64_t key, std::string_view name, ValueT
         *size = needed;
         return kMoreData;
     }
-    if (needed > 0) std::memcpy(data, blob.data(), needed);
+    if (needed > 0) std::memcpy(data, value.data.data(), needed);
     *size = needed;
     return kSuccess;
 }

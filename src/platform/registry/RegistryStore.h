@@ -6,10 +6,12 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry/RegistryTypes.h"
 #include "platform/registry/SqliteHandle.h"
+#include "platform/registry/WalChangeWatch.h"
 
 namespace veilport::registry {
 
@@ -19,6 +21,11 @@ namespace veilport::registry {
 //
 // Keys are rows named by their folded full path ("1\software\veilport", the
 // first segment being the hive), so opening a key is one indexed lookup.
+//
+// Reads are answered from a small in-memory copy of what was read before, as
+// long as no connection of any process has committed since (WalChangeWatch):
+// the Gateway reads settings for every chunk it relays, and a SQLite read costs
+// several file-lock system calls.
 class RegistryStore {
 public:
     // Always gives a store. One that could not be opened answers reads with
@@ -55,13 +62,26 @@ private:
     // kKeyDeleted when the key row is gone, else the given status.
     Status missingOr(std::int64_t key, Status status);
     Status writeFailure();
+    // Drops the remembered reads when anything was committed since the last look.
+    void refreshCache();
     bool beginWrite();
     void commit();
     void rollback();
 
     std::filesystem::path file_;
     std::mutex mutex_;
+    // Declared before the connection so that it is closed after it.
+    WalChangeWatch watch_;
     SqliteDb db_;
+
+    struct CachedValue {
+        bool present = false;
+        ValueType type = kTypeNone;
+        std::vector<std::byte> data;
+    };
+    // Folded key path to key id (0: no such key); "id\folded name" to value.
+    std::unordered_map<std::string, std::int64_t> keyCache_;
+    std::unordered_map<std::string, CachedValue> valueCache_;
 
     SqliteStatement findKey_, keyExists_, insertKey_, childCount_;
     SqliteStatement findValue_, upsertValue_, removeValue_;
