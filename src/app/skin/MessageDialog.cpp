@@ -1,0 +1,61 @@
+#include "app/skin/MessageDialog.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+
+#include "app/skin/BitmapButton.h"
+#include "app/skin/HelpRequest.h"
+#include "app/skin/Pictures.h"
+
+namespace veilport::skin {
+
+MessageDialog::MessageDialog(QWidget* parent)
+    : SkinnedDialog(parent, Kind::TopLevel),
+      controls_(this, {289, 151},
+                {
+                    {kTextId, ControlKind::StaticCentred, 7, 40, 276, 42},
+                    {kOkId, ControlKind::BitmapPushButton, 120, 118, 50, 14},
+                }) {
+    setWindowTitle(QStringLiteral("Veilport"));
+    setWindowIcon(applicationIcon());
+    setBackgroundPicture(picture::kDialogBackground);
+    auto* text = controls_.control<QLabel>(kTextId);
+    QPalette textPalette = text->palette();
+    textPalette.setColor(QPalette::WindowText, QColor(0x1E, 0x2B, 0x45));
+    text->setPalette(textPalette);
+    text->setAlignment(Qt::AlignCenter);
+    auto* ok = controls_.control<BitmapButton>(kOkId);
+    ok->setPictures(picture::kOkNormal, picture::kOkPressed, picture::kOkHover,
+                    picture::kOkDisabled, picture::kOkFocus);
+    ok->setFocus();
+    controls_.onClicked(kOkId, [this] { accept(); });
+}
+
+void MessageDialog::setText(const QString& text) {
+    controls_.control<QLabel>(kTextId)->setText(text);
+}
+
+QString MessageDialog::text() const {
+    return controls_.control<QLabel>(kTextId)->text();
+}
+
+void MessageDialog::showMessage(QWidget* parent, const QString& text) {
+    MessageDialog dialog(parent);
+    dialog.setText(text);
+    dialog.exec();
+}
+
+void MessageDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        requestHelp();
+        return;
+    }
+    // Enter is OK, as in any message box; Escape closes it the same way.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    SkinnedDialog::keyPressEvent(event);
+}
+
+}  // namespace veilport::skin

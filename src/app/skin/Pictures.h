@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace veilport::skin {
+
+// Resource identifiers of the pictures compiled into the program. 0 means
+// "no picture" wherever an identifier is taken.
+namespace picture {
+inline constexpr int kApplicationIcon = 128;
+inline constexpr int kDialogBackground = 200;
+inline constexpr int kPageBackground = 201;
+inline constexpr int kPatternTile = 202;
+inline constexpr int kOkNormal = 210;
+inline constexpr int kOkPressed = 211;
+inline constexpr int kOkHover = 212;
+inline constexpr int kOkDisabled = 213;
+inline constexpr int kOkFocus = 214;
+inline constexpr int kCheckNormal = 220;
+inline constexpr int kCheckChecked = 221;
+inline constexpr int kCheckHover = 222;
+inline constexpr int kCheckDisabled = 223;
+inline constexpr int kRadioNormal = 230;
+inline constexpr int kRadioChecked = 231;
+inline constexpr int kRadioHover = 232;
+inline constexpr int kRadioDisabled = 233;
+inline constexpr int kCloseNormal = 240;
+inline constexpr int kClosePressed = 241;
+inline constexpr int kCloseHover = 242;
+inline constexpr int kCloseMask = 243;
+}  // namespace picture
+
+// The picture with this identifier, drawn from its SVG source at its own size.
+// Window and dialog backgrounds come with their ColorKey margins: what the
+// source leaves empty is ColorKey, and their edges are hard, so the window's
+// shape follows the picture exactly. Null for 0, an unknown identifier or a
+// picture that cannot be drawn.
+QPixmap loadPicture(int id);
+
+// The application icon (icon 128) at the sizes a desktop asks for.
+QIcon applicationIcon();
+
+}  // namespace veilport::skin

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/process/WindowEndpoint.h"
+
+class QSocketNotifier;
+
+namespace veilport::app {
+
+// Makes a top-level window findable by its title by other programs (a second
+// Veilport, Quenchor) and carries out what they post: "show" restores the
+// window from hidden or minimised, raises it and activates it; "close" ends
+// it with result 0 when it is a dialog (closes it otherwise), and nothing
+// else is switched off.
+class WindowMessageReceiver : public QObject {
+    Q_OBJECT
+
+public:
+    WindowMessageReceiver(QWidget* window, const QString& title);
+
+    // False when the title could not be registered (another live window holds
+    // it, or there is no runtime folder); the window then works as usual but
+    // cannot be found.
+    bool isRegistered() const { return endpoint_.valid(); }
+
+signals:
+    void showRequested();
+    void closeRequested();
+
+private:
+    void takeMessages();
+
+    QPointer<QWidget> window_;
+    process::WindowEndpoint endpoint_;
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+}  // namespace veilport::app

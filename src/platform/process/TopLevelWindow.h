@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "platform/process/WindowMessage.h"
+
+namespace veilport::process {
+
+// Another program's top-level window, found by its exact title. Like a window
+// handle it may go stale: the window can end between the search and a post.
+class TopLevelWindow {
+public:
+    // Finds the window that registered this title (WindowEndpoint), whether it
+    // is shown or hidden. Nothing when no live window holds the title.
+    [[nodiscard]] static std::optional<TopLevelWindow> find(std::string_view title);
+
+    // Posts the message and returns at once, without waiting for the window to
+    // act on it. False when the window is gone or did not take the message.
+    [[nodiscard]] bool post(WindowMessage message) const;
+
+private:
+    explicit TopLevelWindow(std::filesystem::path path) : path_(std::move(path)) {}
+
+    std::filesystem::path path_;
+};
+
+}  // namespace veilport::process

@@ -1,0 +1,40 @@
+// Bytes another program sends to a window, and texts handed to the desktop's
+// opener: neither may crash, and what comes out keeps its promises.
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "platform/process/WindowMessage.h"
+#include "platform/process/WindowSocketName.h"
+#include "platform/shell/ShellOpen.h"
+
+using namespace veilport;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    if (const auto message = process::parseWindowMessage(bytes)) {
+        if (process::formatWindowMessage(*message) != bytes) std::abort();
+    }
+
+    for (const char c : process::windowSocketName(bytes)) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '%';
+        if (!safe) std::abort();
+    }
+
+    // Only web addresses, never a file, a program or an option of the opener.
+    const std::string address = shell::browserAddress(bytes);
+    if (!address.empty()) {
+        const auto mark = address.find("://");
+        if (mark == std::string::npos) std::abort();
+        std::string scheme = address.substr(0, mark);
+        for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (scheme != "http" && scheme != "https" && scheme != "ftp") std::abort();
+        if (address.size() == mark + 3) std::abort();
+    }
+    return 0;
+}
