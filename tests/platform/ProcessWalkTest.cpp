@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "helpers/ChildProcess.h"
+#include "helpers/SpawnedProgram.h"
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessWalk.h"
 #include "support/TempHome.h"
@@ -84,7 +84,7 @@ TEST_F(ProcessWalkTest, FindsAndTerminatesRealProcessWhichExitsWithStatusZero) {
     const std::string name = "VeilportWalk" + std::to_string(::getpid());
     const fs::path program = home_.path() / name;
     fs::copy_file(veilport::testing::helpersDir() / "veilport_standin", program);
-    veilport::testing::ChildProcess child(program, {"walk-test"});
+    veilport::testing::SpawnedProgram child(program, {"walk-test"});
     ASSERT_EQ(child.readLine(), "ready");
 
     std::string lower = name;
@@ -104,7 +104,7 @@ TEST_F(ProcessWalkTest, FindsAndTerminatesRealProcessWhichExitsWithStatusZero) {
 }
 
 TEST_F(ProcessWalkTest, HandleOfEndedProcessFailsCleanly) {
-    veilport::testing::ChildProcess child(veilport::testing::helpersDir() / "veilport_standin",
+    veilport::testing::SpawnedProgram child(veilport::testing::helpersDir() / "veilport_standin",
                                           {"gone"});
     ASSERT_EQ(child.readLine(), "ready");
     const pid_t pid = child.pid();

@@ -5,7 +5,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "helpers/ChildProcess.h"
+#include "helpers/SpawnedProgram.h"
 #include "platform/process/NamedMutex.h"
 #include "platform/process/RuntimeDir.h"
 #include "platform/process/SingleInstance.h"
@@ -17,7 +17,7 @@
 namespace veilport::process {
 namespace {
 
-using testing::ChildProcess;
+using testing::SpawnedProgram;
 
 class WindowMessagesTest : public ::testing::Test {
 protected:
@@ -27,7 +27,7 @@ protected:
 };
 
 TEST_F(WindowMessagesTest, SecondProcessFindsWindowByTitleAndItsMessagesArrive) {
-    ChildProcess first(standIn());
+    SpawnedProgram first(standIn());
     ASSERT_EQ(first.readLine(), "ready");
 
     EXPECT_FALSE(TopLevelWindow::find("veilport")) << "titles compare exactly";
@@ -53,7 +53,7 @@ TEST_F(WindowMessagesTest, SecondProcessFindsWindowByTitleAndItsMessagesArrive) 
 
 TEST_F(WindowMessagesTest, StaleSocketOfKilledProcessDoesNotBlockNewWindow) {
     {
-        ChildProcess killed(standIn());
+        SpawnedProgram killed(standIn());
         ASSERT_EQ(killed.readLine(), "ready");
         killed.kill(SIGKILL);
         ASSERT_TRUE(killed.waitForExit());
@@ -72,7 +72,7 @@ TEST_F(WindowMessagesTest, StaleSocketOfKilledProcessDoesNotBlockNewWindow) {
 }
 
 TEST_F(WindowMessagesTest, LiveWindowKeepsItsTitle) {
-    ChildProcess first(standIn());
+    SpawnedProgram first(standIn());
     ASSERT_EQ(first.readLine(), "ready");
     WindowEndpoint second = WindowEndpoint::registerTitle("Veilport");
     EXPECT_FALSE(second.valid());
@@ -144,13 +144,13 @@ TEST_F(WindowMessagesTest, SecondInstanceActivatesTheFirstOnlyWhenItsWindowExist
     // The first instance is still starting: it holds the mutex, no window yet.
     EXPECT_FALSE(SingleInstance::start().activatedOther());
 
-    ChildProcess first(standIn());
+    SpawnedProgram first(standIn());
     ASSERT_EQ(first.readLine(), "ready");
     EXPECT_TRUE(SingleInstance::start().activatedOther());
     EXPECT_EQ(first.readLine(), "show");
 
     // A second process does the same and ends without a window of its own.
-    ChildProcess second(standIn());
+    SpawnedProgram second(standIn());
     EXPECT_EQ(second.readLine(), "activated");
     EXPECT_EQ(first.readLine(), "show");
     const auto status = second.waitForExit();
@@ -160,14 +160,14 @@ TEST_F(WindowMessagesTest, SecondInstanceActivatesTheFirstOnlyWhenItsWindowExist
 
 TEST_F(WindowMessagesTest, KilledInstanceLeavesNeitherMutexNorWindowBehind) {
     {
-        ChildProcess killed(standIn());
+        SpawnedProgram killed(standIn());
         ASSERT_EQ(killed.readLine(), "ready");
         killed.kill(SIGKILL);
         ASSERT_TRUE(killed.waitForExit());
     }
     EXPECT_FALSE(NamedMutex::create(kSingleInstanceMutexName).alreadyExisted());
     EXPECT_FALSE(SingleInstance::start().activatedOther());
-    ChildProcess next(standIn());
+    SpawnedProgram next(standIn());
     EXPECT_EQ(next.readLine(), "ready");
 }
 

@@ -14,7 +14,7 @@
 
 #include "closer/CloseMainProgram.h"
 #include "closer/PollDialog.h"
-#include "helpers/ChildProcess.h"
+#include "helpers/SpawnedProgram.h"
 #include "platform/process/TopLevelWindow.h"
 #include "support/TempHome.h"
 
@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using veilport::testing::ChildProcess;
+using veilport::testing::SpawnedProgram;
 
 class QuenchorEndToEndTest : public ::testing::Test {
 protected:
@@ -36,7 +36,7 @@ protected:
         return folder / name;
     }
 
-    static bool exitedWithZero(ChildProcess& child, std::chrono::milliseconds limit = 0ms) {
+    static bool exitedWithZero(SpawnedProgram& child, std::chrono::milliseconds limit = 0ms) {
         const auto status = child.waitForExit(limit);
         return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
     }
@@ -64,7 +64,7 @@ public:
 };
 
 TEST_F(QuenchorEndToEndTest, VeilportEndsBeforeTheDialogShowsAndNoOpensNothing) {
-    ChildProcess veilport(standInNamed("Veilport"));
+    SpawnedProgram veilport(standInNamed("Veilport"));
     ASSERT_EQ(veilport.readLine(), "ready");
     ASSERT_TRUE(process::TopLevelWindow::find("Veilport"));
 
@@ -91,7 +91,7 @@ TEST_F(QuenchorEndToEndTest, YesHandsThePollPageToTheDesktopsOpener) {
     const std::string oldPath = std::getenv("PATH");
     setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
 
-    ChildProcess veilport(standInNamed("veilport"));
+    SpawnedProgram veilport(standInNamed("veilport"));
     ASSERT_EQ(veilport.readLine(), "ready");
     const int result = runDialog(shell::desktopShell(), [](PollDialog& dialog) {
         QTest::mouseClick(dialog.yesButton(), Qt::LeftButton);
@@ -108,16 +108,16 @@ TEST_F(QuenchorEndToEndTest, YesHandsThePollPageToTheDesktopsOpener) {
 
 TEST_F(QuenchorEndToEndTest, OnlyTheFirstOfTwoVeilportProcessesIsTerminated) {
     // Titles of their own, so that only the process walk can end them.
-    ChildProcess upper(standInNamed("VEILPORT"), {"first"});
+    SpawnedProgram upper(standInNamed("VEILPORT"), {"first"});
     ASSERT_EQ(upper.readLine(), "ready");
-    ChildProcess mixed(standInNamed("VeilPort"), {"second"});
+    SpawnedProgram mixed(standInNamed("VeilPort"), {"second"});
     ASSERT_EQ(mixed.readLine(), "ready");
 
     const CloseOutcome outcome = CloseMainProgram();
     EXPECT_FALSE(outcome.closePosted);
     ASSERT_TRUE(outcome.terminated);
-    ChildProcess& ended = *outcome.terminated == upper.pid() ? upper : mixed;
-    ChildProcess& spared = *outcome.terminated == upper.pid() ? mixed : upper;
+    SpawnedProgram& ended = *outcome.terminated == upper.pid() ? upper : mixed;
+    SpawnedProgram& spared = *outcome.terminated == upper.pid() ? mixed : upper;
     EXPECT_TRUE(exitedWithZero(ended, 5s));
     EXPECT_TRUE(spared.running());
 
@@ -128,9 +128,9 @@ TEST_F(QuenchorEndToEndTest, OnlyTheFirstOfTwoVeilportProcessesIsTerminated) {
 }
 
 TEST_F(QuenchorEndToEndTest, TheQuenchorProgramClosesVeilportAndWaitsWithItsDialog) {
-    ChildProcess veilport(standInNamed("Veilport"));
+    SpawnedProgram veilport(standInNamed("Veilport"));
     ASSERT_EQ(veilport.readLine(), "ready");
-    ChildProcess quenchor(QUENCHOR_PATH);
+    SpawnedProgram quenchor(QUENCHOR_PATH);
     ASSERT_TRUE(quenchor.started());
     EXPECT_TRUE(exitedWithZero(veilport, 10s));
     EXPECT_TRUE(quenchor.running()) << "its dialog waits for an answer";

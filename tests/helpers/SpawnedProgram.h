@@ -23,9 +23,9 @@ extern char** environ;
 
 namespace veilport::testing {
 
-class ChildProcess {
+class SpawnedProgram {
 public:
-    explicit ChildProcess(const std::filesystem::path& program,
+    explicit SpawnedProgram(const std::filesystem::path& program,
                           std::vector<std::string> args = {}) {
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0) return;
@@ -44,7 +44,7 @@ public:
         out_ = out[0];
     }
 
-    ~ChildProcess() {
+    ~SpawnedProgram() {
         if (pid_ > 0 && !exited_) {
             ::kill(pid_, SIGKILL);
             int status;
@@ -53,8 +53,8 @@ public:
         if (out_ >= 0) ::close(out_);
     }
 
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
+    SpawnedProgram(const SpawnedProgram&) = delete;
+    SpawnedProgram& operator=(const SpawnedProgram&) = delete;
 
     pid_t pid() const { return pid_; }
     bool started() const { return pid_ > 0; }
