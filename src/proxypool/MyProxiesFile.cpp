@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "platform/net/UniqueFd.h"
@@ -46,9 +44,20 @@ std::filesystem::path MyProxiesPath() {
 }
 
 std::string ReadMyProxies() {
-    std::ifstream in(MyProxiesPath(), std::ios::binary);
-    if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    net::UniqueFd fd(::open(MyProxiesPath().c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return {};
+    std::string content;
+    char buffer[8192];
+    for (;;) {
+        const auto got = ::read(fd.get(), buffer, sizeof(buffer));
+        if (got == 0) return content;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            // A folder in the file's place, or a read error: nothing usable.
+            return {};
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
 }
 
 void LoadTestedProxies(TestedProxyList& list) {
