@@ -143,8 +143,8 @@ int Update(Args args, std::ostream& out, std::ostream& err) {
     auto services = MakePoolServices(err);
     CliUi ui(out, err);
     NewProxyList newList;
-    UpdateContext context{*services.connection, *services.gateway, newList, ui, services.get,
-                          services.get, {}};
+    UpdateContext context{*services.connection, *services.gateway, newList, ui,
+                          services.get,         services.get,      {}};
     // The progress pauses exist for a window's bar; a terminal does not need them.
     for (const auto& step : UpdateProgressSteps(UpdateOrigin::UpdatePanel)) {
         switch (step.kind) {

@@ -10,9 +10,13 @@ std::string ServiceHost() {
     return text.empty() ? std::string(VEILPORT_VENDOR_HOST) : text;
 }
 
-std::string ServiceListUrl() { return "http://" + ServiceHost() + kServiceListPath; }
+std::string ServiceListUrl() {
+    return "http://" + ServiceHost() + kServiceListPath;
+}
 
-std::string GeneratorUrl() { return "http://" + ServiceHost() + kGeneratorPath; }
+std::string GeneratorUrl() {
+    return "http://" + ServiceHost() + kGeneratorPath;
+}
 
 HttpGet InetHttpGet(AccessLoader loadAccess,
                     std::function<void(const std::string&, const std::string&)> recordInUrlCache) {

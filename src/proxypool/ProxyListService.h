@@ -26,8 +26,8 @@ using AccessLoader = std::function<inet::InternetAccess()>;
 
 // The real downloads: port 80 whatever the URL says, the access options
 // loaded afresh for each download, and the URL cache hook passed through.
-HttpGet InetHttpGet(AccessLoader loadAccess,
-                    std::function<void(const std::string& url, const std::string& text)>
-                        recordInUrlCache = {});
+HttpGet InetHttpGet(
+    AccessLoader loadAccess,
+    std::function<void(const std::string& url, const std::string& text)> recordInUrlCache = {});
 
 }  // namespace veilport::proxypool

@@ -11,9 +11,9 @@ struct ProxyRecord {
     static constexpr int kColumnCount = 4;
     enum Column { kAddress = 0, kCountry = 1, kResponseTime = 2, kDownloadSpeed = 3 };
 
-    std::string address;       // "ip:port"; after a test, its AddressKey
-    std::string country;       // may be empty, may end in " <supports POST>"
-    std::string responseTime;  // "Not Tested" after loading, else the tester's text
+    std::string address;        // "ip:port"; after a test, its AddressKey
+    std::string country;        // may be empty, may end in " <supports POST>"
+    std::string responseTime;   // "Not Tested" after loading, else the tester's text
     std::string downloadSpeed;  // empty after loading, else "%.02f KB/sec"
 
     const std::string& column(int index) const;
@@ -30,10 +30,14 @@ inline constexpr std::string_view kNotTested = "Not Tested";
 
 inline const std::string& ProxyRecord::column(int index) const {
     switch (index) {
-        case kAddress: return address;
-        case kCountry: return country;
-        case kResponseTime: return responseTime;
-        default: return downloadSpeed;
+        case kAddress:
+            return address;
+        case kCountry:
+            return country;
+        case kResponseTime:
+            return responseTime;
+        default:
+            return downloadSpeed;
     }
 }
 

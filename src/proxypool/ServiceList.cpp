@@ -9,7 +9,9 @@ namespace veilport::proxypool {
 
 namespace {
 
-bool IsNull(std::string_view entry) { return entry.find(kNullMark) != std::string_view::npos; }
+bool IsNull(std::string_view entry) {
+    return entry.find(kNullMark) != std::string_view::npos;
+}
 
 unsigned char Folded(char c) {
     const auto u = static_cast<unsigned char>(c);
@@ -19,13 +21,13 @@ unsigned char Folded(char c) {
 // The order of a sorted drop-down: letters compared without regard to case;
 // names equal that way keep a fixed order by their bytes.
 bool DropDownLess(const std::string& a, const std::string& b) {
-    const auto less = std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](char x, char y) { return Folded(x) < Folded(y); });
+    const auto less =
+        std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                     [](char x, char y) { return Folded(x) < Folded(y); });
     if (less) return true;
-    const auto greater = std::lexicographical_compare(
-        b.begin(), b.end(), a.begin(), a.end(),
-        [](char x, char y) { return Folded(x) < Folded(y); });
+    const auto greater =
+        std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
+                                     [](char x, char y) { return Folded(x) < Folded(y); });
     return !greater && a < b;
 }
 

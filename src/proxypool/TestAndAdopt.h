@@ -37,8 +37,9 @@ struct AdoptContext {
     UserMessages& messages;
 };
 
-// text: the proxy entry text; country: the text after its first "->" (empty
-// from the add panel, column 1 for Test Proxy).
+// text: the proxy entry text; country: the text after its first "->"
+// (CountryOf; empty from the add panel, column 1 for Test Proxy). The wizard
+// calls this only when a purpose box is ticked and its text is not empty.
 AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
                           AdoptEntryPoint entryPoint, AdoptContext& context);
 

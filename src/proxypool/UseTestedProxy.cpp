@@ -6,8 +6,8 @@
 
 namespace veilport::proxypool {
 
-bool UseTestedProxy(const std::string& address, const std::string& country,
-                    GatewayControl& gateway, MainStatusLine& statusLine) {
+bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
+                    MainStatusLine& statusLine) {
     DwordSetting useProxy(settings::kUseProxy);
     if (useProxy.get() != 1 || address.empty()) return false;
     const auto parts = SplitProxyText(address);
@@ -24,8 +24,8 @@ bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
     StringSetting proxyName(settings::kProxyName);
     proxyName.set(entry);
     proxyName.write();
-    return UseTestedProxy(std::string(AddressPartOf(entry)), std::string(CountryOf(entry)),
-                          gateway, statusLine);
+    return UseTestedProxy(std::string(AddressPartOf(entry)), std::string(CountryOf(entry)), gateway,
+                          statusLine);
 }
 
 FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedDropDown& dropDown,

@@ -15,8 +15,8 @@ namespace veilport::proxypool {
 // With anonymity on and an address given: the Gateway's upstream becomes the
 // address, ProxyName the address, and the status line names it with its
 // country. True when the switch happened.
-bool UseTestedProxy(const std::string& address, const std::string& country,
-                    GatewayControl& gateway, MainStatusLine& statusLine);
+bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
+                    MainStatusLine& statusLine);
 
 // A choice in the status page's Tested drop-down (other than "Perform empty
 // list"): ProxyName becomes the whole entry whatever UseProxy holds, then

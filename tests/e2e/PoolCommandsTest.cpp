@@ -58,11 +58,10 @@ protected:
         // CTest may not pass VEILPORT_HELPERS_DIR through (only the first variable
         // of a test's ENVIRONMENT list arrives); the helpers are built beside us.
         const std::filesystem::path helpersDir =
-            helpers != nullptr ? std::filesystem::path(helpers)
-                               : std::filesystem::read_symlink("/proc/self/exe")
-                                     .parent_path()
-                                     .parent_path() /
-                                     "helpers";
+            helpers != nullptr
+                ? std::filesystem::path(helpers)
+                : std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
+                      "helpers";
         server = (helpersDir / "port80_list_server").string();
         StringSetting(settings::kProxyListHost).set("127.0.0.1");
         StringSetting(settings::kAppPath).set(home.veilportHome().string());
@@ -148,9 +147,9 @@ TEST_F(PoolCommands, ListShowsTheNewListAndTheWizardViews) {
     EXPECT_EQ(outcome->code, 0) << outcome->err;
     EXPECT_THAT(Lines(outcome->out),
                 ElementsAre("1.1.1.1:80->Niger", "3.3.3.3:3128->Nigeria <supports POST>",
-                            "4.4.4.4:8080->albania", "5.5.5.5:80->Zambia <supports POST>", "==",
-                            "albania", "Niger", "Nigeria", "Zambia", "==", "Nigeria", "Zambia",
-                            "==", "3.3.3.3:3128->Nigeria <supports POST>"));
+                            "4.4.4.4:8080->albania", "5.5.5.5:80->Zambia <supports POST>",
+                            "==", "albania", "Niger", "Nigeria", "Zambia", "==", "Nigeria",
+                            "Zambia", "==", "3.3.3.3:3128->Nigeria <supports POST>"));
 }
 
 TEST_F(PoolCommands, UpdateShowsItsProgressAndSendsTheGeneratorRequest) {
@@ -159,8 +158,7 @@ TEST_F(PoolCommands, UpdateShowsItsProgressAndSendsTheGeneratorRequest) {
     EXPECT_EQ(outcome->code, 0) << outcome->err;
     EXPECT_THAT(Lines(outcome->out),
                 ElementsAre("progress 20%", "New list: 4 entries", "progress 40%", "progress 60%",
-                            "progress 80%", "progress 100%", "Proxy list updated!",
-                            "progress 0%"));
+                            "progress 80%", "progress 100%", "Proxy list updated!", "progress 0%"));
     EXPECT_THAT(outcome->err, HasSubstr("request: GET /services/ib/proxy/proxygenerator.asp"));
     EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 0u);
 }

@@ -87,7 +87,8 @@ public:
 
 std::string Escaped(const std::string& text) {
     std::string shown;
-    for (const char c : text) shown += c == '\r' ? std::string("\\r") : c == '\n' ? "\\n" : std::string(1, c);
+    for (const char c : text)
+        shown += c == '\r' ? std::string("\\r") : c == '\n' ? "\\n" : std::string(1, c);
     return shown;
 }
 

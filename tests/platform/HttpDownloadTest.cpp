@@ -1,8 +1,7 @@
-#include "platform/inet/HttpDownload.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/LoopbackHttpServer.h"
+#include "platform/inet/HttpDownload.h"
 
 namespace veilport::inet {
 namespace {
@@ -29,8 +28,8 @@ TEST(HttpDownload, ReturnsTheBodyWhateverTheStatusAndUsesTheGivenPort) {
     });
     ASSERT_TRUE(server.listening());
     // The URL names another port; the download goes to the one it was given.
-    const auto text = HttpDownloadText(
-        "http://127.0.0.1:1/services/ib/proxy/sortedproxylist.txt", Direct(server.port()));
+    const auto text = HttpDownloadText("http://127.0.0.1:1/services/ib/proxy/sortedproxylist.txt",
+                                       Direct(server.port()));
     EXPECT_EQ(text, "line1\r\nend.");
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 1u);

@@ -12,13 +12,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <string_view>
-#include <cerrno>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 

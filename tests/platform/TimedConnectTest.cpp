@@ -1,10 +1,9 @@
-#include "platform/net/TimedConnect.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include "platform/net/TimedConnect.h"
 #include "platform/net/UniqueFd.h"
 
 namespace veilport::net {

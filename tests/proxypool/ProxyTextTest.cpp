@@ -1,8 +1,8 @@
-#include "proxypool/ProxyText.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
+
+#include "proxypool/ProxyText.h"
 
 namespace veilport::proxypool {
 namespace {

@@ -1,6 +1,6 @@
-#include "proxypool/ServiceList.h"
-
 #include <gtest/gtest.h>
+
+#include "proxypool/ServiceList.h"
 
 namespace veilport::proxypool {
 namespace {

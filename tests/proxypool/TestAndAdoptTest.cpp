@@ -1,5 +1,3 @@
-#include "proxypool/TestAndAdopt.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,6 +5,7 @@
 
 #include "PoolFakes.h"
 #include "proxypool/MyProxiesFile.h"
+#include "proxypool/TestAndAdopt.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 #include "support/TempHome.h"
@@ -45,8 +44,8 @@ TEST_F(AdoptTest, ANewProxyEntersTheListAndTheFileUnderItsNormalisedKey) {
     EXPECT_EQ(TestAndAdopt(entry, "X <supports POST>", AdoptEntryPoint::NewList, context),
               AdoptOutcome::Adopted);
     ASSERT_EQ(tested.rowCount(), 1);
-    EXPECT_EQ(tested.row(0), (ProxyRecord{"1.2.3.4:80", "X <supports POST>", "100 milliseconds",
-                                          "16.56 KB/sec"}));
+    EXPECT_EQ(tested.row(0),
+              (ProxyRecord{"1.2.3.4:80", "X <supports POST>", "100 milliseconds", "16.56 KB/sec"}));
     EXPECT_EQ(FileText(), entry + "\n");
     EXPECT_THAT(log, ElementsAre("dialog 1.2.3.4 80 " + entry, "dropDown add " + entry));
     // Anonymity is off: ProxyName is still written by the tester, nothing else moves.
@@ -65,8 +64,8 @@ TEST_F(AdoptTest, AKnownProxyIsReplacedInPlaceAndNotAppendedAgain) {
         EXPECT_EQ(TestAndAdopt("1.2.3.4:80->New", "New", entryPoint, context),
                   AdoptOutcome::Adopted);
         ASSERT_EQ(tested.rowCount(), 3);
-        EXPECT_EQ(tested.row(1), (ProxyRecord{"1.2.3.4:80", "New", "100 milliseconds",
-                                              "16.56 KB/sec"}));
+        EXPECT_EQ(tested.row(1),
+                  (ProxyRecord{"1.2.3.4:80", "New", "100 milliseconds", "16.56 KB/sec"}));
         EXPECT_EQ(FileText(), "");
         EXPECT_THAT(log, ElementsAre("dialog 1.2.3.4 80 1.2.3.4:80->New"));
     }
@@ -129,7 +128,8 @@ TEST_F(AdoptTest, TestProxyOnALiveRowBringsItBackAtTheEndAndSavesWhileAnonymous)
     DwordSetting(settings::kUseProxy).set(1);
     log.clear();
     EXPECT_EQ(TestTestedProxy(0, context), AdoptOutcome::Adopted);
-    EXPECT_THAT(log, ElementsAre("dialog 5.6.7.8 3128 5.6.7.8:3128", "updateUpstream 5.6.7.8 3128"));
+    EXPECT_THAT(log,
+                ElementsAre("dialog 5.6.7.8 3128 5.6.7.8:3128", "updateUpstream 5.6.7.8 3128"));
     EXPECT_EQ(FileText(), "1.2.3.4:80->DE\n5.6.7.8:3128->\n");
 }
 

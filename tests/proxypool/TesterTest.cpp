@@ -61,10 +61,10 @@ TEST(ProxyTesterSession, ASuccessfulRunShowsThreeRowsAndHandsBackItsResults) {
                                [](const std::string&, int) { return 100u; });
     EXPECT_EQ(session.detailsText(), "Proxy details: 1.2.3.4:80");
     session.start();
-    EXPECT_EQ(session.rows(), (std::vector<TesterRow>{
-                                  {"Get proxy response time", "100 milliseconds"},
-                                  {"Get proxy download speed", "16.56 KB/sec"},
-                                  {"Test Completed", "Proxy ready"}}));
+    EXPECT_EQ(session.rows(),
+              (std::vector<TesterRow>{{"Get proxy response time", "100 milliseconds"},
+                                      {"Get proxy download speed", "16.56 KB/sec"},
+                                      {"Test Completed", "Proxy ready"}}));
     EXPECT_EQ(session.progress(), 100);
     EXPECT_EQ(StringSetting(settings::kTmpResponseTime).get(), "100 milliseconds");
     EXPECT_EQ(StringSetting(settings::kTmpDownloadSpeed).get(), "16.56 KB/sec");
@@ -83,7 +83,8 @@ TEST(ProxyTesterSession, AFailedRunKeepsTheSpeedAndProxyNameOfBefore) {
     ms = 0;
     session.start();
     ASSERT_EQ(session.rows().size(), 4u);
-    EXPECT_EQ(session.rows()[3], (TesterRow{"Proxy server is NOT AVAILABLE", "Connection Failure"}));
+    EXPECT_EQ(session.rows()[3],
+              (TesterRow{"Proxy server is NOT AVAILABLE", "Connection Failure"}));
     EXPECT_FALSE(session.succeeded());
     EXPECT_EQ(StringSetting(settings::kTmpResponseTime).get(), "");
     EXPECT_EQ(DwordSetting(settings::kFail).get(), 1u);
@@ -93,7 +94,8 @@ TEST(ProxyTesterSession, AFailedRunKeepsTheSpeedAndProxyNameOfBefore) {
 
 TEST(ProxyTesterSession, ARunForShowOnlyWritesNothing) {
     veilport::testing::TempHome home;
-    ProxyTesterSession session("h", 1, "h:1", [](const std::string&, int) { return 3u; }, false);
+    ProxyTesterSession session(
+        "h", 1, "h:1", [](const std::string&, int) { return 3u; }, false);
     session.start();
     EXPECT_TRUE(session.succeeded());
     EXPECT_FALSE(StringSetting(settings::kProxyName).valid());

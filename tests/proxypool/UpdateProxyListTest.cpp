@@ -1,5 +1,3 @@
-#include "proxypool/UpdateProxyList.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +6,7 @@
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/UpdateProgress.h"
+#include "proxypool/UpdateProxyList.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 #include "support/TempHome.h"
@@ -30,10 +29,7 @@ protected:
     }
 
     UpdateContext Context() {
-        return {connection,
-                gateway,
-                newList,
-                ui,
+        return {connection, gateway, newList, ui,
                 [this](const std::string& url) {
                     log.push_back("GET " + url);
                     return body;
@@ -137,8 +133,8 @@ TEST_F(UpdateTest, FetchPointsTheMachineBackAtTheGatewayNotAtTheUpstreamEntry) {
 TEST_F(UpdateTest, TheServiceHostComesFromTheSettingOrTheBuild) {
     EXPECT_EQ(ServiceListUrl(), "http://lists.test/services/ib/proxy/sortedproxylist.txt");
     StringSetting(settings::kProxyListHost).set("");
-    EXPECT_EQ(GeneratorUrl(),
-              std::string("http://") + VEILPORT_VENDOR_HOST + "/services/ib/proxy/proxygenerator.asp");
+    EXPECT_EQ(GeneratorUrl(), std::string("http://") + VEILPORT_VENDOR_HOST +
+                                  "/services/ib/proxy/proxygenerator.asp");
 }
 
 TEST(GeneratorRequest, ReportsRunningUntilTheRequestEnds) {
@@ -169,10 +165,10 @@ TEST(UpdateProgress, WalksTheBarAroundTheUpdate) {
     using Kind = ProgressStep::Kind;
     const auto dialog = UpdateProgressSteps(UpdateOrigin::UpdateDialog);
     std::vector<ProgressStep> expected = {
-        {Kind::SetRange, 100, {}}, {Kind::SetPosition, 20, {}}, {Kind::Wait, 300, {}},
-        {Kind::RunUpdate, 0, {}},  {Kind::SetPosition, 40, {}}, {Kind::Wait, 300, {}},
-        {Kind::SetPosition, 60, {}}, {Kind::Wait, 300, {}},     {Kind::SetPosition, 80, {}},
-        {Kind::Wait, 300, {}},     {Kind::SetPosition, 100, {}}, {Kind::Wait, 300, {}}};
+        {Kind::SetRange, 100, {}},   {Kind::SetPosition, 20, {}},  {Kind::Wait, 300, {}},
+        {Kind::RunUpdate, 0, {}},    {Kind::SetPosition, 40, {}},  {Kind::Wait, 300, {}},
+        {Kind::SetPosition, 60, {}}, {Kind::Wait, 300, {}},        {Kind::SetPosition, 80, {}},
+        {Kind::Wait, 300, {}},       {Kind::SetPosition, 100, {}}, {Kind::Wait, 300, {}}};
     EXPECT_EQ(dialog, expected);
     expected.push_back({Kind::ShowMessage, 0, "Proxy list updated!"});
     expected.push_back({Kind::SetPosition, 0, {}});

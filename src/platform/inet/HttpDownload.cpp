@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::size_t kChunkBytes = 4095;
 
-char Folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Folded(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Glob match with '*' for any run of characters, without regard to ASCII case.
 bool WildcardMatch(std::string_view pattern, std::string_view text) {
