@@ -7,7 +7,11 @@ namespace veilport::cli {
 std::span<const Command> AllCommands() {
     static const Command commands[] = {
         RegCommand(),
-        ListCommand(), TestCommand(), TestedCommand(), AdoptCommand(), UpdateCommand(),
+        ListCommand(),
+        TestCommand(),
+        TestedCommand(),
+        AdoptCommand(),
+        UpdateCommand(),
     };
     return commands;
 }
