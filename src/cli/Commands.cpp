@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "cli/PoolCommands.h"
 #include "cli/RegCommand.h"
 
 namespace veilport::cli {
@@ -6,6 +7,11 @@ namespace veilport::cli {
 std::span<const Command> AllCommands() {
     static const Command commands[] = {
         RegCommand(),
+        ListCommand(),
+        TestCommand(),
+        TestedCommand(),
+        AdoptCommand(),
+        UpdateCommand(),
     };
     return commands;
 }

@@ -47,6 +47,8 @@ inline constexpr StringSpec kLastDomain{"Software\\Veilport\\LastDomain", ""};
 inline constexpr DwordSpec kFail{"Software\\Veilport\\FAIL", 0};
 inline constexpr StringSpec kTmpResponseTime{"Software\\Veilport\\TMPResponseTime", ""};
 inline constexpr StringSpec kTmpDownloadSpeed{"Software\\Veilport\\TMPDownloadSpeed", ""};
+// Host of the proxy-list service; empty means the vendor's host chosen at build time.
+inline constexpr StringSpec kProxyListHost{"Software\\Veilport\\ProxyListHost", ""};
 // Written with a leading backslash, as it always was; it names the same value.
 inline constexpr DwordSpec kHideHint{"\\Software\\Veilport\\HideHint", 0};
 

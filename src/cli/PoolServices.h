@@ -1,0 +1,26 @@
+#pragma once
+
+// The real implementations behind the pool commands: the Gateway, the system
+// proxy switch, the stored access options for downloads and the URL cache
+// hook. Built in one place so they can be swapped as a whole.
+
+#include <iosfwd>
+#include <memory>
+
+#include "proxypool/ConnectionSwitch.h"
+#include "proxypool/GatewayControl.h"
+#include "proxypool/ProxyListService.h"
+
+namespace veilport::cli {
+
+struct PoolServices {
+    std::unique_ptr<proxypool::GatewayControl> gateway;
+    std::unique_ptr<proxypool::ConnectionSwitch> connection;
+    // Downloads with the LAN connection's stored proxy options, recorded in the URL cache.
+    proxypool::HttpGet get;
+};
+
+// err receives the notices of parts this build does not have yet.
+PoolServices MakePoolServices(std::ostream& err);
+
+}  // namespace veilport::cli

@@ -1,0 +1,33 @@
+#pragma once
+
+// Where the proxy-list service lives and how the pool talks HTTP to it.
+
+#include <functional>
+#include <string>
+
+#include "platform/inet/HttpDownload.h"
+
+namespace veilport::proxypool {
+
+inline constexpr const char* kServiceListPath = "/services/ib/proxy/sortedproxylist.txt";
+inline constexpr const char* kGeneratorPath = "/services/ib/proxy/proxygenerator.asp";
+
+// The service's host: the ProxyListHost setting when it is not empty, else the
+// vendor's host chosen when the program was built.
+std::string ServiceHost();
+std::string ServiceListUrl();
+std::string GeneratorUrl();
+
+// One HTTP GET returning the body text, or the empty text on any failure.
+using HttpGet = std::function<std::string(const std::string& url)>;
+
+// Loads the stored "pre-configured access" options at the moment of a download.
+using AccessLoader = std::function<inet::InternetAccess()>;
+
+// The real downloads: port 80 whatever the URL says, the access options
+// loaded afresh for each download, and the URL cache hook passed through.
+HttpGet InetHttpGet(
+    AccessLoader loadAccess,
+    std::function<void(const std::string& url, const std::string& text)> recordInUrlCache = {});
+
+}  // namespace veilport::proxypool

@@ -1,0 +1,63 @@
+#include "proxypool/ProxyTesterSession.h"
+
+#include "settings/DwordSetting.h"
+#include "settings/StringSetting.h"
+
+namespace veilport::proxypool {
+
+namespace {
+
+// The tester's results must be stored even when equal to what the setting
+// object read, because the code that opened the dialog reads them back.
+void Store(const StringSpec& spec, const std::string& text) {
+    StringSetting setting(spec);
+    setting.set(text);
+    setting.write();
+}
+
+void Store(const DwordSpec& spec, std::uint32_t value) {
+    DwordSetting setting(spec);
+    setting.set(value);
+    setting.write();
+}
+
+}  // namespace
+
+ProxyTesterSession::ProxyTesterSession(std::string host, int port, std::string adoptText,
+                                       ConnectMeasure measure, bool storeResults)
+    : host_(std::move(host)),
+      port_(port),
+      adoptText_(std::move(adoptText)),
+      measure_(std::move(measure)),
+      storeResults_(storeResults) {}
+
+void ProxyTesterSession::start() {
+    const std::uint32_t ms = measure_ ? measure_(host_, port_) : 0;
+    succeeded_ = ms > 0;
+    if (succeeded_) {
+        const auto response = ResponseTimeText(ms);
+        rows_.push_back({"Get proxy response time", response});
+        progress_ = 100;
+        const auto speed = SpeedText(ms);
+        rows_.push_back({"Get proxy download speed", speed});
+        rows_.push_back({"Test Completed", "Proxy ready"});
+        if (storeResults_) {
+            Store(settings::kTmpResponseTime, response);
+            Store(settings::kTmpDownloadSpeed, speed);
+            Store(settings::kFail, 0);
+            Store(settings::kProxyName, adoptText_);
+        }
+    } else {
+        rows_.push_back({"Proxy server is NOT AVAILABLE", "Connection Failure"});
+        if (storeResults_) {
+            Store(settings::kTmpResponseTime, "");
+            Store(settings::kFail, 1);
+        }
+    }
+}
+
+std::string ProxyTesterSession::detailsText() const {
+    return "Proxy details: " + host_ + ":" + std::to_string(port_);
+}
+
+}  // namespace veilport::proxypool

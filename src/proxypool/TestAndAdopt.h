@@ -1,0 +1,50 @@
+#pragma once
+
+// Testing a proxy from any list and adopting it: after a successful test it
+// enters the tested list (and MyProxies.txt when it is new there) and, while
+// anonymity is on, becomes the Gateway's upstream at once.
+
+#include <string>
+
+#include "proxypool/GatewayControl.h"
+#include "proxypool/PoolUi.h"
+#include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/TestedProxyList.h"
+
+namespace veilport::proxypool {
+
+// Where the proxy to test comes from.
+enum class AdoptEntryPoint {
+    NewList,         // a double-click in the New list
+    Wizard,          // the wizard's apply button
+    AddPanel,        // the add panel's apply button (country empty)
+    StatusPanelNew,  // a choice in the status page's New drop-down
+    TestProxy,       // the tested list's Test Proxy command
+};
+
+enum class AdoptOutcome {
+    NotAdopted,  // cancelled, or the test failed
+    Adopted,
+    FileError,  // MyProxies.txt could not be written; the message was shown
+};
+
+struct AdoptContext {
+    TestedProxyList& tested;
+    ProxyTesterDialog& dialog;
+    GatewayControl& gateway;
+    MainStatusLine& statusLine;
+    TestedDropDown& dropDown;
+    UserMessages& messages;
+};
+
+// text: the proxy entry text; country: the text after its first "->"
+// (CountryOf; empty from the add panel, column 1 for Test Proxy). The wizard
+// calls this only when a purpose box is ticked and its text is not empty.
+AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
+                          AdoptEntryPoint entryPoint, AdoptContext& context);
+
+// Test Proxy on row index of the tested list: the row leaves the list (not the
+// file) before the test and comes back, at the end, only when the test passes.
+AdoptOutcome TestTestedProxy(int index, AdoptContext& context);
+
+}  // namespace veilport::proxypool

@@ -1,0 +1,40 @@
+#include "proxypool/UpdateProxyList.h"
+
+#include "proxypool/FetchProxyList.h"
+#include "proxypool/GeneratorRequest.h"
+#include "proxypool/ProxyText.h"
+#include "settings/DwordSetting.h"
+#include "settings/StringSetting.h"
+
+namespace veilport::proxypool {
+
+void UpdateProxyList(UpdateContext& context, UpdateOrigin origin) {
+    context.connection.DisableConnectionProxy();
+    const auto body = FetchProxyList(ServiceListUrl(), context.connection, context.get);
+    context.newList.clear();
+    context.newList.rebuild(body);
+    GeneratorRequest::instance().start(context.generatorGet, GeneratorUrl());
+
+    DwordSetting useProxy(settings::kUseProxy);
+    StringSetting proxyName(settings::kProxyName);
+    if (useProxy.get() == 1) {
+        const auto upstream = SplitProxyText(proxyName.get());
+        DwordSetting localPort(settings::kLocalPort);
+        context.connection.SetConnectionOptions(GatewayProxyAddress());
+        if (context.gateway.isRunning()) context.gateway.stop();
+        if (!context.gateway.start(static_cast<int>(localPort.get()), upstream.host,
+                                   upstream.port)) {
+            context.messages.showMessage(kCannotStartProxy);
+            if (origin == UpdateOrigin::UpdatePanel)
+                context.messages.showSystemMessageBox(kCannotStartProxy, kErrorCaption);
+        }
+    } else {
+        context.connection.DisableConnectionProxy();
+        useProxy.set(0);
+        useProxy.write();
+        if (context.gateway.isRunning()) context.gateway.stop();
+    }
+    if (context.repaint) context.repaint();
+}
+
+}  // namespace veilport::proxypool

@@ -1,0 +1,33 @@
+#pragma once
+
+// Switching to a proxy of the tested list without a new test, and emptying the
+// tested list from the status page.
+
+#include <string>
+
+#include "proxypool/GatewayControl.h"
+#include "proxypool/MyProxiesFile.h"
+#include "proxypool/PoolUi.h"
+#include "proxypool/TestedProxyList.h"
+
+namespace veilport::proxypool {
+
+// With anonymity on and an address given: the Gateway's upstream becomes the
+// address, ProxyName the address, and the status line names it with its
+// country. True when the switch happened.
+bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
+                    MainStatusLine& statusLine);
+
+// A choice in the status page's Tested drop-down (other than "Perform empty
+// list"): ProxyName becomes the whole entry whatever UseProxy holds, then
+// UseTestedProxy with its address and country.
+bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
+                            MainStatusLine& statusLine);
+
+// "Perform empty list": the drop-down keeps only that entry, the tested list
+// loses every row, and MyProxies.txt is left empty. A file that cannot be
+// written is reported through messages.
+FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedDropDown& dropDown,
+                                 UserMessages& messages);
+
+}  // namespace veilport::proxypool

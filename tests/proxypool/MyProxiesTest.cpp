@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "proxypool/MyProxiesFile.h"
+#include "proxypool/MyProxiesFormat.h"
+#include "settings/StringSetting.h"
+#include "support/TempHome.h"
+
+namespace veilport::proxypool {
+namespace {
+
+ProxyRecord Loaded(std::string address, std::string country) {
+    return {std::move(address), std::move(country), "Not Tested", ""};
+}
+
+TEST(MyProxiesFormat, LoadsEachLineAsARowWhateverItsShape) {
+    const auto rows = ParseMyProxies(
+        "1.2.3.4:80->Germany\r\n"
+        "5.6.7.8:3128\n"
+        "\n"
+        "9.9.9.9:8080->United States <supports POST>\n");
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], Loaded("1.2.3.4:80", "Germany"));
+    EXPECT_EQ(rows[1], Loaded("5.6.7.8:3128", ""));
+    EXPECT_EQ(rows[2], Loaded("", ""));
+    EXPECT_EQ(rows[3], Loaded("9.9.9.9:8080", "United States <supports POST>"));
+    EXPECT_TRUE(ParseMyProxies("").empty());
+}
+
+TEST(MyProxiesFormat, KeepsALastLineWithoutALineBreak) {
+    const auto rows = ParseMyProxies("1.2.3.4:80->Germany\r\n5.6.7.8:3128");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1], Loaded("5.6.7.8:3128", ""));
+    EXPECT_EQ(AppendMyProxiesLine("a->b\r\nc", "d"), "a->b\nc\nd\n");
+}
+
+TEST(MyProxiesFormat, SavesEveryRowWithAnArrow) {
+    EXPECT_EQ(FormatMyProxies({Loaded("5.6.7.8:3128", ""), Loaded("1.2.3.4:80", "DE")}),
+              "5.6.7.8:3128->\n1.2.3.4:80->DE\n");
+    EXPECT_EQ(FormatMyProxies({}), "");
+    // A very long column is written whole.
+    const std::string longCountry(5000, 'c');
+    EXPECT_EQ(FormatMyProxies({Loaded("a", longCountry)}), "a->" + longCountry + "\n");
+}
+
+class MyProxiesFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { StringSetting(settings::kAppPath).set(home_.veilportHome().string()); }
+
+    static std::string FileText() {
+        std::ifstream in(MyProxiesPath(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    static void WriteFile(const std::string& text) {
+        std::ofstream(MyProxiesPath(), std::ios::binary) << text;
+    }
+
+    veilport::testing::TempHome home_;
+};
+
+TEST_F(MyProxiesFileTest, LivesInTheFolderNamedByAppPath) {
+    EXPECT_EQ(MyProxiesPath(), home_.veilportHome() / "MyProxies.txt");
+}
+
+TEST_F(MyProxiesFileTest, AMissingFileLoadsEmptyAndAnAppendCreatesIt) {
+    TestedProxyList list;
+    list.appendRow(Loaded("stale", ""));
+    LoadTestedProxies(list);
+    EXPECT_EQ(list.rowCount(), 0);
+    ASSERT_TRUE(AppendTestedProxy("1.2.3.4:0080->X").ok);
+    EXPECT_EQ(FileText(), "1.2.3.4:0080->X\n");
+}
+
+TEST_F(MyProxiesFileTest, SaveAndLoadRoundTrip) {
+    TestedProxyList list;
+    list.appendRow(Loaded("5.6.7.8:3128", ""));
+    list.appendRow({"1.2.3.4:80", "Germany <supports POST>", "12 milliseconds", "138.00 KB/sec"});
+    list.appendRow(Loaded("", ""));
+    ASSERT_TRUE(SaveTestedProxies(list).ok);
+    EXPECT_EQ(FileText(), "5.6.7.8:3128->\n1.2.3.4:80->Germany <supports POST>\n->\n");
+
+    TestedProxyList loaded;
+    LoadTestedProxies(loaded);
+    ASSERT_EQ(loaded.rowCount(), 3);
+    EXPECT_EQ(loaded.row(0), Loaded("5.6.7.8:3128", ""));
+    EXPECT_EQ(loaded.row(1), Loaded("1.2.3.4:80", "Germany <supports POST>"));
+    EXPECT_EQ(loaded.row(2), Loaded("", ""));
+
+    loaded.clear();
+    ASSERT_TRUE(SaveTestedProxies(loaded).ok);
+    EXPECT_EQ(FileText(), "");
+    LoadTestedProxies(loaded);
+    EXPECT_EQ(loaded.rowCount(), 0);
+}
+
+TEST_F(MyProxiesFileTest, ALongFileLosesNothingOnLoadOrAppend) {
+    std::string text;
+    int lines = 0;
+    while (text.size() < 6000) {
+        text += "10.0." + std::to_string(lines / 250) + "." + std::to_string(lines % 250) +
+                ":8080->Somewhere\r\n";
+        ++lines;
+    }
+    text += "10.9.9.9:1";  // and a last line without a break
+    WriteFile(text);
+
+    TestedProxyList list;
+    LoadTestedProxies(list);
+    ASSERT_EQ(list.rowCount(), lines + 1);
+    EXPECT_EQ(list.row(lines - 1).address, "10.0." + std::to_string((lines - 1) / 250) + "." +
+                                               std::to_string((lines - 1) % 250) + ":8080");
+    EXPECT_EQ(list.row(lines).address, "10.9.9.9:1");
+
+    ASSERT_TRUE(AppendTestedProxy("1.2.3.4:80->X").ok);
+    LoadTestedProxies(list);
+    ASSERT_EQ(list.rowCount(), lines + 2);
+    EXPECT_EQ(list.row(lines).address, "10.9.9.9:1");
+    EXPECT_EQ(list.row(lines + 1).address, "1.2.3.4:80");
+}
+
+TEST_F(MyProxiesFileTest, AFileThatCannotBeWrittenIsReportedAndKeptAsItWas) {
+    if (::geteuid() == 0) {
+        // Root writes through permissions; a folder in place of the file still refuses.
+        std::filesystem::create_directory(MyProxiesPath());
+    } else {
+        WriteFile("keep->me\n");
+        std::filesystem::permissions(home_.veilportHome(), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::owner_exec);
+    }
+    TestedProxyList list;
+    list.appendRow(Loaded("1.2.3.4:80", ""));
+    const auto saved = SaveTestedProxies(list);
+    EXPECT_FALSE(saved.ok);
+    EXPECT_EQ(saved.message, "Access to " + MyProxiesPath().string() + " was denied.");
+    const auto appended = AppendTestedProxy("5.6.7.8:1");
+    EXPECT_FALSE(appended.ok);
+    EXPECT_EQ(appended.message, saved.message);
+    EXPECT_EQ(list.rowCount(), 1);
+    // No temporary file is left behind.
+    for (const auto& entry : std::filesystem::directory_iterator(home_.veilportHome()))
+        EXPECT_EQ(entry.path().filename().string().rfind("MyProxies.txt.", 0), std::string::npos);
+    std::filesystem::permissions(home_.veilportHome(), std::filesystem::perms::owner_all);
+}
+
+TEST(TestedProxyList, FindsOnlyTheExactKey) {
+    TestedProxyList list;
+    list.appendRow(Loaded("1.2.3.4:080", ""));
+    list.appendRow(Loaded("1.2.3.4:80 ", ""));
+    EXPECT_EQ(list.FindTestedProxy("1.2.3.4:80"), -1);
+    list.appendRow(Loaded("1.2.3.4:80", ""));
+    list.appendRow(Loaded("1.2.3.4:80", "second"));
+    EXPECT_EQ(list.FindTestedProxy("1.2.3.4:80"), 2);
+}
+
+TEST(TestedProxyList, PutReplacesInPlaceOrAppends) {
+    TestedProxyList list;
+    int changes = 0;
+    list.setChangeListener([&] { ++changes; });
+    list.appendRow(Loaded("a:1", "A"));
+    list.appendRow(Loaded("b:2", "B"));
+    EXPECT_EQ(list.PutTestedProxy("a:1", "A2", "5 milliseconds", "331.20 KB/sec"), 0);
+    EXPECT_EQ(list.row(0), (ProxyRecord{"a:1", "A2", "5 milliseconds", "331.20 KB/sec"}));
+    EXPECT_EQ(list.PutTestedProxy("c:3", "", "1 milliseconds", "x"), 2);
+    EXPECT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.row(1).address, "b:2");
+    EXPECT_EQ(changes, 4);
+    list.removeRow(7);
+    list.setText(9, 0, "ignored");
+    EXPECT_EQ(list.rowCount(), 3);
+}
+
+}  // namespace
+}  // namespace veilport::proxypool

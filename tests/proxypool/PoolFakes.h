@@ -1,0 +1,107 @@
+#pragma once
+
+// Fakes for what the pool's flows ask of the Gateway, the system proxy switch and
+// the windows. Every call is recorded in one shared log, in order, so a test can
+// check the sequence of a flow as well as its end state.
+
+#include <gmock/gmock.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "proxypool/ConnectionSwitch.h"
+#include "proxypool/GatewayControl.h"
+#include "proxypool/PoolUi.h"
+#include "proxypool/ProxyTesterDialog.h"
+
+namespace veilport::proxypool::testing {
+
+using CallLog = std::vector<std::string>;
+
+class FakeGateway : public GatewayControl {
+public:
+    explicit FakeGateway(CallLog& log) : log_(log) {}
+    bool start(int localPort, const std::string& host, int port) override {
+        log_.push_back("start " + std::to_string(localPort) + " " + host + " " +
+                       std::to_string(port));
+        running = startSucceeds;
+        return startSucceeds;
+    }
+    void stop() override {
+        log_.push_back("stop");
+        running = false;
+    }
+    bool isRunning() override { return running; }
+    void updateUpstream(const std::string& host, int port) override {
+        log_.push_back("updateUpstream " + host + " " + std::to_string(port));
+    }
+
+    bool running = false;
+    bool startSucceeds = true;
+
+private:
+    CallLog& log_;
+};
+
+class FakeConnection : public ConnectionSwitch {
+public:
+    explicit FakeConnection(CallLog& log) : log_(log) {}
+    void SetConnectionOptions(const std::string& address) override {
+        log_.push_back("SetConnectionOptions " + address);
+        systemProxy = address;
+    }
+    void DisableConnectionProxy() override {
+        log_.push_back("DisableConnectionProxy");
+        systemProxy.clear();
+    }
+    std::string systemProxy;  // empty: direct
+
+private:
+    CallLog& log_;
+};
+
+class FakeUi : public UserMessages, public MainStatusLine, public TestedDropDown {
+public:
+    explicit FakeUi(CallLog& log) : log_(log) {}
+    void showMessage(const std::string& text) override { log_.push_back("message " + text); }
+    void showSystemMessageBox(const std::string& text, const std::string& caption) override {
+        log_.push_back("messageBox " + caption + ": " + text);
+    }
+    void setStatusText(const std::string& text) override { log_.push_back("status " + text); }
+    void addEntry(const std::string& text) override { log_.push_back("dropDown add " + text); }
+    void resetToPerformEmptyList() override { log_.push_back("dropDown reset"); }
+
+private:
+    CallLog& log_;
+};
+
+// A tester dialog whose measurements come from a table of host:port -> ms
+// (missing: 0, a failed test), closed with the result the test chooses.
+class FakeTesterDialog : public ProxyTesterDialog {
+public:
+    explicit FakeTesterDialog(CallLog& log) : log_(log) {}
+    Result run(const std::string& host, int port, const std::string& adoptText) override {
+        log_.push_back("dialog " + host + " " + std::to_string(port) + " " + adoptText);
+        if (pressStart) {
+            ProxyTesterSession session(host, port, adoptText, measure());
+            session.start();
+        }
+        return result;
+    }
+    ConnectMeasure measure() const {
+        return [this](const std::string& host, int port) {
+            const auto found = times.find(host + ":" + std::to_string(port));
+            return found == times.end() ? 0u : found->second;
+        };
+    }
+
+    std::map<std::string, std::uint32_t> times;
+    Result result = Result::Ok;
+    bool pressStart = true;
+
+private:
+    CallLog& log_;
+};
+
+}  // namespace veilport::proxypool::testing

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "PoolFakes.h"
+#include "proxypool/MyProxiesFile.h"
+#include "proxypool/TestAllProxies.h"
+#include "proxypool/UseTestedProxy.h"
+#include "settings/DwordSetting.h"
+#include "settings/StringSetting.h"
+#include "support/TempHome.h"
+
+namespace veilport::proxypool {
+namespace {
+
+using namespace proxypool::testing;
+using ::testing::ElementsAre;
+
+class TestedFlows : public ::testing::Test {
+protected:
+    TestedFlows() { StringSetting(settings::kAppPath).set(home.veilportHome().string()); }
+
+    static std::string FileText() {
+        std::ifstream in(MyProxiesPath(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    veilport::testing::TempHome home;
+    CallLog log;
+    FakeGateway gateway{log};
+    FakeUi ui{log};
+    TestedProxyList tested;
+};
+
+TEST_F(TestedFlows, TestAllRemovesEachFailingRowAndTestsTheOneThatMovesUp) {
+    tested.appendRow({"1.1.1.1:80", "A", "Not Tested", ""});
+    tested.appendRow({"2.2.2.2:80", "B", "Not Tested", ""});
+    tested.appendRow({"3.3.3.3:0080", "C <supports POST>", "Not Tested", ""});
+    StringSetting(settings::kTmpResponseTime).set("untouched");
+    std::vector<std::string> measured;
+    const ConnectMeasure measure = [&](const std::string& host, int port) {
+        measured.push_back(host + ":" + std::to_string(port));
+        return host == "3.3.3.3" ? 1000u : 0u;
+    };
+    EXPECT_TRUE(TestAllProxies(tested, measure, ui, ui).ok);
+    EXPECT_THAT(measured, ElementsAre("1.1.1.1:80", "2.2.2.2:80", "3.3.3.3:80"));
+    ASSERT_EQ(tested.rowCount(), 1);
+    EXPECT_EQ(tested.row(0), (ProxyRecord{"3.3.3.3:0080", "C <supports POST>", "1000 miliseconds",
+                                          "1.66 KB/sec"}));
+    EXPECT_EQ(FileText(), "3.3.3.3:0080->C <supports POST>\n");
+    EXPECT_THAT(log, ElementsAre("status Test failed - proxy removed",
+                                 "status Test failed - proxy removed"));
+    EXPECT_EQ(StringSetting(settings::kTmpResponseTime).get(), "untouched");
+}
+
+TEST_F(TestedFlows, TestAllStopsWhenTheFileCannotBeWritten) {
+    std::filesystem::create_directory(MyProxiesPath());
+    tested.appendRow({"1.1.1.1:80", "", "Not Tested", ""});
+    tested.appendRow({"2.2.2.2:80", "", "Not Tested", ""});
+    int calls = 0;
+    const auto result = TestAllProxies(
+        tested, [&](const std::string&, int) { return ++calls, 0u; }, ui, ui);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(tested.rowCount(), 1);
+    EXPECT_THAT(log, ElementsAre("message " + result.message));
+}
+
+TEST_F(TestedFlows, UseTestedProxySwitchesOnlyWhileAnonymous) {
+    EXPECT_FALSE(UseTestedProxy("1.2.3.4:80", "DE", gateway, ui));
+    DwordSetting(settings::kUseProxy).set(1);
+    EXPECT_FALSE(UseTestedProxy("", "DE", gateway, ui));
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(UseTestedProxy("1.2.3.4:80", "DE", gateway, ui));
+    EXPECT_THAT(log, ElementsAre("updateUpstream 1.2.3.4 80",
+                                 "status Current IP Address in use: 1.2.3.4:80->DE"));
+    EXPECT_EQ(StringSetting(settings::kProxyName).get(), "1.2.3.4:80");
+}
+
+TEST_F(TestedFlows, ADropDownChoiceWritesTheWholeEntryEvenWhenNotAnonymous) {
+    EXPECT_FALSE(UseTestedDropDownEntry("1.2.3.4:80->DE <supports POST>", gateway, ui));
+    EXPECT_EQ(StringSetting(settings::kProxyName).get(), "1.2.3.4:80->DE <supports POST>");
+    DwordSetting(settings::kUseProxy).set(1);
+    EXPECT_TRUE(UseTestedDropDownEntry("5.6.7.8:3128", gateway, ui));
+    EXPECT_THAT(log, ElementsAre("updateUpstream 5.6.7.8 3128",
+                                 "status Current IP Address in use: 5.6.7.8:3128->"));
+}
+
+TEST_F(TestedFlows, PerformEmptyListEmptiesViewDropDownAndFile) {
+    tested.appendRow({"1.1.1.1:80", "A", "Not Tested", ""});
+    ASSERT_TRUE(SaveTestedProxies(tested).ok);
+    EXPECT_TRUE(PerformEmptyList(tested, ui, ui).ok);
+    EXPECT_EQ(tested.rowCount(), 0);
+    EXPECT_EQ(FileText(), "");
+    EXPECT_THAT(log, ElementsAre("dropDown reset"));
+}
+
+}  // namespace
+}  // namespace veilport::proxypool

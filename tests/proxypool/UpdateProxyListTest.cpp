@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "PoolFakes.h"
+#include "proxypool/FetchProxyList.h"
+#include "proxypool/GeneratorRequest.h"
+#include "proxypool/UpdateProgress.h"
+#include "proxypool/UpdateProxyList.h"
+#include "settings/DwordSetting.h"
+#include "settings/StringSetting.h"
+#include "support/TempHome.h"
+
+namespace veilport::proxypool {
+namespace {
+
+using namespace proxypool::testing;
+using ::testing::ElementsAre;
+
+class UpdateTest : public ::testing::Test {
+protected:
+    UpdateTest() {
+        StringSetting(settings::kProxyListHost).set("lists.test");
+        DwordSetting(settings::kLocalPort).set(8181);
+    }
+    ~UpdateTest() override {
+        // Leave no request of ours running into the next test.
+        EXPECT_TRUE(GeneratorRequest::instance().waitFinished(std::chrono::seconds(10)));
+    }
+
+    UpdateContext Context() {
+        return {connection, gateway, newList, ui,
+                [this](const std::string& url) {
+                    log.push_back("GET " + url);
+                    return body;
+                },
+                // Runs on the request's own thread, which may outlive the test.
+                [generated = generated](const std::string& url) {
+                    std::lock_guard lock(generated->mutex);
+                    generated->urls.push_back(url);
+                    return std::string("ignored");
+                },
+                [this] { log.push_back("repaint"); }};
+    }
+
+    veilport::testing::TempHome home;
+    CallLog log;
+    FakeGateway gateway{log};
+    FakeConnection connection{log};
+    FakeUi ui{log};
+    NewProxyList newList;
+    std::string body = "1.1.1.1:80->A<br />2.2.2.2:80->null<br />3.3.3.3:80->B<br />";
+    struct Generated {
+        std::mutex mutex;
+        std::vector<std::string> urls;
+    };
+    std::shared_ptr<Generated> generated = std::make_shared<Generated>();
+};
+
+TEST_F(UpdateTest, WithAnonymityOnRestartsTheGatewayTowardsProxyName) {
+    DwordSetting(settings::kUseProxy).set(1);
+    StringSetting(settings::kProxyName).set("5.6.7.8:3128");
+    gateway.running = true;
+    auto context = Context();
+    UpdateProxyList(context, UpdateOrigin::UpdatePanel);
+    EXPECT_THAT(log, ElementsAre("DisableConnectionProxy", "DisableConnectionProxy",
+                                 "GET http://lists.test/services/ib/proxy/sortedproxylist.txt",
+                                 "SetConnectionOptions 127.0.0.1:8181",
+                                 "SetConnectionOptions 127.0.0.1:8181", "stop",
+                                 "start 8181 5.6.7.8 3128", "repaint"));
+    EXPECT_EQ(connection.systemProxy, "127.0.0.1:8181");
+    EXPECT_TRUE(gateway.running);
+    ASSERT_EQ(newList.rowCount(), 2);
+    EXPECT_EQ(newList.rows()[1].entry, "3.3.3.3:80->B");
+    ASSERT_TRUE(GeneratorRequest::instance().waitFinished(std::chrono::seconds(10)));
+    std::lock_guard lock(generated->mutex);
+    EXPECT_THAT(generated->urls,
+                ElementsAre("http://lists.test/services/ib/proxy/proxygenerator.asp"));
+}
+
+TEST_F(UpdateTest, WithAnonymityOffLeavesTheMachineDirectAndTheGatewayStopped) {
+    DwordSetting(settings::kUseProxy).set(0);
+    gateway.running = true;
+    auto context = Context();
+    UpdateProxyList(context, UpdateOrigin::UpdateDialog);
+    EXPECT_THAT(log, ElementsAre("DisableConnectionProxy", "DisableConnectionProxy",
+                                 "GET http://lists.test/services/ib/proxy/sortedproxylist.txt",
+                                 "DisableConnectionProxy", "stop", "repaint"));
+    EXPECT_EQ(connection.systemProxy, "");
+    EXPECT_FALSE(gateway.running);
+    EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 0u);
+}
+
+TEST_F(UpdateTest, AGatewayThatCannotStartIsReportedAndAnonymityStaysOn) {
+    DwordSetting(settings::kUseProxy).set(1);
+    StringSetting(settings::kProxyName).set("5.6.7.8:3128->DE");
+    gateway.startSucceeds = false;
+    auto context = Context();
+    UpdateProxyList(context, UpdateOrigin::UpdatePanel);
+    EXPECT_THAT(log, ::testing::Contains("message Cannot Start Proxy!"));
+    EXPECT_THAT(log, ::testing::Contains("messageBox ERROR: Cannot Start Proxy!"));
+    EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 1u);
+
+    log.clear();
+    UpdateProxyList(context, UpdateOrigin::UpdateDialog);
+    EXPECT_THAT(log, ::testing::Contains("message Cannot Start Proxy!"));
+    EXPECT_THAT(log, ::testing::Not(::testing::Contains("messageBox ERROR: Cannot Start Proxy!")));
+}
+
+TEST_F(UpdateTest, AFailedDownloadEmptiesTheNewList) {
+    auto context = Context();
+    UpdateProxyList(context, UpdateOrigin::UpdateDialog);
+    EXPECT_EQ(newList.rowCount(), 2);
+    body.clear();
+    UpdateProxyList(context, UpdateOrigin::UpdateDialog);
+    EXPECT_EQ(newList.rowCount(), 0);
+}
+
+TEST_F(UpdateTest, FetchPointsTheMachineBackAtTheGatewayNotAtTheUpstreamEntry) {
+    DwordSetting(settings::kUseProxy).set(1);
+    StringSetting(settings::kProxyName).set("1.2.3.4:80->Germany <supports POST>");
+    const auto got = FetchProxyList("http://x/l", connection,
+                                    [&](const std::string&) { return std::string("b"); });
+    EXPECT_EQ(got, "b");
+    EXPECT_THAT(log, ElementsAre("DisableConnectionProxy", "SetConnectionOptions 127.0.0.1:8181"));
+
+    log.clear();
+    DwordSetting(settings::kUseProxy).set(0);
+    (void)FetchProxyList("http://x/l", connection, {});
+    EXPECT_THAT(log, ElementsAre("DisableConnectionProxy"));
+}
+
+TEST_F(UpdateTest, TheServiceHostComesFromTheSettingOrTheBuild) {
+    EXPECT_EQ(ServiceListUrl(), "http://lists.test/services/ib/proxy/sortedproxylist.txt");
+    StringSetting(settings::kProxyListHost).set("");
+    EXPECT_EQ(GeneratorUrl(), std::string("http://") + VEILPORT_VENDOR_HOST +
+                                  "/services/ib/proxy/proxygenerator.asp");
+}
+
+TEST(GeneratorRequest, ReportsRunningUntilTheRequestEnds) {
+    auto& request = GeneratorRequest::instance();
+    std::atomic<bool> release{false};
+    std::mutex mutex;
+    std::condition_variable cv;
+    request.start(
+        [&](const std::string&) {
+            std::unique_lock lock(mutex);
+            cv.wait(lock, [&] { return release.load(); });
+            return std::string("thrown away");
+        },
+        "http://x/g");
+    EXPECT_EQ(request.exitCode(), GeneratorRequest::kStillRunning);
+    EXPECT_NE(request.threadId(), std::thread::id());
+    EXPECT_EQ(request.parameter(), 0);
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    cv.notify_all();
+    ASSERT_TRUE(request.waitFinished(std::chrono::seconds(10)));
+    EXPECT_EQ(request.exitCode(), 0);
+}
+
+TEST(UpdateProgress, WalksTheBarAroundTheUpdate) {
+    using Kind = ProgressStep::Kind;
+    const auto dialog = UpdateProgressSteps(UpdateOrigin::UpdateDialog);
+    std::vector<ProgressStep> expected = {
+        {Kind::SetRange, 100, {}},   {Kind::SetPosition, 20, {}},  {Kind::Wait, 300, {}},
+        {Kind::RunUpdate, 0, {}},    {Kind::SetPosition, 40, {}},  {Kind::Wait, 300, {}},
+        {Kind::SetPosition, 60, {}}, {Kind::Wait, 300, {}},        {Kind::SetPosition, 80, {}},
+        {Kind::Wait, 300, {}},       {Kind::SetPosition, 100, {}}, {Kind::Wait, 300, {}}};
+    EXPECT_EQ(dialog, expected);
+    expected.push_back({Kind::ShowMessage, 0, "Proxy list updated!"});
+    expected.push_back({Kind::SetPosition, 0, {}});
+    EXPECT_EQ(UpdateProgressSteps(UpdateOrigin::UpdatePanel), expected);
+}
+
+}  // namespace
+}  // namespace veilport::proxypool
