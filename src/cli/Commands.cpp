@@ -1,4 +1,6 @@
+#include "cli/BrowsersCommand.h"
 #include "cli/Command.h"
+#include "cli/ProxyCommand.h"
 #include "cli/RegCommand.h"
 
 namespace veilport::cli {
@@ -6,6 +8,7 @@ namespace veilport::cli {
 std::span<const Command> AllCommands() {
     static const Command commands[] = {
         RegCommand(),
+        BrowsersCommand(), ProxyCommand(),
     };
     return commands;
 }
