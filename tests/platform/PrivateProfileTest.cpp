@@ -1,6 +1,7 @@
 #include "platform/desktop/PrivateProfile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <sstream>
@@ -80,6 +81,14 @@ TEST_F(ProfileFileTest, FailuresLeaveNothingBehind) {
     EXPECT_TRUE(fs::is_empty(dir));
     EXPECT_EQ(std::distance(fs::directory_iterator(home.path()), {}), 4)
         << "no temporary file left beside the target";
+}
+
+TEST_F(ProfileFileTest, SomethingOtherThanARegularFileIsNeverRead) {
+    const fs::path fifo = home.path() / "opera6.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadWholeFile(fifo)) << "and it returns instead of waiting for a writer";
+    EXPECT_FALSE(WritePrivateProfileString("Proxy", "Use HTTP", "1", fifo));
+    EXPECT_FALSE(ReadWholeFile(home.path()));
 }
 
 TEST_F(ProfileFileTest, OversizedFilesAreNotRead) {

@@ -14,7 +14,9 @@ namespace veilport::desktop {
 namespace fs = std::filesystem;
 
 std::optional<std::string> ReadWholeFile(const fs::path& file, std::size_t limit) {
-    net::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking so that a FIFO put in the file's place cannot stall us; it is
+    // refused below as not a regular file.
+    net::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd) return std::nullopt;
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
