@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <filesystem>
@@ -121,6 +123,24 @@ TEST_F(MozillaProfilesTest, FileThatCannotBeReplacedStaysAsItWas) {
     SetMozillaProxy(root());
     fs::permissions(file.parent_path(), fs::perms::owner_all);
     EXPECT_EQ(ReadFile(file), "user_pref(\"a\", 1);\n");
+}
+
+TEST_F(MozillaProfilesTest, FullDiskLeavesTheFileWholeAndNoTemporaryBehind) {
+    const fs::path file = root() / "abc.default/prefs.js";
+    const std::string original = "user_pref(\"a\", 1);\n";
+    WriteFile(file, original);
+    // A file-size limit makes every write past 40 bytes fail as a full disk would.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 40;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    SetMozillaProxy(root());
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadFile(file), original);
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
 }
 
 TEST_F(MozillaProfilesTest, LinksOutOfTheTreeAreNotFollowed) {
