@@ -76,6 +76,14 @@ TEST_F(BrowserInstallFactsTest, ProgramsAndProfileHomesAreRecordedAsAnInstallerW
     EXPECT_EQ(Text(kOperaAppPaths, "Path"), (home.path() / "opt/opera").string());
 }
 
+TEST_F(BrowserInstallFactsTest, AnEmptyAppPathsKeyIsFilledIn) {
+    KeyHandle key;
+    ASSERT_EQ(createKey(Root::LocalMachine, kOperaAppPaths, kKeyWrite, key), kSuccess);
+    Program(bin() / "opera");
+    RecordBrowserInstallations(where());
+    EXPECT_EQ(Text(kOperaAppPaths, "Path"), bin().string());
+}
+
 TEST_F(BrowserInstallFactsTest, FlatpakProfileHomeAloneMeansFirefox) {
     fs::create_directories(userHome() / ".var/app/org.mozilla.firefox/.mozilla/firefox");
     RecordBrowserInstallations(where());

@@ -45,10 +45,17 @@ void Record(std::string_view path,
     Disposition disposition{};
     if (createKey(kRoot, path, kKeyWrite, key, &disposition) != kSuccess) return;
     if (disposition == Disposition::OpenedExistingKey) {
-        // A key some real installer or the user wrote is theirs to keep as is.
+        // A key with values some real installer or the user wrote is theirs to
+        // keep as is. An empty one (the Opera file routines open App Paths with
+        // create semantics) holds nothing to lose and is filled in.
         ValueType type = kTypeNone;
         std::uint32_t size = 0;
-        if (queryValue(key, kMark, &type, nullptr, &size) != kSuccess) return;
+        std::uint32_t subKeys = 0;
+        std::uint32_t valueCount = 0;
+        const bool ours = queryValue(key, kMark, &type, nullptr, &size) == kSuccess;
+        const bool empty =
+            queryInfo(key, &subKeys, &valueCount) == kSuccess && subKeys == 0 && valueCount == 0;
+        if (!ours && !empty) return;
     }
     (void)SetText(key, kMark, kMarkText);
     for (const auto& [name, text] : values) (void)SetText(key, name, text);

@@ -22,8 +22,9 @@
 //
 // Every key written also gets RecordedBy = "Veilport". When a browser is no
 // longer found, the keys of it that carry that mark are removed again, so an
-// uninstalled browser stops being detected; keys someone else wrote are never
-// touched. Internet Explorer is always detected and Avant never exists here.
+// uninstalled browser stops being detected; keys with values someone else
+// wrote are never touched (an empty key is filled in). Internet Explorer is
+// always detected and Avant never exists here.
 
 #include <filesystem>
 #include <string>
