@@ -10,11 +10,17 @@ bool BrowserConfigurator::setSystemProxy(std::string_view server) {
     return SetSystemProxy(server);
 }
 
-bool BrowserConfigurator::clearSystemProxy() { return ClearSystemProxy(); }
+bool BrowserConfigurator::clearSystemProxy() {
+    return ClearSystemProxy();
+}
 
-void BrowserConfigurator::setOperaFile(OperaFile file) { SetOperaFile(file); }
+void BrowserConfigurator::setOperaFile(OperaFile file) {
+    SetOperaFile(file);
+}
 
-void BrowserConfigurator::restoreOperaFile(OperaFile file) { RestoreOperaFile(file); }
+void BrowserConfigurator::restoreOperaFile(OperaFile file) {
+    RestoreOperaFile(file);
+}
 
 void BrowserConfigurator::setMozilla(MozillaFamily family) {
     for (const auto& root : ProfileRoots(family)) SetMozillaProxy(root);

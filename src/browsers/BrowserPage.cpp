@@ -12,9 +12,8 @@ namespace {
 // anonymity step that follows puts the configured port in place.
 constexpr std::string_view kPageServer = "127.0.0.1:8080";
 
-constexpr Browser kApplyOrder[] = {Browser::InternetExplorer, Browser::Netscape,
-                                   Browser::Firefox,          Browser::Mozilla,
-                                   Browser::Opera,            Browser::Avant};
+constexpr Browser kApplyOrder[] = {Browser::InternetExplorer, Browser::Netscape, Browser::Firefox,
+                                   Browser::Mozilla,          Browser::Opera,    Browser::Avant};
 
 constexpr OperaFile kOperaOrder[] = {OperaFile::ProgramOpera6, OperaFile::ProfileOpera6,
                                      OperaFile::ProgramOperaDef6};
@@ -33,8 +32,12 @@ void WriteFlag(RegistryKey& key, Browser browser, std::uint32_t value) {
     (void)key.setDword(FlagName(browser), value);
 }
 
-bool EditsNetscapeProfiles(int code) { return code == 8 || code == 14; }
-bool CouplesNetscapeAndMozilla(int code) { return code == 6 || code == 14; }
+bool EditsNetscapeProfiles(int code) {
+    return code == 8 || code == 14;
+}
+bool CouplesNetscapeAndMozilla(int code) {
+    return code == 6 || code == 14;
+}
 
 }  // namespace
 
@@ -44,8 +47,7 @@ void BrowserPage::LoadBrowserPage() {
     for (Browser browser : kAllBrowsers) {
         const bool found = IsBrowserFound(browser);
         const bool stored = programKey && FlagStored(key, browser);
-        ticked_[BrowserIndex(browser)] =
-            stored && (browser == Browser::InternetExplorer || found);
+        ticked_[BrowserIndex(browser)] = stored && (browser == Browser::InternetExplorer || found);
         enabled_[BrowserIndex(browser)] = found;
     }
     key.closeKey();
@@ -74,8 +76,8 @@ void BrowserPage::OnBoxClicked(Browser clicked) {
     }
 }
 
-void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy,
-                           int netscapeCode, RegistryKey& key) {
+void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy, int netscapeCode,
+                           RegistryKey& key) {
     const bool box = ticked(browser);
     const bool found = IsBrowserFound(browser);
     const bool clearing = stored && !box;

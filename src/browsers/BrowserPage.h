@@ -18,8 +18,7 @@ namespace veilport::browsers {
 // ApplyBrowserPage, and shows the members (ticked, enabled) after each call.
 class BrowserPage {
 public:
-    explicit BrowserPage(BrowserConfigurator& steps = RealBrowserConfigurator())
-        : steps_(steps) {}
+    explicit BrowserPage(BrowserConfigurator& steps = RealBrowserConfigurator()) : steps_(steps) {}
 
     // Ticks each box whose flag is set (not 0) and, except for Internet
     // Explorer, whose browser is found; all cleared when Software\Veilport does

@@ -9,7 +9,9 @@ namespace {
 constexpr OperaFile kOperaOrder[] = {OperaFile::ProgramOpera6, OperaFile::ProfileOpera6,
                                      OperaFile::ProgramOperaDef6};
 
-bool FlagSet(const DwordSpec& flag) { return DwordSetting(flag).get() == 1; }
+bool FlagSet(const DwordSpec& flag) {
+    return DwordSetting(flag).get() == 1;
+}
 
 void StoreFlag(const DwordSpec& flag, std::uint32_t value) {
     DwordSetting setting(flag);

@@ -46,8 +46,7 @@ void ListBelow(const fs::path& dir, int depth, std::set<Identity>& seen,
     for (const auto& name : EntryNames(dir)) {
         const fs::path child = dir / name;
         Identity identity{};
-        if (KindOf(child, &identity) != Kind::Directory || !seen.insert(identity).second)
-            continue;
+        if (KindOf(child, &identity) != Kind::Directory || !seen.insert(identity).second) continue;
         ListBelow(child, depth + 1, seen, out);
         out.push_back(child);
     }

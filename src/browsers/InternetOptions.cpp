@@ -10,15 +10,21 @@ inet::PerConnOption* InternetOptions::allocateOptions(std::size_t count) {
     return new (std::nothrow) inet::PerConnOption[count];
 }
 
-void InternetOptions::freeOptions(inet::PerConnOption* options) { delete[] options; }
+void InternetOptions::freeOptions(inet::PerConnOption* options) {
+    delete[] options;
+}
 
 void InternetOptions::setPerConnectionOptions(inet::PerConnOptionList& list) {
     (void)inet::SetPerConnectionOptions(list);
 }
 
-void InternetOptions::settingsChanged() { inet::NotifySettingsChanged(); }
+void InternetOptions::settingsChanged() {
+    inet::NotifySettingsChanged();
+}
 
-void InternetOptions::refresh() { inet::NotifyRefresh(); }
+void InternetOptions::refresh() {
+    inet::NotifyRefresh();
+}
 
 InternetOptions& SystemInternetOptions() {
     static InternetOptions system;

@@ -8,7 +8,8 @@ namespace veilport::cli {
 std::span<const Command> AllCommands() {
     static const Command commands[] = {
         RegCommand(),
-        BrowsersCommand(), ProxyCommand(),
+        BrowsersCommand(),
+        ProxyCommand(),
     };
     return commands;
 }

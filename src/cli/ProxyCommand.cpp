@@ -78,8 +78,8 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     if (verb == "show") return Show(rest, out, err);
     if (verb == "set") return Set(rest, out, err);
     if (verb == "clear") return Clear(rest, out, err);
-    return UsageError(err, "unknown proxy command '" + std::string(verb) +
-                               "'; expected show, set or clear");
+    return UsageError(
+        err, "unknown proxy command '" + std::string(verb) + "'; expected show, set or clear");
 }
 
 }  // namespace

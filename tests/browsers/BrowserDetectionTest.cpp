@@ -1,7 +1,6 @@
-#include "browsers/BrowserDetection.h"
-
 #include <gtest/gtest.h>
 
+#include "browsers/BrowserDetection.h"
 #include "browsers/BrowserKeys.h"
 #include "browsers/BrowserTestUtil.h"
 #include "support/TempHome.h"
@@ -33,7 +32,8 @@ TEST_F(BrowserDetectionTest, EachBrowserIsFoundFromItsInstallerKeys) {
     CreateKey(keys::kAvantUninstall);
     StoreText(keys::kFirefoxVersion, "115.5.0");
     StoreText(keys::kNetscape6Version, "6.2.3");
-    for (Browser browser : kAllBrowsers) EXPECT_TRUE(IsBrowserFound(browser)) << BrowserLabel(browser);
+    for (Browser browser : kAllBrowsers)
+        EXPECT_TRUE(IsBrowserFound(browser)) << BrowserLabel(browser);
 }
 
 TEST_F(BrowserDetectionTest, EmptyVersionTextsCountAsNotFound) {

@@ -1,8 +1,7 @@
-#include "browsers/BrowserPage.h"
-
 #include <gtest/gtest.h>
 
 #include "browsers/BrowserKeys.h"
+#include "browsers/BrowserPage.h"
 #include "browsers/BrowserTestUtil.h"
 #include "browsers/ConnectionSwitch.h"
 #include "browsers/MozillaPrefs.h"
@@ -14,8 +13,8 @@ namespace {
 
 using testing::CreateKey;
 using testing::RecordingConfigurator;
-using testing::StoreDword;
 using testing::StoredDword;
+using testing::StoreDword;
 using testing::StoreText;
 using Steps = std::vector<std::string>;
 
@@ -105,10 +104,9 @@ TEST_F(BrowserPageTest, NewlyTickedBrowsersAreSetInPageOrderWithAnonymityOn) {
     StoreDword(settings::kUseProxy, 1);
     for (Browser browser : kAllBrowsers) page.setTicked(browser, true);
     Apply();
-    EXPECT_EQ(steps.steps,
-              (Steps{"set system 127.0.0.1:8080", "set Netscape", "set Firefox", "set Mozilla",
-                     "set Opera6.ini", "set profile opera6.ini", "set OperaDef6.ini",
-                     "set system 127.0.0.1:8080"}));
+    EXPECT_EQ(steps.steps, (Steps{"set system 127.0.0.1:8080", "set Netscape", "set Firefox",
+                                  "set Mozilla", "set Opera6.ini", "set profile opera6.ini",
+                                  "set OperaDef6.ini", "set system 127.0.0.1:8080"}));
     for (Browser browser : kAllBrowsers)
         EXPECT_EQ(StoredDword(BrowserFlag(browser)), 1u) << BrowserLabel(browser);
 

@@ -23,7 +23,9 @@ inline void StoreDword(const DwordSpec& spec, std::uint32_t value) {
     setting.write();
 }
 
-inline std::uint32_t StoredDword(const DwordSpec& spec) { return DwordSetting(spec).get(); }
+inline std::uint32_t StoredDword(const DwordSpec& spec) {
+    return DwordSetting(spec).get();
+}
 
 inline void StoreText(std::string_view path, const std::string& text,
                       registry::Root root = registry::Root::LocalMachine) {

@@ -9,8 +9,8 @@ namespace veilport::browsers {
 namespace {
 
 using testing::RecordingConfigurator;
-using testing::StoreDword;
 using testing::StoredDword;
+using testing::StoreDword;
 using Steps = std::vector<std::string>;
 
 class ConnectionSwitchTest : public ::testing::Test {
@@ -28,12 +28,12 @@ TEST_F(ConnectionSwitchTest, FlaggedBrowsersFollowTheSystemProxyInFixedOrder) {
     FlagAllFour(1);
     ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9090", steps));
     ASSERT_TRUE(DisableConnectionProxy(steps));
-    EXPECT_EQ(steps.steps,
-              (Steps{"set system 127.0.0.1:9090", "set Opera6.ini", "set profile opera6.ini",
-                     "set OperaDef6.ini", "set Netscape", "set Mozilla", "set Firefox",
-                     "clear system", "restore Opera6.ini", "restore profile opera6.ini",
-                     "restore OperaDef6.ini", "restore Netscape", "restore Mozilla",
-                     "restore Firefox"}));
+    EXPECT_EQ(
+        steps.steps,
+        (Steps{"set system 127.0.0.1:9090", "set Opera6.ini", "set profile opera6.ini",
+               "set OperaDef6.ini", "set Netscape", "set Mozilla", "set Firefox", "clear system",
+               "restore Opera6.ini", "restore profile opera6.ini", "restore OperaDef6.ini",
+               "restore Netscape", "restore Mozilla", "restore Firefox"}));
 }
 
 TEST_F(ConnectionSwitchTest, OnlyAFlagHoldingExactlyOneCounts) {

@@ -1,10 +1,9 @@
-#include "browsers/FileFinder.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "browsers/BrowserTestUtil.h"
+#include "browsers/FileFinder.h"
 #include "support/TempHome.h"
 
 namespace veilport::browsers {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <csignal>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 

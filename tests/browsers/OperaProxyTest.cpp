@@ -1,9 +1,8 @@
-#include "browsers/OperaProxy.h"
-
 #include <gtest/gtest.h>
 
 #include "browsers/BrowserKeys.h"
 #include "browsers/BrowserTestUtil.h"
+#include "browsers/OperaProxy.h"
 #include "support/TempHome.h"
 
 namespace veilport::browsers {

@@ -35,17 +35,23 @@ public:
 
     static std::string Name(browsers::OperaFile file) {
         switch (file) {
-            case browsers::OperaFile::ProgramOpera6: return "Opera6.ini";
-            case browsers::OperaFile::ProfileOpera6: return "profile opera6.ini";
-            case browsers::OperaFile::ProgramOperaDef6: return "OperaDef6.ini";
+            case browsers::OperaFile::ProgramOpera6:
+                return "Opera6.ini";
+            case browsers::OperaFile::ProfileOpera6:
+                return "profile opera6.ini";
+            case browsers::OperaFile::ProgramOperaDef6:
+                return "OperaDef6.ini";
         }
         return "?";
     }
     static std::string Name(browsers::MozillaFamily family) {
         switch (family) {
-            case browsers::MozillaFamily::Netscape: return "Netscape";
-            case browsers::MozillaFamily::Mozilla: return "Mozilla";
-            case browsers::MozillaFamily::Firefox: return "Firefox";
+            case browsers::MozillaFamily::Netscape:
+                return "Netscape";
+            case browsers::MozillaFamily::Mozilla:
+                return "Mozilla";
+            case browsers::MozillaFamily::Firefox:
+                return "Firefox";
         }
         return "?";
     }

@@ -12,8 +12,8 @@
 namespace veilport::browsers {
 namespace {
 
-using testing::StoreDword;
 using testing::StoredDword;
+using testing::StoreDword;
 using testing::StoreText;
 
 struct Call {
@@ -95,12 +95,9 @@ TEST_P(DialUpDecision, SetAndClearConfigureTheSameConnectionsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DialUpDecision,
-    ::testing::Values(DialUpCase{1, 1, {"Provider", std::nullopt}},
-                      DialUpCase{1, 0, {"Provider"}},
-                      DialUpCase{1, 2, {"Provider"}},
-                      DialUpCase{1, std::nullopt, {"Provider"}},
-                      DialUpCase{0, 1, {std::nullopt}},
-                      DialUpCase{2, 1, {std::nullopt}},
+    ::testing::Values(DialUpCase{1, 1, {"Provider", std::nullopt}}, DialUpCase{1, 0, {"Provider"}},
+                      DialUpCase{1, 2, {"Provider"}}, DialUpCase{1, std::nullopt, {"Provider"}},
+                      DialUpCase{0, 1, {std::nullopt}}, DialUpCase{2, 1, {std::nullopt}},
                       DialUpCase{std::nullopt, std::nullopt, {std::nullopt}}));
 
 class SystemProxyTest : public ::testing::Test {

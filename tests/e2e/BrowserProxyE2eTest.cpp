@@ -28,7 +28,8 @@ const std::string kHeader =
     "// - modify it via the UI (e.g. via about:config in the browser); or\n"
     "// - set it within a user.js file in your profile.\n\n";
 
-const std::string kWorkBefore = kHeader +
+const std::string kWorkBefore =
+    kHeader +
     "user_pref(\"app.normandy.first_run\", false);\n"
     "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n"
     "user_pref(\"network.proxy.http\", \"proxy.corp.example\");\n"
@@ -36,7 +37,8 @@ const std::string kWorkBefore = kHeader +
     "user_pref(\"network.proxy.type\", 5);\n"
     "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n";
 
-const std::string kDefaultBefore = kHeader +
+const std::string kDefaultBefore =
+    kHeader +
     "user_pref(\"browser.download.viewableInternally.typeWasRegistered.avif\", true);\n"
     "user_pref(\"browser.newtabpage.storageVersion\", 1);\n"
     "user_pref(\"media.gmp-manager.buildID\", \"20231120155112\");\n";
@@ -67,8 +69,8 @@ int Ctl(std::vector<std::string> words) {
 
 std::string CtlOutput(const std::string& arguments) {
     std::string output;
-    if (FILE* pipe = popen(("'" + std::string(getenv("VEILPORTCTL")) + "' " + arguments).c_str(),
-                           "r")) {
+    if (FILE* pipe =
+            popen(("'" + std::string(getenv("VEILPORTCTL")) + "' " + arguments).c_str(), "r")) {
         char buffer[512];
         while (size_t got = fread(buffer, 1, sizeof(buffer), pipe)) output.append(buffer, got);
         pclose(pipe);
@@ -101,9 +103,7 @@ protected:
     fs::path firefox() const { return home.path() / "home/.mozilla/firefox"; }
     fs::path work() const { return firefox() / "k3j2h1g0.work/prefs.js"; }
     fs::path defaultProfile() const { return firefox() / "a1b2c3d4.default-esr/prefs.js"; }
-    fs::path keyfile() const {
-        return home.path() / "home/.config/glib-2.0/settings/keyfile";
-    }
+    fs::path keyfile() const { return home.path() / "home/.config/glib-2.0/settings/keyfile"; }
 
     veilport::testing::TempHome home;
     std::optional<std::string> oldBackend_;
@@ -116,8 +116,9 @@ TEST_F(BrowserProxyE2e, ProxySetThenClearEditsProfilesAndMirrorsIntoGnome) {
 
     ASSERT_EQ(Ctl({"proxy", "set", "127.0.0.1:8080"}), 0);
     EXPECT_EQ(Read(work()),
-              kHeader + "user_pref(\"app.normandy.first_run\", false);\n"
-                        "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n" +
+              kHeader +
+                  "user_pref(\"app.normandy.first_run\", false);\n"
+                  "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n" +
                   kHost + "\n" + kPort + "\n" + kType + "\n" +
                   "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n");
     EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + "\n" + kHost + "\n" + kPort + "\n" + kType);
@@ -127,18 +128,21 @@ TEST_F(BrowserProxyE2e, ProxySetThenClearEditsProfilesAndMirrorsIntoGnome) {
     if (gnome) {
         const std::string manual = Read(keyfile());
         EXPECT_NE(manual.find("[system/proxy/http]\nhost='127.0.0.1'\nport=8080"),
-                  std::string::npos) << manual;
+                  std::string::npos)
+            << manual;
         EXPECT_NE(manual.find("mode='manual'"), std::string::npos) << manual;
     }
     const std::string shown = CtlOutput("proxy show");
     EXPECT_NE(shown.find("LAN\n  flags   3 (direct, proxy)\n  server  127.0.0.1:8080\n"
                          "  bypass  local\n"),
-              std::string::npos) << shown;
+              std::string::npos)
+        << shown;
 
     ASSERT_EQ(Ctl({"proxy", "clear"}), 0);
     EXPECT_EQ(Read(work()),
-              kHeader + "user_pref(\"app.normandy.first_run\", false);\n"
-                        "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n" +
+              kHeader +
+                  "user_pref(\"app.normandy.first_run\", false);\n"
+                  "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n" +
                   kHost + "\n\n\n" +
                   "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n");
     EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + "\n" + kHost + "\n\n");

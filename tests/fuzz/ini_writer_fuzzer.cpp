@@ -24,7 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto once = WriteProfileString(input, parts[0], parts[1], parts[2]);
     if (!once) return 0;
-    const auto lines = [](std::string_view text) { return std::count(text.begin(), text.end(), '\n'); };
+    const auto lines = [](std::string_view text) {
+        return std::count(text.begin(), text.end(), '\n');
+    };
     if (lines(*once) > lines(input) + 3) std::abort();
     if (once->find(parts[2]) == std::string::npos) std::abort();
     const auto twice = WriteProfileString(*once, parts[0], parts[1], parts[2]);

@@ -14,9 +14,9 @@ using namespace veilport::browsers;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text = ReadPrefsText({reinterpret_cast<const char*>(data), size});
     const std::string set = SetMozillaProxyText(text);
-    if (text.find(kHostKey) == std::string::npos &&
-        set != text + "\n" + std::string(kHostLine) + "\n" + std::string(kPortLine) + "\n" +
-                   std::string(kTypeLine))
+    if (text.find(kHostKey) == std::string::npos && set != text + "\n" + std::string(kHostLine) +
+                                                               "\n" + std::string(kPortLine) +
+                                                               "\n" + std::string(kTypeLine))
         std::abort();
     const std::string restored = RestoreMozillaProxyText(set);
     if (restored.size() > set.size()) std::abort();

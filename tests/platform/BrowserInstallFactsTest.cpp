@@ -1,9 +1,8 @@
-#include "platform/desktop/BrowserInstallFacts.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "platform/desktop/BrowserInstallFacts.h"
 #include "platform/registry/Registry.h"
 #include "support/TempHome.h"
 

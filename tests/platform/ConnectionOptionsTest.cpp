@@ -1,7 +1,6 @@
-#include "platform/inet/ConnectionOptions.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/inet/ConnectionOptions.h"
 #include "platform/inet/ProxyOptions.h"
 #include "support/TempHome.h"
 

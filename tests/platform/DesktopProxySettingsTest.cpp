@@ -1,6 +1,6 @@
-#include "platform/desktop/DesktopProxySettings.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/desktop/DesktopProxySettings.h"
 
 namespace veilport::desktop {
 namespace {
@@ -52,8 +52,8 @@ TEST(DesktopProxySettings, DirectFlagsMirrorAsDirectWhateverTheServer) {
 }
 
 TEST(DesktopProxySettings, ProtocolPartsGoToTheirOwnProtocol) {
-    const auto settings =
-        DesktopProxyFrom({3, "http=1.1.1.1:80;HTTPS=2.2.2.2:443 ftp=bad'host:21;socks=3.3.3.3:1", ""});
+    const auto settings = DesktopProxyFrom(
+        {3, "http=1.1.1.1:80;HTTPS=2.2.2.2:443 ftp=bad'host:21;socks=3.3.3.3:1", ""});
     EXPECT_EQ(settings.http, (ProxyEndpoint{"1.1.1.1", 80}));
     EXPECT_EQ(settings.https, (ProxyEndpoint{"2.2.2.2", 443}));
     EXPECT_FALSE(settings.ftp);

@@ -1,5 +1,3 @@
-#include "platform/desktop/PrivateProfile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -7,6 +5,7 @@
 #include <sstream>
 
 #include "platform/desktop/AtomicFile.h"
+#include "platform/desktop/PrivateProfile.h"
 #include "support/TempHome.h"
 
 namespace veilport::desktop {

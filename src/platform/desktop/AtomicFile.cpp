@@ -67,9 +67,9 @@ bool ReplaceFileAtomically(const fs::path& file, std::string_view contents) {
     const fs::path temp = pattern;
 
     mode_t mode = 0600;
-    if (struct stat info {}; ::stat(target.c_str(), &info) == 0) mode = info.st_mode & 07777;
-    const bool written = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), contents) &&
-                         ::fsync(fd.get()) == 0;
+    if (struct stat info{}; ::stat(target.c_str(), &info) == 0) mode = info.st_mode & 07777;
+    const bool written =
+        ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), contents) && ::fsync(fd.get()) == 0;
     const int closed = ::close(fd.release());
     if (!written || closed != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());

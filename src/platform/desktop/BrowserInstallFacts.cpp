@@ -34,8 +34,8 @@ constexpr std::string_view kOperaAppPathsKey =
 
 bool SetText(const KeyHandle& key, std::string_view name, std::string_view text) {
     std::string data(text);
-    return setValue(key, name, kTypeSz, data.c_str(), static_cast<std::uint32_t>(data.size() + 1)) ==
-           kSuccess;
+    return setValue(key, name, kTypeSz, data.c_str(),
+                    static_cast<std::uint32_t>(data.size() + 1)) == kSuccess;
 }
 
 // Writes the key with its mark and the given values, when it is ours or new.

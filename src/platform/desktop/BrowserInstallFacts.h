@@ -32,14 +32,16 @@
 namespace veilport::desktop {
 
 struct BrowserSearch {
-    std::string pathList;          // colon-separated, as PATH
-    std::filesystem::path home;    // the user's home
+    std::string pathList;        // colon-separated, as PATH
+    std::filesystem::path home;  // the user's home
 };
 
 // PATH and the home of this process.
 BrowserSearch CurrentBrowserSearch();
 
 void RecordBrowserInstallations(const BrowserSearch& where);
-inline void RecordBrowserInstallations() { RecordBrowserInstallations(CurrentBrowserSearch()); }
+inline void RecordBrowserInstallations() {
+    RecordBrowserInstallations(CurrentBrowserSearch());
+}
 
 }  // namespace veilport::desktop

@@ -7,9 +7,15 @@ namespace veilport::desktop {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string Lower(std::string_view text) {
     std::string out(text);
@@ -53,8 +59,8 @@ std::string_view FirstLine(std::string_view text) {
 
 bool IsSafeHost(std::string_view host) {
     if (host.empty() || host.size() > 253) return false;
-    const bool numeric = std::all_of(host.begin(), host.end(),
-                                     [](char c) { return IsDigit(c) || c == '.'; });
+    const bool numeric =
+        std::all_of(host.begin(), host.end(), [](char c) { return IsDigit(c) || c == '.'; });
     if (numeric) return IsIpv4(host);
     if (host.front() == '.' || host.back() == '.' || host.find("..") != std::string_view::npos)
         return false;
@@ -81,8 +87,8 @@ std::optional<ProxyEndpoint> ParseLeadingEndpoint(std::string_view text) {
     std::from_chars(rest.data(), rest.data() + digits, port);
     if (port < 1 || port > 65535) return std::nullopt;
     rest.remove_prefix(digits);
-    const bool ended = rest.empty() || IsSpace(rest.front()) || rest.front() == ';' ||
-                       rest.substr(0, 2) == "->";
+    const bool ended =
+        rest.empty() || IsSpace(rest.front()) || rest.front() == ';' || rest.substr(0, 2) == "->";
     if (!ended) return std::nullopt;
     return ProxyEndpoint{std::string(host), static_cast<std::uint16_t>(port)};
 }

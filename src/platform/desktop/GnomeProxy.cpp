@@ -24,7 +24,9 @@ bool Gsettings(std::vector<std::string> words) {
 
 // gsettings reads values as GVariant text. Hosts were checked to hold only
 // letters, digits, dots, hyphens, "*", "/" and ":" so quoting cannot be escaped.
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
 
 bool SetEndpoint(const char* protocol, const ProxyEndpoint& endpoint) {
     const std::string schema = std::string(kSchema) + "." + protocol;

@@ -21,7 +21,9 @@ std::string KdeProxyText(const std::optional<ProxyEndpoint>& endpoint) {
 
 }  // namespace
 
-std::filesystem::path KioslavercPath() { return ConfigHome() / "kioslaverc"; }
+std::filesystem::path KioslavercPath() {
+    return ConfigHome() / "kioslaverc";
+}
 
 bool KdePresent() {
     std::error_code ec;

@@ -31,8 +31,7 @@ struct PendingWrite {
 }  // namespace
 
 bool SetPerConnectionOptions(PerConnOptionList& list) {
-    if (list.size != sizeof(PerConnOptionList) || list.optionCount == 0 ||
-        list.options == nullptr)
+    if (list.size != sizeof(PerConnOptionList) || list.optionCount == 0 || list.options == nullptr)
         return false;
 
     // Check the whole list before writing, so that a bad option leaves the
@@ -53,9 +52,8 @@ bool SetPerConnectionOptions(PerConnOptionList& list) {
                 const std::string_view text = option.text ? option.text : "";
                 std::vector<char> bytes(text.begin(), text.end());
                 bytes.push_back('\0');
-                writes.push_back({option.option == PerConnOptionId::ProxyServer
-                                      ? store::kServerKey
-                                      : store::kBypassKey,
+                writes.push_back({option.option == PerConnOptionId::ProxyServer ? store::kServerKey
+                                                                                : store::kBypassKey,
                                   registry::kTypeSz, std::move(bytes)});
                 continue;
             }
@@ -72,8 +70,7 @@ bool SetPerConnectionOptions(PerConnOptionList& list) {
         if (registry::createKey(store::kRoot, write.key, registry::kKeyWrite, key) !=
                 registry::kSuccess ||
             registry::setValue(key, name, write.type, write.data.data(),
-                               static_cast<std::uint32_t>(write.data.size())) !=
-                registry::kSuccess)
+                               static_cast<std::uint32_t>(write.data.size())) != registry::kSuccess)
             ok = false;
     }
     return ok;

@@ -7,6 +7,8 @@ namespace veilport::inet {
 
 void NotifySettingsChanged() {}
 
-void NotifyRefresh() { desktop::MirrorProxyToDesktop(LoadConnectionOptions(std::nullopt)); }
+void NotifyRefresh() {
+    desktop::MirrorProxyToDesktop(LoadConnectionOptions(std::nullopt));
+}
 
 }  // namespace veilport::inet
