@@ -1,5 +1,7 @@
+#include "cli/BrowsersCommand.h"
 #include "cli/Command.h"
 #include "cli/PoolCommands.h"
+#include "cli/ProxyCommand.h"
 #include "cli/RegCommand.h"
 
 namespace veilport::cli {
@@ -12,6 +14,8 @@ std::span<const Command> AllCommands() {
         TestedCommand(),
         AdoptCommand(),
         UpdateCommand(),
+        BrowsersCommand(),
+        ProxyCommand(),
     };
     return commands;
 }

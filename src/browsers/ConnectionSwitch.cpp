@@ -1,0 +1,53 @@
+#include "browsers/ConnectionSwitch.h"
+
+#include "settings/DwordSetting.h"
+
+namespace veilport::browsers {
+
+namespace {
+
+constexpr OperaFile kOperaOrder[] = {OperaFile::ProgramOpera6, OperaFile::ProfileOpera6,
+                                     OperaFile::ProgramOperaDef6};
+
+bool FlagSet(const DwordSpec& flag) {
+    return DwordSetting(flag).get() == 1;
+}
+
+void StoreFlag(const DwordSpec& flag, std::uint32_t value) {
+    DwordSetting setting(flag);
+    setting.set(value);
+    setting.write();
+}
+
+// The four browsers whose files follow the switch, read and handled in order.
+template <typename OnOpera, typename OnMozilla>
+void ForFlaggedBrowsers(OnOpera onOpera, OnMozilla onMozilla) {
+    const bool opera = FlagSet(settings::kBrowserOpera);
+    if (opera)
+        for (OperaFile file : kOperaOrder) onOpera(file);
+    if (FlagSet(settings::kBrowserNetscape)) onMozilla(MozillaFamily::Netscape);
+    if (FlagSet(settings::kBrowserMozilla)) onMozilla(MozillaFamily::Mozilla);
+    if (FlagSet(settings::kBrowserFireFox)) onMozilla(MozillaFamily::Firefox);
+}
+
+}  // namespace
+
+bool SetConnectionOptions(std::string_view server, BrowserConfigurator& steps) {
+    if (!steps.setSystemProxy(server)) return false;
+    StoreFlag(settings::kBrowserIE, 1);
+    StoreFlag(settings::kBrowserAvant, 1);
+    ForFlaggedBrowsers([&](OperaFile file) { steps.setOperaFile(file); },
+                       [&](MozillaFamily family) { steps.setMozilla(family); });
+    return true;
+}
+
+bool DisableConnectionProxy(BrowserConfigurator& steps) {
+    if (!steps.clearSystemProxy()) return false;
+    StoreFlag(settings::kBrowserIE, 0);
+    StoreFlag(settings::kBrowserAvant, 0);
+    ForFlaggedBrowsers([&](OperaFile file) { steps.restoreOperaFile(file); },
+                       [&](MozillaFamily family) { steps.restoreMozilla(family); });
+    return true;
+}
+
+}  // namespace veilport::browsers

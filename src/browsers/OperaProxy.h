@@ -1,0 +1,23 @@
+#pragma once
+
+#include "browsers/ProfileRoots.h"
+
+namespace veilport::browsers {
+
+// Address written into Opera's Home URL by the setting (program-directory
+// files only): a bare domain of a well-known public search engine.
+inline constexpr const char* kOperaHomeUrl = "duckduckgo.com";
+
+// One Opera file, when it exists: [Proxy] Use HTTP=1 and HTTP Server=
+// 127.0.0.1:8080, and for the two program-directory files [User Prefs]
+// Home URL. Failures are silent.
+void SetOperaFile(OperaFile file);
+// [Proxy] Use HTTP=0; HTTP Server and Home URL stay.
+void RestoreOperaFile(OperaFile file);
+
+// All three files in order: program Opera6.ini, profile opera6.ini, program
+// OperaDef6.ini.
+void SetOperaProxy();
+void RestoreOperaProxy();
+
+}  // namespace veilport::browsers

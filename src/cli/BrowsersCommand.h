@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/Command.h"
+
+namespace veilport::cli {
+
+// veilportctl browsers: which browsers are found here and their flags.
+Command BrowsersCommand();
+
+}  // namespace veilport::cli

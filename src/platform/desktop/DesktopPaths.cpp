@@ -1,0 +1,15 @@
+#include "platform/desktop/DesktopPaths.h"
+
+#include <cstdlib>
+
+#include "platform/shell/VeilportHome.h"
+
+namespace veilport::desktop {
+
+std::filesystem::path ConfigHome() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/')
+        return config;
+    return shell::userHome() / ".config";
+}
+
+}  // namespace veilport::desktop

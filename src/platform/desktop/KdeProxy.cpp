@@ -1,0 +1,64 @@
+#include "platform/desktop/KdeProxy.h"
+
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "platform/desktop/AtomicFile.h"
+#include "platform/desktop/DesktopPaths.h"
+#include "platform/desktop/PrivateProfile.h"
+
+namespace veilport::desktop {
+
+namespace {
+
+constexpr const char* kGroup = "Proxy Settings";
+
+// The form KDE's own proxy settings module writes.
+std::string KdeProxyText(const std::optional<ProxyEndpoint>& endpoint) {
+    return endpoint ? "http://" + endpoint->host + " " + std::to_string(endpoint->port) : "";
+}
+
+}  // namespace
+
+std::filesystem::path KioslavercPath() {
+    return ConfigHome() / "kioslaverc";
+}
+
+bool KdePresent() {
+    std::error_code ec;
+    return std::filesystem::exists(KioslavercPath(), ec) ||
+           std::filesystem::exists(ConfigHome() / "kdeglobals", ec);
+}
+
+bool ApplyKdeProxy(const DesktopProxySettings& settings) {
+    const auto file = KioslavercPath();
+    std::optional<std::string> text;
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec))
+        text = ReadWholeFile(file);
+    else if (!ec)
+        text = std::string();
+    if (!text) return false;
+
+    // All entries go into one new text so the file is replaced once.
+    std::string noProxy;
+    for (const auto& host : settings.ignoreHosts) noProxy += (noProxy.empty() ? "" : ",") + host;
+    std::optional<std::string> updated = *text;
+    auto put = [&updated](const char* key, const std::string& value) {
+        if (updated) updated = WriteProfileString(*updated, kGroup, key, value);
+    };
+    if (settings.manual()) {
+        put("httpProxy", KdeProxyText(settings.http));
+        put("httpsProxy", KdeProxyText(settings.https));
+        put("ftpProxy", KdeProxyText(settings.ftp));
+        put("NoProxyFor", noProxy);
+        put("ProxyType", "1");
+    } else {
+        put("ProxyType", "0");
+    }
+    if (!updated) return false;
+    return *updated == *text || ReplaceFileAtomically(file, *updated);
+}
+
+}  // namespace veilport::desktop

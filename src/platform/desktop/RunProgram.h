@@ -1,0 +1,26 @@
+#pragma once
+
+// Runs a desktop tool (gsettings and the like) without a shell: the words are
+// passed as they are, stdin, stdout and stderr go to /dev/null, and the
+// program is killed when it outlives the timeout (a wedged session bus must
+// not hang the caller).
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace veilport::desktop {
+
+// The program's exit status, or nullopt when it could not be started, was
+// killed by a signal or timed out. argv[0] is looked up on PATH.
+[[nodiscard]] std::optional<int> RunProgram(const std::vector<std::string>& argv,
+                                            std::chrono::milliseconds timeout);
+
+// The executable `name` on PATH (or on `pathList`, colon-separated), if any.
+std::optional<std::filesystem::path> FindOnPath(const std::string& name);
+std::optional<std::filesystem::path> FindOnPath(const std::string& name,
+                                                const std::string& pathList);
+
+}  // namespace veilport::desktop

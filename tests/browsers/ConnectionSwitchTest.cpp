@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "browsers/BrowserTestUtil.h"
+#include "browsers/ConnectionSwitch.h"
+#include "browsers/RecordingConfigurator.h"
+#include "support/TempHome.h"
+
+namespace veilport::browsers {
+namespace {
+
+using testing::RecordingConfigurator;
+using testing::StoredDword;
+using testing::StoreDword;
+using Steps = std::vector<std::string>;
+
+class ConnectionSwitchTest : public ::testing::Test {
+protected:
+    void FlagAllFour(std::uint32_t value) {
+        for (const auto* flag : {&settings::kBrowserOpera, &settings::kBrowserNetscape,
+                                 &settings::kBrowserMozilla, &settings::kBrowserFireFox})
+            StoreDword(*flag, value);
+    }
+    veilport::testing::TempHome home;
+    RecordingConfigurator steps;
+};
+
+TEST_F(ConnectionSwitchTest, FlaggedBrowsersFollowTheSystemProxyInFixedOrder) {
+    FlagAllFour(1);
+    ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9090", steps));
+    ASSERT_TRUE(DisableConnectionProxy(steps));
+    EXPECT_EQ(
+        steps.steps,
+        (Steps{"set system 127.0.0.1:9090", "set Opera6.ini", "set profile opera6.ini",
+               "set OperaDef6.ini", "set Netscape", "set Mozilla", "set Firefox", "clear system",
+               "restore Opera6.ini", "restore profile opera6.ini", "restore OperaDef6.ini",
+               "restore Netscape", "restore Mozilla", "restore Firefox"}));
+}
+
+TEST_F(ConnectionSwitchTest, OnlyAFlagHoldingExactlyOneCounts) {
+    FlagAllFour(2);
+    StoreDword(settings::kBrowserFireFox, 1);
+    ASSERT_TRUE(SetConnectionOptions("127.0.0.1:8080", steps));
+    EXPECT_EQ(steps.steps, (Steps{"set system 127.0.0.1:8080", "set Firefox"}));
+}
+
+TEST_F(ConnectionSwitchTest, IeAndAvantFollowTheSwitchWhateverTheyHeld) {
+    for (std::uint32_t before : {0u, 1u, 2u}) {
+        StoreDword(settings::kBrowserIE, before);
+        StoreDword(settings::kBrowserAvant, before);
+        ASSERT_TRUE(SetConnectionOptions("127.0.0.1:8080", steps));
+        EXPECT_EQ(StoredDword(settings::kBrowserIE), 1u);
+        EXPECT_EQ(StoredDword(settings::kBrowserAvant), 1u);
+
+        StoreDword(settings::kBrowserIE, before);
+        StoreDword(settings::kBrowserAvant, before);
+        ASSERT_TRUE(DisableConnectionProxy(steps));
+        ASSERT_TRUE(DisableConnectionProxy(steps));
+        EXPECT_EQ(StoredDword(settings::kBrowserIE), 0u);
+        EXPECT_EQ(StoredDword(settings::kBrowserAvant), 0u);
+    }
+    // Never stored at all: the clear still leaves a stored 0 behind.
+    veilport::testing::TempHome fresh;
+    ASSERT_TRUE(DisableConnectionProxy(steps));
+    EXPECT_TRUE(DwordSetting(settings::kBrowserIE).valid());
+}
+
+TEST_F(ConnectionSwitchTest, FailedSystemStepRunsNothingElse) {
+    FlagAllFour(1);
+    StoreDword(settings::kBrowserIE, 0);
+    steps.systemProxyResult = false;
+    EXPECT_FALSE(SetConnectionOptions("127.0.0.1:8080", steps));
+    EXPECT_EQ(StoredDword(settings::kBrowserIE), 0u);
+    StoreDword(settings::kBrowserIE, 1);
+    EXPECT_FALSE(DisableConnectionProxy(steps));
+    EXPECT_EQ(StoredDword(settings::kBrowserIE), 1u);
+    EXPECT_EQ(steps.steps, (Steps{"set system 127.0.0.1:8080", "clear system"}));
+}
+
+}  // namespace
+}  // namespace veilport::browsers

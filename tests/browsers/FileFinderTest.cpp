@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "browsers/BrowserTestUtil.h"
+#include "browsers/FileFinder.h"
+#include "support/TempHome.h"
+
+namespace veilport::browsers {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileFinderTest : public ::testing::Test {
+protected:
+    fs::path root() const { return home.path() / "tree"; }
+    std::size_t position(const std::vector<fs::path>& list, const fs::path& dir) {
+        return static_cast<std::size_t>(std::find(list.begin(), list.end(), dir) - list.begin());
+    }
+    veilport::testing::TempHome home;
+};
+
+TEST_F(FileFinderTest, DirectoriesComeAfterEverythingBelowThemAndTheRootLast) {
+    fs::create_directories(root() / "a/b/c");
+    fs::create_directories(root() / "d");
+    FileFinder finder;
+    finder.SetRoot(root().string() + "///", true);
+    EXPECT_EQ(finder.root(), root());
+    const auto& dirs = finder.directories();
+    ASSERT_EQ(dirs.size(), 5u);
+    EXPECT_EQ(dirs.back(), root());
+    EXPECT_LT(position(dirs, root() / "a/b/c"), position(dirs, root() / "a/b"));
+    EXPECT_LT(position(dirs, root() / "a/b"), position(dirs, root() / "a"));
+
+    FileFinder flat;
+    flat.SetRoot(root(), false);
+    EXPECT_EQ(flat.directories(), std::vector<fs::path>{root()});
+}
+
+TEST_F(FileFinderTest, SearchMatchesFilesOrDirectoriesByPattern) {
+    testing::WriteFile(root() / "p1/prefs.js", "");
+    testing::WriteFile(root() / "p1/prefs.jsx", "");
+    fs::create_directories(root() / "p2/prefs.js");  // a directory of that name
+    FileFinder finder;
+    finder.SetRoot(root(), true);
+    finder.Search("prefs.js", true, false);
+    EXPECT_EQ(finder.results(), std::vector<fs::path>{root() / "p1/prefs.js"});
+    FileFinder dirs;
+    dirs.SetRoot(root(), true);
+    dirs.Search("p?", false, true);
+    EXPECT_EQ(dirs.results().size(), 2u);
+}
+
+TEST_F(FileFinderTest, LinkLoopsAndLinksIntoOtherTreesAreNotWalked) {
+    fs::create_directories(root() / "a");
+    fs::create_directories(home.path() / "other/deep");
+    fs::create_directory_symlink(root(), root() / "a/loop");
+    fs::create_directory_symlink(home.path() / "other", root() / "a/other");
+    FileFinder finder;
+    finder.SetRoot(root(), true);
+    EXPECT_EQ(finder.directories(), (std::vector<fs::path>{root() / "a", root()}));
+}
+
+TEST_F(FileFinderTest, RootGivenThroughALinkIsStillSearched) {
+    testing::WriteFile(home.path() / "real/p/prefs.js", "");
+    fs::create_directory_symlink(home.path() / "real", root());
+    FileFinder finder;
+    finder.SetRoot(root(), true);
+    finder.Search("prefs.js", true, false);
+    EXPECT_EQ(finder.results(), std::vector<fs::path>{root() / "p/prefs.js"});
+}
+
+TEST_F(FileFinderTest, MissingRootYieldsNothing) {
+    FileFinder finder;
+    finder.SetRoot(root(), true);
+    finder.Search("*", true, true);
+    EXPECT_TRUE(finder.results().empty());
+}
+
+}  // namespace
+}  // namespace veilport::browsers
