@@ -2,6 +2,9 @@
 
 #include <ostream>
 
+#include "browsers/ConnectionSwitch.h"
+#include "platform/inet/PreconfiguredAccess.h"
+
 namespace veilport::cli {
 
 namespace {
@@ -24,19 +27,13 @@ private:
     std::ostream& err_;
 };
 
-// FIXME: stands in for the system proxy operations until they are part of this
-// build; the machine's proxy settings are left as they are.
-class UnavailableConnectionSwitch : public proxypool::ConnectionSwitch {
+// The machine's proxy settings and the flagged browsers' files.
+class SystemConnectionSwitch : public proxypool::ConnectionSwitch {
 public:
-    explicit UnavailableConnectionSwitch(std::ostream& err) : err_(err) {}
-    void SetConnectionOptions(const std::string&) override { notice(); }
-    void DisableConnectionProxy() override { notice(); }
-
-private:
-    void notice() {
-        err_ << "veilportctl: switching the system proxy is not yet available in this build\n";
+    void SetConnectionOptions(const std::string& proxyAddress) override {
+        browsers::SetConnectionOptions(proxyAddress);
     }
-    std::ostream& err_;
+    void DisableConnectionProxy() override { browsers::DisableConnectionProxy(); }
 };
 
 }  // namespace
@@ -44,10 +41,9 @@ private:
 PoolServices MakePoolServices(std::ostream& err) {
     PoolServices services;
     services.gateway = std::make_unique<UnavailableGateway>(err);
-    services.connection = std::make_unique<UnavailableConnectionSwitch>(err);
-    // FIXME: downloads go direct until the LAN connection's stored proxy options
-    // can be loaded here, and record nothing until the URL cache is connected.
-    services.get = proxypool::InetHttpGet([] { return inet::InternetAccess{}; }, {});
+    services.connection = std::make_unique<SystemConnectionSwitch>();
+    // FIXME: downloads record nothing until the URL cache is connected.
+    services.get = proxypool::InetHttpGet(inet::PreconfiguredAccess, {});
     return services;
 }
 
