@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "cli/GatewayCommand.h"
 #include "cli/RegCommand.h"
 
 namespace veilport::cli {
@@ -6,6 +7,7 @@ namespace veilport::cli {
 std::span<const Command> AllCommands() {
     static const Command commands[] = {
         RegCommand(),
+        GatewayCommand(),
     };
     return commands;
 }
