@@ -124,9 +124,9 @@ void InvasiveCodeFilter::takeHead(std::string& out) {
             break;
         }
         const auto end = head_.find("\r\n\r\n");
-        if (end == std::string::npos) {
-            if (head_.size() > kMaxHeadSize) mode_ = Mode::PassThrough;
-            else return;
+        if (end == std::string::npos || end + 4 > kMaxHeadSize) {
+            if (head_.size() <= kMaxHeadSize) return;
+            mode_ = Mode::PassThrough;
             break;
         }
         const std::string_view head(head_.data(), end + 4);
