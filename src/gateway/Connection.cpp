@@ -34,8 +34,9 @@ void Connection::run() {
     const auto received = net::receiveSome(browser_.get(), buffer, sizeof(buffer));
     if (!received.ok() || received.value == 0) return;
 
+    const FilterSwitches switches = FilterSwitches::fromStore();
     RewriteOptions options;
-    options.identityEncoding = FilterSwitches::fromStore().any();
+    options.identityEncoding = switches.any();
     const RewrittenRequest request =
         RewriteRequest(std::string_view(buffer, received.value), options);
     StringSetting(settings::kLastDomain).set(request.targetHost);
@@ -49,7 +50,7 @@ void Connection::run() {
     net::UniqueFd upstream = std::move(connected.value);
 
     if (net::sendAll(upstream.get(), request.bytes.data(), request.bytes.size()).ok())
-        (void)relay(upstream.get());
+        (void)relay(upstream.get(), switches);
 
     (void)net::shutdownSocket(upstream.get(), SHUT_RDWR);
     upstream.reset();
@@ -57,11 +58,11 @@ void Connection::run() {
 }
 
 // Returns false when the browser could not take the answer.
-bool Connection::relay(int upstream) {
+bool Connection::relay(int upstream, FilterSwitches switches) {
     char answer[kChunkSize];
     char fromBrowser[kChunkSize];
     std::string scratch;
-    InvasiveCodeFilter filter;
+    InvasiveCodeFilter filter(switches);
     bool browserOpen = true;
     unsigned sinceBrowserCheck = 0;
 

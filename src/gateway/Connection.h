@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "gateway/FilterSwitches.h"
 #include "gateway/GatewayShared.h"
 #include "platform/net/UniqueFd.h"
 
@@ -28,7 +29,7 @@ public:
     void run();
 
 private:
-    bool relay(int upstream);
+    bool relay(int upstream, FilterSwitches switches);
     bool pumpBrowser(int upstream, char* buffer, bool& browserOpen);
 
     net::UniqueFd browser_;

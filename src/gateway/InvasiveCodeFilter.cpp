@@ -94,13 +94,6 @@ std::string_view InvasiveCodeFilter::filterChunk(std::string_view chunk, std::st
     switch (mode_) {
         case Mode::PassThrough:
             return chunk;
-        case Mode::Undecided:
-            if (!readSwitches_().any()) {
-                mode_ = Mode::PassThrough;
-                return chunk;
-            }
-            mode_ = Mode::Head;
-            [[fallthrough]];
         case Mode::Head:
             head_.append(chunk);
             takeHead(scratch);
@@ -166,7 +159,6 @@ void InvasiveCodeFilter::filterBody(std::string_view body, std::string& out) {
 std::string_view InvasiveCodeFilter::finish(std::string& scratch) {
     scratch.clear();
     switch (mode_) {
-        case Mode::Undecided:
         case Mode::PassThrough:
             break;
         case Mode::Head:

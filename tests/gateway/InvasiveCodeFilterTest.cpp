@@ -108,7 +108,7 @@ FilterSwitches ReadTestSwitches() { return gSwitches; }
 
 // Feeds `answer` to a filter in chunks of `size` and returns what the browser gets.
 std::string FilterAnswer(std::string_view answer, std::size_t size) {
-    InvasiveCodeFilter filter(&ReadTestSwitches);
+    InvasiveCodeFilter filter(gSwitches, &ReadTestSwitches);
     std::string out;
     std::string scratch;
     for (std::size_t pos = 0; pos < answer.size(); pos += size)
@@ -184,7 +184,7 @@ TEST(InvasiveCodeFilter, ReadsItsSwitchesFromTheStoreForEveryChunk) {
     EXPECT_TRUE(FilterSwitches::fromStore().scripts);
     EXPECT_FALSE(FilterSwitches::fromStore().objects);
 
-    InvasiveCodeFilter filter;
+    InvasiveCodeFilter filter(FilterSwitches::fromStore());
     std::string scratch;
     std::string out(filter.filterChunk("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n<script>", scratch));
     enableJs.set(0);
