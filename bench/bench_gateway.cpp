@@ -43,14 +43,17 @@ std::string Page(std::size_t size) {
 }
 
 FilterSwitches gSwitches;
-FilterSwitches FixedSwitches() { return gSwitches; }
+FilterSwitches FixedSwitches() {
+    return gSwitches;
+}
 
 // 1 MiB answer through the filter in 4096-byte chunks; range(0): 0 = both
 // settings off (the answer passes as it came), 1 = both on (an HTML page).
 void BM_FilterAnswer(benchmark::State& state) {
     gSwitches = state.range(0) ? FilterSwitches{true, true} : FilterSwitches{false, false};
     const std::string answer =
-        "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1048576\r\n\r\n" + Page(1 << 20);
+        "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1048576\r\n\r\n" +
+        Page(1 << 20);
     std::string scratch;
     for (auto _ : state) {
         InvasiveCodeFilter filter(gSwitches, &FixedSwitches);
@@ -70,7 +73,8 @@ void BM_PlainCopy(benchmark::State& state) {
     std::vector<char> buffer(4096);
     for (auto _ : state) {
         for (std::size_t pos = 0; pos < answer.size(); pos += 4096)
-            std::memcpy(buffer.data(), answer.data() + pos, std::min<std::size_t>(4096, answer.size() - pos));
+            std::memcpy(buffer.data(), answer.data() + pos,
+                        std::min<std::size_t>(4096, answer.size() - pos));
         benchmark::DoNotOptimize(buffer.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * answer.size()));

@@ -48,7 +48,8 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
                 return UsageError(err, "--port expects a number from 0 to 65535");
         } else if (word == "--upstream" && hasValue) {
             const auto upstream = GatewaySettings::splitProxyName(args[++i]);
-            if (!upstream) return UsageError(err, "--upstream expects HOST:PORT, such as 10.0.0.2:3128");
+            if (!upstream)
+                return UsageError(err, "--upstream expects HOST:PORT, such as 10.0.0.2:3128");
             settings.upstreamHost = upstream->host;
             settings.upstreamPort = upstream->port;
         } else {
@@ -80,8 +81,8 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
         gateway.stop();
         return kExitFailed;
     }
-    out << "Gateway listening on 0.0.0.0:" << outcome.port << ", upstream "
-        << settings.upstreamHost << ':' << settings.upstreamPort << std::endl;
+    out << "Gateway listening on 0.0.0.0:" << outcome.port << ", upstream " << settings.upstreamHost
+        << ':' << settings.upstreamPort << std::endl;
 
     const int signal = WaitForStopSignal(stopSignals);
     gateway.stop();

@@ -22,7 +22,18 @@ public:
     bool broken() const { return state_ == State::Broken; }
 
 private:
-    enum class State { Size, SizeLineEnd, Data, DataCr, DataLf, TrailerLineStart, TrailerLine, TrailerLf, Done, Broken };
+    enum class State {
+        Size,
+        SizeLineEnd,
+        Data,
+        DataCr,
+        DataLf,
+        TrailerLineStart,
+        TrailerLine,
+        TrailerLf,
+        Done,
+        Broken
+    };
 
     State state_ = State::Size;
     std::uint64_t remaining_ = 0;

@@ -22,7 +22,9 @@ namespace {
 // ways without costing a poll per chunk on a plain download.
 constexpr unsigned kChunksBetweenBrowserChecks = 16;
 
-bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+bool wouldBlock(int error) {
+    return error == EAGAIN || error == EWOULDBLOCK;
+}
 
 }  // namespace
 

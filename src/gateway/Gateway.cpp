@@ -10,7 +10,9 @@ Gateway& Gateway::instance() {
 Gateway::Gateway(GatewayOptions options)
     : shared_(std::make_shared<GatewayShared>(options.firstByteTimeout, options.startThread)) {}
 
-Gateway::~Gateway() { stop(); }
+Gateway::~Gateway() {
+    stop();
+}
 
 bool Gateway::start(const GatewaySettings& settings) {
     updateUpstream(settings);

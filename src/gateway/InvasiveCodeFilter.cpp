@@ -4,7 +4,9 @@ namespace veilport {
 
 namespace {
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
@@ -111,7 +113,8 @@ void InvasiveCodeFilter::takeHead(std::string& out) {
     while (mode_ == Mode::Head) {
         // Only an HTTP answer can be filtered; anything else is sent as it is.
         constexpr std::string_view kVersion = "HTTP/";
-        const std::size_t compared = head_.size() < kVersion.size() ? head_.size() : kVersion.size();
+        const std::size_t compared =
+            head_.size() < kVersion.size() ? head_.size() : kVersion.size();
         if (!startsWithNoCase(kVersion.substr(0, compared), head_.substr(0, compared))) {
             mode_ = Mode::PassThrough;
             break;

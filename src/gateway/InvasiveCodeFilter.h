@@ -41,7 +41,6 @@ public:
     static constexpr std::size_t kMaxHeadSize = 64 * 1024;
 
 private:
-
     void takeHead(std::string& out);
     void filterBody(std::string_view body, std::string& out);
 

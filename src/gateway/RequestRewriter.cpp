@@ -22,9 +22,10 @@ bool sameName(std::string_view a, std::string_view b) {
 // Fields that either concern only the hop between the browser and us, or would
 // let the upstream answer "not modified" from a cache we cannot see.
 constexpr std::array<std::string_view, 10> kRemovedFields = {
-    "Proxy-Connection", "Keep-Alive",        "TE",       "Trailer",
-    "Upgrade",          "If-Match",          "If-Modified-Since",
-    "If-Range",         "If-Unmodified-Since", "If-None-Match",
+    "Proxy-Connection",  "Keep-Alive", "TE",
+    "Trailer",           "Upgrade",    "If-Match",
+    "If-Modified-Since", "If-Range",   "If-Unmodified-Since",
+    "If-None-Match",
 };
 
 bool isRemoved(std::string_view name) {
@@ -82,10 +83,9 @@ RewrittenRequest RewriteRequest(std::string_view firstRead, const RewriteOptions
         }
         if (name == "Host") {
             const auto portColon = value.find(':');
-            result.targetHost =
-                std::string(portColon != std::string_view::npos && portColon > 0
-                                ? value.substr(0, portColon)
-                                : value);
+            result.targetHost = std::string(portColon != std::string_view::npos && portColon > 0
+                                                ? value.substr(0, portColon)
+                                                : value);
         }
         if (isRemoved(name)) continue;
         if (sameName(name, "Connection")) {
@@ -109,7 +109,8 @@ RewrittenRequest RewriteRequest(std::string_view firstRead, const RewriteOptions
     out.append(kCrlf);
     out.append(fields);
     if (!sawConnection) appendField(out, "Connection", "close");
-    if (options.identityEncoding && !sawAcceptEncoding) appendField(out, "Accept-Encoding", "identity");
+    if (options.identityEncoding && !sawAcceptEncoding)
+        appendField(out, "Accept-Encoding", "identity");
     out.append(rest);
     return result;
 }

@@ -20,7 +20,9 @@ constexpr std::array<TagRow, 4> kRows = {{
     {"</object>", "</noobj> ", &FilterSwitches::objects},
 }};
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 enum class Match { None, Partial, Full };
 
@@ -56,7 +58,8 @@ void TagNeutralizer::feed(std::string_view chunk, FilterSwitches switches, std::
             out.append(data.substr(pos));
             return;
         }
-        const std::size_t open = static_cast<std::size_t>(static_cast<const char*>(found) - data.data());
+        const std::size_t open =
+            static_cast<std::size_t>(static_cast<const char*>(found) - data.data());
         out.append(data.substr(pos, open - pos));
         const std::string_view candidate = data.substr(open);
         bool replaced = false;

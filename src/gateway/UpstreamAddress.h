@@ -13,6 +13,7 @@ namespace veilport {
 // looked up (a name then fails); otherwise the system's resolver looks the
 // upstream host up and its first IPv4 address is used. The upstream host is
 // normally a dotted address, for which both ways agree.
-net::Result<in_addr> UpstreamAddress(const std::string& targetHost, const std::string& upstreamHost);
+net::Result<in_addr> UpstreamAddress(const std::string& targetHost,
+                                     const std::string& upstreamHost);
 
 }  // namespace veilport

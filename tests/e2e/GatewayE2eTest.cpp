@@ -1,17 +1,16 @@
 // The Gateway as people run it: curl as the browser, `veilportctl gateway`,
 // tinyproxy as the upstream proxy and a local HTTP origin, all on loopback.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -110,7 +109,8 @@ protected:
         std::ofstream(config) << "Port " << proxyPort << "\nListen 127.0.0.1\nTimeout 60\n"
                               << "MaxClients 64\nLogLevel Error\nAllow 127.0.0.1\n"
                               << "ViaProxyName \"upstream\"\n";
-        tinyproxy_ = std::make_unique<Child>(std::vector<std::string>{"tinyproxy", "-d", "-c", config});
+        tinyproxy_ =
+            std::make_unique<Child>(std::vector<std::string>{"tinyproxy", "-d", "-c", config});
         ASSERT_TRUE(tinyproxy_->started());
         ASSERT_TRUE(WaitFor([&] { return Accepts(proxyPort); }));
 

@@ -13,7 +13,9 @@
 namespace {
 
 veilport::FilterSwitches gSwitches;
-veilport::FilterSwitches ReadSwitches() { return gSwitches; }
+veilport::FilterSwitches ReadSwitches() {
+    return gSwitches;
+}
 
 }  // namespace
 
@@ -37,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     whole.finish(once);
     veilport::TagNeutralizer pieces;
     std::string cut;
-    for (std::size_t pos = 0; pos < answer.size(); pos += chunk) pieces.feed(answer.substr(pos, chunk), gSwitches, cut);
+    for (std::size_t pos = 0; pos < answer.size(); pos += chunk)
+        pieces.feed(answer.substr(pos, chunk), gSwitches, cut);
     pieces.finish(cut);
     if (once != cut) std::abort();
 

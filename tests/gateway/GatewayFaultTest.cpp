@@ -64,7 +64,8 @@ TEST_P(OddRequests, AreForwardedRewrittenAndAnswered) {
     EXPECT_EQ(fetch(c.request), "HTTP/1.0 200 OK\r\n\r\nfine");
     const std::size_t firstRead = std::min<std::size_t>(c.request.size(), 4096);
     const std::string expected =
-        RewriteRequest(std::string_view(c.request).substr(0, firstRead)).bytes + c.request.substr(firstRead);
+        RewriteRequest(std::string_view(c.request).substr(0, firstRead)).bytes +
+        c.request.substr(firstRead);
     EXPECT_EQ(seen.size(), expected.size());
     EXPECT_TRUE(seen == expected);
     EXPECT_EQ(StringSetting(settings::kLastDomain).get(), c.lastDomain);
@@ -83,7 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
         OddRequest{"Size4095", RequestOfSize(4095), "127.0.0.1"},
         OddRequest{"Size4096", RequestOfSize(4096), "127.0.0.1"},
         OddRequest{"Size4097", RequestOfSize(4097), "127.0.0.1"},
-        OddRequest{"NulBytes", "GET http://127.0.0.1/ HTTP/1.1\r\nHost: 127.0.0.1\r\nX: a\0b\r\n\r\n"s, "127.0.0.1"},
+        OddRequest{"NulBytes",
+                   "GET http://127.0.0.1/ HTTP/1.1\r\nHost: 127.0.0.1\r\nX: a\0b\r\n\r\n"s,
+                   "127.0.0.1"},
         OddRequest{"EmptyHost", "GET http://127.0.0.1/ HTTP/1.1\r\nHost: \r\n\r\n", ""},
         OddRequest{"ManyHeaderLines", ManyHeaderLines(), "127.0.0.1"},
         OddRequest{"ConnectionList",
@@ -105,7 +108,8 @@ TEST_F(GatewayFaults, CrAsTheLastByteOfTheFirstReadTravelsOn) {
     ASSERT_TRUE(SendText(browser.get(), "GET http://127.0.0.1/ HTTP/1.1\r\nHost: 127.0.0.1\r"));
     auto first = firstPart.get_future();
     ASSERT_EQ(first.wait_for(10s), std::future_status::ready);
-    EXPECT_EQ(first.get(), "GET http://127.0.0.1/ HTTP/1.1\r\nConnection: close\r\nHost: 127.0.0.1\r");
+    EXPECT_EQ(first.get(),
+              "GET http://127.0.0.1/ HTTP/1.1\r\nConnection: close\r\nHost: 127.0.0.1\r");
     ASSERT_TRUE(SendText(browser.get(), "\n\r\n"));
     EXPECT_EQ(ReadToEnd(browser.get()), "HTTP/1.0 200 OK\r\n\r\n");
     EXPECT_EQ(seen, "\n\r\n");

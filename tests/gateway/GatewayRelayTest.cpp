@@ -24,7 +24,8 @@ TEST_F(GatewayRelay, BinaryAnswerArrivesByteForByteWithFilterOffAndOn) {
     const std::string got = fetch(get());
     EXPECT_EQ(got.size(), answer.size());
     EXPECT_EQ(std::hash<std::string>{}(got), std::hash<std::string>{}(answer));
-    EXPECT_EQ(seen, "GET http://127.0.0.1/x HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(seen,
+              "GET http://127.0.0.1/x HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(StringSetting(settings::kLastDomain).get(), "127.0.0.1");
 
     DwordSetting(settings::kEnableJS).set(1);
@@ -35,9 +36,9 @@ TEST_F(GatewayRelay, BinaryAnswerArrivesByteForByteWithFilterOffAndOn) {
 }
 
 TEST_F(GatewayRelay, HtmlPageArrivesWithScriptsRenamedAndNoStaleLength) {
-    LoopbackServer upstream(Answering(
-        "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 41\r\n\r\n"
-        "<HTML><Script>x()</Script><p>Hi</p></HTML>"));
+    LoopbackServer upstream(
+        Answering("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 41\r\n\r\n"
+                  "<HTML><Script>x()</Script><p>Hi</p></HTML>"));
     startGateway(upstream.port());
     DwordSetting(settings::kEnableJS).set(1);
     EXPECT_EQ(fetch(get()),
@@ -132,8 +133,9 @@ TEST_F(GatewayRelay, LongPostBodyArrivesWhole) {
         (void)SendText(fd, "HTTP/1.0 200 OK\r\n\r\nstored");
     });
     startGateway(upstream.port());
-    const std::string request = "POST http://127.0.0.1/up HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
-                                std::to_string(body.size()) + "\r\n\r\n" + body;
+    const std::string request =
+        "POST http://127.0.0.1/up HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
+        std::to_string(body.size()) + "\r\n\r\n" + body;
     EXPECT_EQ(fetch(request), "HTTP/1.0 200 OK\r\n\r\nstored");
     EXPECT_EQ(received.size(), body.size());
     EXPECT_TRUE(received == body);
@@ -147,14 +149,16 @@ TEST_F(GatewayRelay, ConnectTunnelCarriesBytesBothWays) {
         for (;;) {
             const auto got = net::receiveSome(fd, buffer, sizeof(buffer));
             if (!got.ok() || got.value == 0) break;
-            for (std::size_t i = 0; i < got.value; ++i) buffer[i] = static_cast<char>(std::toupper(buffer[i]));
+            for (std::size_t i = 0; i < got.value; ++i)
+                buffer[i] = static_cast<char>(std::toupper(buffer[i]));
             (void)SendText(fd, std::string_view(buffer, got.value));
         }
         (void)SendText(fd, "bye");
     });
     startGateway(upstream.port());
     auto browser = ConnectLoopback(port_);
-    ASSERT_TRUE(SendText(browser.get(), "CONNECT example.com:443 HTTP/1.1\r\nHost: example.com:443\r\n\r\n"));
+    ASSERT_TRUE(SendText(browser.get(),
+                         "CONNECT example.com:443 HTTP/1.1\r\nHost: example.com:443\r\n\r\n"));
     EXPECT_EQ(ReadUntil(browser.get(), "\r\n\r\n"), "HTTP/1.1 200 Connection established\r\n\r\n");
     for (std::string word : {"ping", "tls bytes\x01\x02", "more"}) {
         ASSERT_TRUE(SendText(browser.get(), word));

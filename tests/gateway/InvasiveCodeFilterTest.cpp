@@ -1,11 +1,10 @@
-#include "gateway/InvasiveCodeFilter.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "gateway/ChunkedDecoder.h"
 #include "gateway/FilterSwitches.h"
+#include "gateway/InvasiveCodeFilter.h"
 #include "gateway/TagNeutralizer.h"
 #include "settings/DwordSetting.h"
 #include "support/TempHome.h"
@@ -79,7 +78,8 @@ TEST(TagNeutralizer, FindsTagsSplitAcrossChunks) {
 }
 
 TEST(ChunkedDecoder, DecodesAcrossAnyCut) {
-    const std::string coded = "4;ext=1\r\nWiki\r\n5\r\npedia\r\nE\r\n in\r\n\r\nchunks.\r\n0\r\nX-T: 1\r\n\r\n";
+    const std::string coded =
+        "4;ext=1\r\nWiki\r\n5\r\npedia\r\nE\r\n in\r\n\r\nchunks.\r\n0\r\nX-T: 1\r\n\r\n";
     for (std::size_t cut = 0; cut <= coded.size(); ++cut) {
         ChunkedDecoder decoder;
         std::string out;
@@ -104,7 +104,9 @@ TEST(ChunkedDecoder, PassesBrokenCodingOnRatherThanLosingIt) {
 }
 
 FilterSwitches gSwitches;
-FilterSwitches ReadTestSwitches() { return gSwitches; }
+FilterSwitches ReadTestSwitches() {
+    return gSwitches;
+}
 
 // Feeds `answer` to a filter in chunks of `size` and returns what the browser gets.
 std::string FilterAnswer(std::string_view answer, std::size_t size) {
@@ -169,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(Filter, AnswerTable, ::testing::ValuesIn(kAnswers),
 TEST(InvasiveCodeFilter, OversizedHeadPassesUnfiltered) {
     gSwitches = kScripts;
     const std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX: " +
-                               std::string(InvasiveCodeFilter::kMaxHeadSize, 'x') + "\r\n\r\n<script>";
+                               std::string(InvasiveCodeFilter::kMaxHeadSize, 'x') +
+                               "\r\n\r\n<script>";
     EXPECT_TRUE(FilterAnswer(answer, 4096) == answer);
 }
 
@@ -186,7 +189,8 @@ TEST(InvasiveCodeFilter, ReadsItsSwitchesFromTheStoreForEveryChunk) {
 
     InvasiveCodeFilter filter(FilterSwitches::fromStore());
     std::string scratch;
-    std::string out(filter.filterChunk("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n<script>", scratch));
+    std::string out(
+        filter.filterChunk("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n<script>", scratch));
     enableJs.set(0);
     out.append(filter.filterChunk("<script>", scratch));
     out.append(filter.finish(scratch));

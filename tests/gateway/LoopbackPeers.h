@@ -139,8 +139,12 @@ inline int CountEntries(const char* folder) {
 
 // Threads and open descriptors of this process (the directory listing itself
 // holds one descriptor while it counts).
-inline int ThreadCount() { return CountEntries("/proc/self/task"); }
-inline int DescriptorCount() { return CountEntries("/proc/self/fd"); }
+inline int ThreadCount() {
+    return CountEntries("/proc/self/task");
+}
+inline int DescriptorCount() {
+    return CountEntries("/proc/self/fd");
+}
 
 // Polls `done` until it holds or `limit` passes; true when it held.
 inline bool WaitFor(const std::function<bool()>& done,

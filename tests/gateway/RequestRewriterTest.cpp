@@ -1,8 +1,8 @@
-#include "gateway/RequestRewriter.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "gateway/RequestRewriter.h"
 
 namespace veilport {
 namespace {
@@ -43,11 +43,9 @@ const RewriteCase kCases[] = {
      "GET / HTTP/1.1\r\nConnection: Connection, Proxy-Connection, Keep-Alive\r\n"
      "Connection: Upgrade\r\n\r\n",
      "GET / HTTP/1.1\r\nConnection: close\r\nConnection: close\r\n\r\n", ""},
-    {"NoBlankAfterColonLosesFirstCharacter",
-     "GET / HTTP/1.1\r\nAccept:text/html\r\n\r\n",
+    {"NoBlankAfterColonLosesFirstCharacter", "GET / HTTP/1.1\r\nAccept:text/html\r\n\r\n",
      "GET / HTTP/1.1\r\nAccept: ext/html\r\nConnection: close\r\n\r\n", ""},
-    {"LowerCaseHostIsNoTargetHost",
-     "GET / HTTP/1.1\r\nhost: example.com\r\n\r\n",
+    {"LowerCaseHostIsNoTargetHost", "GET / HTTP/1.1\r\nhost: example.com\r\n\r\n",
      "GET / HTTP/1.1\r\nhost: example.com\r\nConnection: close\r\n\r\n", ""},
     {"HostPortIsDropped", "GET / HTTP/1.1\r\nHost: example.com:8080\r\n\r\n",
      "GET / HTTP/1.1\r\nHost: example.com:8080\r\nConnection: close\r\n\r\n", "example.com"},
@@ -63,13 +61,13 @@ const RewriteCase kCases[] = {
      "h"},
     {"ChunkedBodyKeepsItsTransferEncoding",
      "POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
-     "POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+     "POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\nConnection: "
+     "close\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
      ""},
     {"NoCrlfAtAll", "just some text", "  \r\nConnection: close\r\njust some text", ""},
     {"EmptyRead", "", "  \r\nConnection: close\r\n", ""},
-    {"CutHeaderBlockEndsWithItsIncompleteLine",
-     "GET / HTTP/1.1\r\nHost: h\r\nAccept-Lang", "GET / HTTP/1.1\r\nHost: h\r\nConnection: close\r\nAccept-Lang",
-     "h"},
+    {"CutHeaderBlockEndsWithItsIncompleteLine", "GET / HTTP/1.1\r\nHost: h\r\nAccept-Lang",
+     "GET / HTTP/1.1\r\nHost: h\r\nConnection: close\r\nAccept-Lang", "h"},
     {"CrAsLastByte", "GET / HTTP/1.1\r\nHost: h\r",
      "GET / HTTP/1.1\r\nConnection: close\r\nHost: h\r", ""},
     {"RequestLineSplitAtFirstTwoBlanks", "GET /a b HTTP/1.1 x\r\n\r\n",
@@ -96,8 +94,10 @@ INSTANTIATE_TEST_SUITE_P(Rewriter, RewriteTable, ::testing::ValuesIn(kCases),
 TEST(RequestRewriter, AsksForIdentityEncodingWhileFiltering) {
     RewriteOptions filtering;
     filtering.identityEncoding = true;
-    EXPECT_EQ(RewriteRequest("GET / HTTP/1.1\r\naccept-encoding: gzip, br\r\nX: y\r\n\r\n", filtering).bytes,
-              "GET / HTTP/1.1\r\naccept-encoding: identity\r\nX: y\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(
+        RewriteRequest("GET / HTTP/1.1\r\naccept-encoding: gzip, br\r\nX: y\r\n\r\n", filtering)
+            .bytes,
+        "GET / HTTP/1.1\r\naccept-encoding: identity\r\nX: y\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(RewriteRequest("GET / HTTP/1.1\r\n\r\n", filtering).bytes,
               "GET / HTTP/1.1\r\nConnection: close\r\nAccept-Encoding: identity\r\n\r\n");
     EXPECT_EQ(RewriteRequest("GET / HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n").bytes,

@@ -1,7 +1,6 @@
 #include <arpa/inet.h>
-#include <sys/socket.h>
-
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <cerrno>
 #include <string>
@@ -77,7 +76,8 @@ TEST(Socket, SendAllFinishesLargeWritesAndReportsAClosedPeer) {
     // The peer is gone: an error comes back instead of SIGPIPE killing us.
     pair.server.reset();
     Result<std::size_t> failed;
-    for (int i = 0; i < 100 && failed.ok(); ++i) failed = sendAll(pair.client.get(), big.data(), 4096);
+    for (int i = 0; i < 100 && failed.ok(); ++i)
+        failed = sendAll(pair.client.get(), big.data(), 4096);
     EXPECT_TRUE(failed.error == EPIPE || failed.error == ECONNRESET) << errorText(failed.error);
 }
 
