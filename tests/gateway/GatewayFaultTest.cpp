@@ -152,6 +152,11 @@ TEST_F(GatewayFaults, UpstreamDyingMidAnswerGivesTheBrowserWhatWasSent) {
 }
 
 TEST_F(GatewayFaults, RunningOutOfDescriptorsClosesConnectionsButListeningGoesOn) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' own checks open descriptors (a pipe to probe memory) and
+    // report false errors when there are none.
+    GTEST_SKIP() << "not meaningful under AddressSanitizer";
+#endif
     LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nback"));
     startCounting(upstream.port());
     rlimit saved{};
