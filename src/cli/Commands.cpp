@@ -2,6 +2,7 @@
 #include "cli/Command.h"
 #include "cli/PoolCommands.h"
 #include "cli/ProxyCommand.h"
+#include "cli/GatewayCommand.h"
 #include "cli/RegCommand.h"
 
 namespace veilport::cli {
@@ -16,6 +17,7 @@ std::span<const Command> AllCommands() {
         UpdateCommand(),
         BrowsersCommand(),
         ProxyCommand(),
+        GatewayCommand(),
     };
     return commands;
 }

@@ -77,7 +77,7 @@ int List(Args args, std::ostream& out, std::ostream& err) {
     }
     if (mode == WizardMode::PostAnonymously && view == View::NewList)
         return UsageError(err, "--post goes with --locations or --proxies");
-    auto services = MakePoolServices(err);
+    auto services = MakePoolServices();
     const auto body = FetchProxyList(ServiceListUrl(), *services.connection, services.get);
     if (body.empty()) {
         err << "veilportctl: no list from " << ServiceListUrl() << '\n';
@@ -120,7 +120,7 @@ int Tested(Args args, std::ostream& out, std::ostream& err) {
 
 int Adopt(Args args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return UsageError(err, "adopt expects one proxy TEXT such as 1.2.3.4:80");
-    auto services = MakePoolServices(err);
+    auto services = MakePoolServices();
     CliUi ui(out, err);
     TestedProxyList tested;
     LoadTestedProxies(tested);
@@ -140,7 +140,7 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
 
 int Update(Args args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return UsageError(err, "update takes no arguments");
-    auto services = MakePoolServices(err);
+    auto services = MakePoolServices();
     CliUi ui(out, err);
     NewProxyList newList;
     UpdateContext context{*services.connection, *services.gateway, newList, ui,

@@ -1,30 +1,39 @@
 #include "cli/PoolServices.h"
 
+#include <optional>
 #include <ostream>
 
 #include "browsers/ConnectionSwitch.h"
+#include "gateway/Gateway.h"
 #include "platform/inet/PreconfiguredAccess.h"
 
 namespace veilport::cli {
 
 namespace {
 
-// FIXME: stands in for the Gateway until it is part of this build; every
-// operation says so on stderr and starting fails.
-class UnavailableGateway : public proxypool::GatewayControl {
+// The process-wide Gateway behind the pool's flows. Ports outside 1 to 65535
+// never reach it: start fails and an upstream change is ignored.
+class ProcessGateway : public proxypool::GatewayControl {
 public:
-    explicit UnavailableGateway(std::ostream& err) : err_(err) {}
-    bool start(int, const std::string&, int) override {
-        notice();
-        return false;
+    bool start(int localPort, const std::string& upstreamHost, int upstreamPort) override {
+        const auto settings = makeSettings(localPort, upstreamHost, upstreamPort);
+        return settings && Gateway::instance().start(*settings);
     }
-    void stop() override { notice(); }
-    bool isRunning() override { return false; }
-    void updateUpstream(const std::string&, int) override { notice(); }
+    void stop() override { Gateway::instance().stop(); }
+    bool isRunning() override { return Gateway::instance().isRunning(); }
+    void updateUpstream(const std::string& upstreamHost, int upstreamPort) override {
+        const auto current = GatewaySettings::fromStore();
+        if (const auto settings = makeSettings(current.localPort, upstreamHost, upstreamPort))
+            Gateway::instance().updateUpstream(*settings);
+    }
 
 private:
-    void notice() { err_ << "veilportctl: the Gateway is not yet available in this build\n"; }
-    std::ostream& err_;
+    static std::optional<GatewaySettings> makeSettings(int localPort, const std::string& host,
+                                                       int port) {
+        if (localPort < 0 || localPort > 65535 || port < 1 || port > 65535) return std::nullopt;
+        return GatewaySettings{static_cast<std::uint16_t>(localPort), host,
+                               static_cast<std::uint16_t>(port)};
+    }
 };
 
 // The machine's proxy settings and the flagged browsers' files.
@@ -38,9 +47,9 @@ public:
 
 }  // namespace
 
-PoolServices MakePoolServices(std::ostream& err) {
+PoolServices MakePoolServices() {
     PoolServices services;
-    services.gateway = std::make_unique<UnavailableGateway>(err);
+    services.gateway = std::make_unique<ProcessGateway>();
     services.connection = std::make_unique<SystemConnectionSwitch>();
     // FIXME: downloads record nothing until the URL cache is connected.
     services.get = proxypool::InetHttpGet(inet::PreconfiguredAccess, {});

@@ -20,7 +20,6 @@ struct PoolServices {
     proxypool::HttpGet get;
 };
 
-// err receives the notices of parts this build does not have yet.
-PoolServices MakePoolServices(std::ostream& err);
+PoolServices MakePoolServices();
 
 }  // namespace veilport::cli

@@ -1,0 +1,60 @@
+#include "gateway/Gateway.h"
+
+namespace veilport {
+
+Gateway& Gateway::instance() {
+    static Gateway gateway;
+    return gateway;
+}
+
+Gateway::Gateway(GatewayOptions options)
+    : shared_(std::make_shared<GatewayShared>(options.firstByteTimeout, options.startThread)) {}
+
+Gateway::~Gateway() {
+    stop();
+}
+
+bool Gateway::start(const GatewaySettings& settings) {
+    updateUpstream(settings);
+    std::lock_guard lock(mutex_);
+    if (listener_) listener_->stop();
+    auto listener = std::make_shared<Listener>(localPort_, shared_);
+    if (!shared_->threadStarter()([listener] { listener->run(); })) {
+        listener_.reset();
+        return false;
+    }
+    listener_ = std::move(listener);
+    return true;
+}
+
+void Gateway::stop() {
+    std::lock_guard lock(mutex_);
+    if (listener_) listener_->stop();
+    listener_.reset();
+}
+
+bool Gateway::isRunning() const {
+    std::lock_guard lock(mutex_);
+    return listener_ && listener_->running();
+}
+
+bool Gateway::updateUpstream(const GatewaySettings& settings) {
+    {
+        std::lock_guard lock(mutex_);
+        localPort_ = settings.localPort;
+    }
+    shared_->setUpstream(std::make_shared<const GatewaySettings>(settings));
+    return true;
+}
+
+Listener::Outcome Gateway::waitUntilSettled(std::chrono::milliseconds timeout) const {
+    std::shared_ptr<Listener> listener;
+    {
+        std::lock_guard lock(mutex_);
+        listener = listener_;
+    }
+    if (!listener) return {Listener::State::Ended, 0, 0};
+    return listener->waitUntilSettled(timeout);
+}
+
+}  // namespace veilport

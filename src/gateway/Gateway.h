@@ -1,0 +1,63 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+#include "gateway/GatewaySettings.h"
+#include "gateway/GatewayShared.h"
+#include "gateway/Listener.h"
+
+namespace veilport {
+
+struct GatewayOptions {
+    // A browser connection whose first bytes do not come within this time is
+    // closed: browsers open spare connections to their proxy and leave some
+    // unused. Once a request is read there is no time limit.
+    std::chrono::milliseconds firstByteTimeout{60000};
+    ThreadStarter startThread = &StartDetachedThread;
+};
+
+// The local HTTP proxy. Browsers connect to it on the local port; each
+// connection gets a thread of its own that rewrites the request and relays it
+// through the upstream proxy (see Connection).
+//
+// Only the UI side calls start, stop, isRunning and updateUpstream; connection
+// threads read the upstream record concurrently and are never waited for.
+class Gateway {
+public:
+    // The one process-wide Gateway, stopped until someone starts it.
+    static Gateway& instance();
+
+    explicit Gateway(GatewayOptions options = {});
+    ~Gateway();
+    Gateway(const Gateway&) = delete;
+    Gateway& operator=(const Gateway&) = delete;
+
+    // Stores the settings and starts a listener thread on all interfaces at the
+    // local port. True when the thread could be created; whether the port could
+    // be bound shows later in isRunning (or waitUntilSettled). Callers stop a
+    // running Gateway first.
+    bool start(const GatewaySettings& settings);
+    // Ends listening at once; connections in progress run to their end.
+    void stop();
+    // True from the moment the listener listens until stop.
+    bool isRunning() const;
+    // Connections accepted from now on use the new upstream proxy; a changed
+    // local port takes effect at the next start. Always true.
+    bool updateUpstream(const GatewaySettings& settings);
+
+    // For front ends and tests: waits until the listener of the latest start
+    // listens or has given up. Ended when there is no listener.
+    Listener::Outcome waitUntilSettled(std::chrono::milliseconds timeout) const;
+    // Browser connections whose threads have not yet ended.
+    int activeConnections() const { return shared_->activeConnections.load(); }
+
+private:
+    std::shared_ptr<GatewayShared> shared_;
+    mutable std::mutex mutex_;
+    std::shared_ptr<Listener> listener_;
+    std::uint16_t localPort_ = 0;
+};
+
+}  // namespace veilport

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "gateway/GatewayShared.h"
+#include "platform/net/UniqueFd.h"
+
+namespace veilport {
+
+// One listening socket and the thread that accepts on it. Every start of the
+// Gateway makes a new Listener with its own socket and its own stop flag, so an
+// old listener that is still returning from accept after a stop can never
+// touch the socket or the state of the one that replaced it.
+class Listener {
+public:
+    enum class State { Starting, Listening, Failed, Ended };
+
+    struct Outcome {
+        State state = State::Starting;
+        int error = 0;           // errno when Failed
+        std::uint16_t port = 0;  // the bound port when Listening
+    };
+
+    Listener(std::uint16_t port, std::shared_ptr<GatewayShared> shared)
+        : port_(port), shared_(std::move(shared)) {}
+
+    // The listener thread's body: binds all interfaces, accepts until stopped.
+    void run();
+    // From any thread; returns at once. The accept in progress is woken.
+    void stop();
+    bool running() const;
+    // Waits until the listener listens or has given up (or the time is over).
+    Outcome waitUntilSettled(std::chrono::milliseconds timeout) const;
+
+    // How long the listener pauses after a failed accept (for example, out of
+    // descriptors) before it tries again, so that it never spins.
+    static constexpr std::chrono::milliseconds kAcceptBackoff{100};
+
+private:
+    void settle(State state, int error);
+    void serve(net::UniqueFd browser);
+
+    const std::uint16_t port_;
+    const std::shared_ptr<GatewayShared> shared_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    int fd_ = -1;  // guarded: stop() shuts it down, only run() closes it
+    std::atomic<bool> stopRequested_{false};
+    Outcome outcome_;
+};
+
+}  // namespace veilport

@@ -1,0 +1,118 @@
+#include "gateway/RequestRewriter.h"
+
+#include <array>
+
+namespace veilport {
+
+namespace {
+
+constexpr std::string_view kCrlf = "\r\n";
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// Fields that either concern only the hop between the browser and us, or would
+// let the upstream answer "not modified" from a cache we cannot see.
+constexpr std::array<std::string_view, 10> kRemovedFields = {
+    "Proxy-Connection",  "Keep-Alive", "TE",
+    "Trailer",           "Upgrade",    "If-Match",
+    "If-Modified-Since", "If-Range",   "If-Unmodified-Since",
+    "If-None-Match",
+};
+
+bool isRemoved(std::string_view name) {
+    for (auto removed : kRemovedFields)
+        if (sameName(name, removed)) return true;
+    return false;
+}
+
+// Splits at the first blank; without one, the first part is empty.
+std::pair<std::string_view, std::string_view> splitAtBlank(std::string_view text) {
+    const auto blank = text.find(' ');
+    if (blank == std::string_view::npos) return {std::string_view{}, text};
+    return {text.substr(0, blank), text.substr(blank + 1)};
+}
+
+void appendField(std::string& out, std::string_view name, std::string_view value) {
+    out.append(name);
+    out.append(": ");
+    out.append(value);
+    out.append(kCrlf);
+}
+
+}  // namespace
+
+RewrittenRequest RewriteRequest(std::string_view firstRead, const RewriteOptions& options) {
+    RewrittenRequest result;
+    std::string& out = result.bytes;
+    out.reserve(firstRead.size() + 64);
+
+    std::string_view rest = firstRead;
+    std::string_view requestLine;
+    bool firstLine = true;
+    bool sawConnection = false;
+    bool sawAcceptEncoding = false;
+    std::string fields;
+
+    for (;;) {
+        const auto end = rest.find(kCrlf);
+        if (end == std::string_view::npos || end == 0) break;
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end + kCrlf.size());
+        if (firstLine) {
+            requestLine = line;
+            firstLine = false;
+            continue;
+        }
+        std::string_view name;
+        std::string_view value;
+        const auto colon = line.find(':');
+        if (colon == std::string_view::npos) {
+            value = line.substr(1);
+        } else {
+            name = line.substr(0, colon);
+            if (colon + 2 <= line.size()) value = line.substr(colon + 2);
+        }
+        if (name == "Host") {
+            const auto portColon = value.find(':');
+            result.targetHost = std::string(portColon != std::string_view::npos && portColon > 0
+                                                ? value.substr(0, portColon)
+                                                : value);
+        }
+        if (isRemoved(name)) continue;
+        if (sameName(name, "Connection")) {
+            sawConnection = true;
+            appendField(fields, name, "close");
+        } else if (options.identityEncoding && sameName(name, "Accept-Encoding")) {
+            sawAcceptEncoding = true;
+            appendField(fields, name, "identity");
+        } else {
+            appendField(fields, name, value);
+        }
+    }
+
+    const auto [method, afterMethod] = splitAtBlank(requestLine);
+    const auto [target, version] = splitAtBlank(afterMethod);
+    out.append(method);
+    out.push_back(' ');
+    out.append(target);
+    out.push_back(' ');
+    out.append(version);
+    out.append(kCrlf);
+    out.append(fields);
+    if (!sawConnection) appendField(out, "Connection", "close");
+    if (options.identityEncoding && !sawAcceptEncoding)
+        appendField(out, "Accept-Encoding", "identity");
+    out.append(rest);
+    return result;
+}
+
+}  // namespace veilport

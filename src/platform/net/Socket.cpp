@@ -1,0 +1,137 @@
+#include "platform/net/Socket.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace veilport::net {
+
+std::string errorText(int code) {
+    char buffer[256];
+    // The GNU strerror_r may return a static text instead of filling the buffer.
+    return strerror_r(code, buffer, sizeof(buffer));
+}
+
+Result<UniqueFd> listenTcp(in_addr address, std::uint16_t port, int backlog) {
+    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
+    if (!fd) return Result<UniqueFd>::failure(errno);
+    const int on = 1;
+    if (::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on)) != 0)
+        return Result<UniqueFd>::failure(errno);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr = address;
+    local.sin_port = htons(port);
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0)
+        return Result<UniqueFd>::failure(errno);
+    if (::listen(fd.get(), backlog) != 0) return Result<UniqueFd>::failure(errno);
+    return {std::move(fd), 0};
+}
+
+Result<std::uint16_t> localPort(int fd) {
+    sockaddr_in local{};
+    socklen_t length = sizeof(local);
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+        return Result<std::uint16_t>::failure(errno);
+    return {ntohs(local.sin_port), 0};
+}
+
+Result<UniqueFd> acceptConnection(int listenFd) {
+    for (;;) {
+        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0) return {UniqueFd(fd), 0};
+        if (errno != EINTR) return Result<UniqueFd>::failure(errno);
+    }
+}
+
+Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port) {
+    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
+    if (!fd) return Result<UniqueFd>::failure(errno);
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_addr = address;
+    remote.sin_port = htons(port);
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&remote), sizeof(remote)) == 0)
+        return {std::move(fd), 0};
+    if (errno != EINTR && errno != EINPROGRESS) return Result<UniqueFd>::failure(errno);
+    // An interrupted connect goes on in the background: wait for its outcome
+    // instead of calling connect again (which would answer EALREADY).
+    pollfd entry{fd.get(), POLLOUT, 0};
+    const auto waited = pollFor(&entry, 1, kWaitForever);
+    if (!waited.ok()) return Result<UniqueFd>::failure(waited.error);
+    int error = 0;
+    socklen_t length = sizeof(error);
+    if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return Result<UniqueFd>::failure(errno);
+    if (error != 0) return Result<UniqueFd>::failure(error);
+    return {std::move(fd), 0};
+}
+
+std::optional<in_addr> parseDottedIpv4(const std::string& text) {
+    in_addr address{};
+    if (::inet_aton(text.c_str(), &address) == 0) return std::nullopt;
+    return address;
+}
+
+Result<in_addr> resolveIpv4(const std::string& host) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (status != 0 || found == nullptr) {
+        if (found != nullptr) ::freeaddrinfo(found);
+        return Result<in_addr>::failure(status == EAI_SYSTEM ? errno : EHOSTUNREACH);
+    }
+    const in_addr address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    ::freeaddrinfo(found);
+    return {address, 0};
+}
+
+Result<std::size_t> sendAll(int fd, const void* data, std::size_t length) {
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t sent = 0;
+    while (sent < length) {
+        const ssize_t n = ::send(fd, bytes + sent, length - sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return {sent, errno};
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    return {sent, 0};
+}
+
+Result<std::size_t> receiveSome(int fd, void* buffer, std::size_t capacity, bool dontWait) {
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, capacity, dontWait ? MSG_DONTWAIT : 0);
+        if (n >= 0) return {static_cast<std::size_t>(n), 0};
+        if (errno != EINTR) return Result<std::size_t>::failure(errno);
+    }
+}
+
+Result<bool> shutdownSocket(int fd, int how) {
+    if (::shutdown(fd, how) != 0) return Result<bool>::failure(errno);
+    return {true, 0};
+}
+
+Result<int> pollFor(pollfd* fds, std::size_t count, std::chrono::milliseconds timeout) {
+    using Clock = std::chrono::steady_clock;
+    const bool forever = timeout.count() < 0;
+    const auto deadline = Clock::now() + (forever ? std::chrono::milliseconds(0) : timeout);
+    for (;;) {
+        int waitMs = -1;
+        if (!forever) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            waitMs = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        }
+        const int ready = ::poll(fds, static_cast<nfds_t>(count), waitMs);
+        if (ready >= 0) return {ready, 0};
+        if (errno != EINTR) return Result<int>::failure(errno);
+    }
+}
+
+}  // namespace veilport::net

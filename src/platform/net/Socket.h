@@ -1,0 +1,77 @@
+#pragma once
+
+// Every socket call the program makes goes through these wrappers: each one
+// retries on EINTR, keeps errno in its result and cannot be ignored silently.
+
+#include <netinet/in.h>
+#include <poll.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/net/UniqueFd.h"
+
+namespace veilport::net {
+
+// A value or the errno of the call that failed (error != 0).
+template <typename T>
+struct [[nodiscard]] Result {
+    T value{};
+    int error = 0;
+
+    bool ok() const { return error == 0; }
+    static Result failure(int code) {
+        Result result;
+        result.error = code;
+        return result;
+    }
+};
+
+// The text of an errno value, for messages shown to people.
+std::string errorText(int code);
+
+// A TCP stream socket (IPv4) bound to `address`:`port` and listening with
+// `backlog`. SO_REUSEADDR is set so that a listener can be replaced on the same
+// port while connections of the previous one are still in TIME_WAIT.
+Result<UniqueFd> listenTcp(in_addr address, std::uint16_t port, int backlog);
+
+// The port a bound socket actually has (useful after binding port 0).
+Result<std::uint16_t> localPort(int fd);
+
+// Accepts one connection; the new descriptor is close-on-exec. EINTR is retried;
+// every other failure (including the listener being shut down) is returned.
+Result<UniqueFd> acceptConnection(int listenFd);
+
+// Connects a new TCP socket to `address`:`port` (port in host byte order),
+// blocking until the connect completes or fails.
+Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port);
+
+// The dotted-address parser of the system (inet_aton): accepts the classic
+// forms such as "10.0.0.1", and also "10.1" or "0x7f.1".
+std::optional<in_addr> parseDottedIpv4(const std::string& text);
+
+// The first IPv4 address the system's resolver gives for `host`.
+Result<in_addr> resolveIpv4(const std::string& host);
+
+// Sends every byte, finishing partial writes; never raises SIGPIPE.
+Result<std::size_t> sendAll(int fd, const void* data, std::size_t length);
+
+// One receive of at most `capacity` bytes; 0 means the peer closed its side.
+// With `dontWait`, EAGAIN comes back as an error instead of blocking.
+Result<std::size_t> receiveSome(int fd, void* buffer, std::size_t capacity, bool dontWait = false);
+
+// shutdown(2) with SHUT_RD, SHUT_WR or SHUT_RDWR.
+Result<bool> shutdownSocket(int fd, int how);
+
+// poll(2) over `count` descriptors. A negative timeout waits for ever; EINTR
+// resumes the wait with what is left of it. The value is the number of ready
+// descriptors (0 on time-out).
+Result<int> pollFor(pollfd* fds, std::size_t count, std::chrono::milliseconds timeout);
+
+inline constexpr std::chrono::milliseconds kWaitForever{-1};
+
+}  // namespace veilport::net

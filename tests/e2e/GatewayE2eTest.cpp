@@ -1,0 +1,182 @@
+// The Gateway as people run it: curl as the browser, `veilportctl gateway`,
+// tinyproxy as the upstream proxy and a local HTTP origin, all on loopback.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gateway/LoopbackPeers.h"
+#include "settings/DwordSetting.h"
+#include "settings/SettingsTable.h"
+#include "support/TempHome.h"
+
+extern char** environ;
+
+namespace veilport::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A program started for the test, stopped with SIGTERM at the end. Its
+// standard output can be read through a pipe.
+class Child {
+public:
+    explicit Child(const std::vector<std::string>& argv, bool captureOutput = false) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        int pipeFds[2] = {-1, -1};
+        if (captureOutput && ::pipe2(pipeFds, O_CLOEXEC) == 0) {
+            posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+            output_.reset(pipeFds[0]);
+        }
+        std::vector<char*> args;
+        for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        if (pipeFds[1] >= 0) ::close(pipeFds[1]);
+    }
+    ~Child() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    // The first line the program writes.
+    std::string firstLine() {
+        std::string line;
+        char c = 0;
+        while (::read(output_.get(), &c, 1) == 1 && c != '\n') line.push_back(c);
+        return line;
+    }
+    // Waits for the end of the program; its exit status, or -1.
+    int wait() {
+        int status = 0;
+        if (::waitpid(pid_, &status, 0) != pid_) return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    net::UniqueFd output_;
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::uint16_t FreePort() {
+    auto probe = net::listenTcp(Loopback(), 0, 1);
+    return probe.ok() ? net::localPort(probe.value.get()).value : 0;
+}
+
+bool Accepts(std::uint16_t port) {
+    return net::connectTcp(Loopback(), port).ok();
+}
+
+const std::string kPage =
+    "<!DOCTYPE html>\n<html><head><title>Test Page</title>\n"
+    "<SCRIPT type=\"text/javascript\">track('visitor');</SCRIPT></head>\n"
+    "<body><P>Keep Me, Exactly As Written.</P><script src=\"ads.js\"></script>\n"
+    "<OBJECT data=\"x.swf\"></OBJECT></body></html>\n";
+
+class GatewayEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::system("command -v tinyproxy >/dev/null && command -v curl >/dev/null") != 0)
+            GTEST_SKIP() << "tinyproxy and curl are needed";
+        big_ = BinaryPayload(50 * 1024 * 1024);
+        origin_ = std::make_unique<LoopbackServer>([this](int fd) { serve(fd); });
+
+        const std::uint16_t proxyPort = FreePort();
+        const auto config = home_.path() / "tinyproxy.conf";
+        std::ofstream(config) << "Port " << proxyPort << "\nListen 127.0.0.1\nTimeout 60\n"
+                              << "MaxClients 64\nLogLevel Error\nAllow 127.0.0.1\n"
+                              << "ViaProxyName \"upstream\"\n";
+        tinyproxy_ =
+            std::make_unique<Child>(std::vector<std::string>{"tinyproxy", "-d", "-c", config});
+        ASSERT_TRUE(tinyproxy_->started());
+        ASSERT_TRUE(WaitFor([&] { return Accepts(proxyPort); }));
+
+        const char* veilportctl = std::getenv("VEILPORTCTL");
+        ASSERT_NE(veilportctl, nullptr);
+        gateway_ = std::make_unique<Child>(
+            std::vector<std::string>{veilportctl, "gateway", "--port", "0", "--upstream",
+                                     "127.0.0.1:" + std::to_string(proxyPort)},
+            true);
+        const std::string line = gateway_->firstLine();
+        const auto colon = line.find("0.0.0.0:");
+        ASSERT_NE(colon, std::string::npos) << line;
+        gatewayPort_ = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 8)));
+    }
+
+    // The origin: /page.html and /big.bin, each with its length.
+    void serve(int fd) {
+        const std::string request = ReadUntil(fd, "\r\n\r\n");
+        const bool page = request.find(" /page.html ") != std::string::npos;
+        const std::string& body = page ? kPage : big_;
+        (void)SendText(fd, std::string("HTTP/1.1 200 OK\r\nContent-Type: ") +
+                               (page ? "text/html" : "application/octet-stream") +
+                               "\r\nContent-Length: " + std::to_string(body.size()) +
+                               "\r\nConnection: close\r\n\r\n");
+        (void)SendText(fd, body);
+    }
+
+    // Fetches `path` from the origin with curl through the Gateway.
+    std::string fetch(const std::string& path) {
+        const auto file = home_.path() / "fetched";
+        Child curl({"curl", "-s", "-f", "--max-time", "60", "-x",
+                    "127.0.0.1:" + std::to_string(gatewayPort_), "-o", file.string(),
+                    "http://127.0.0.1:" + std::to_string(origin_->port()) + path});
+        EXPECT_EQ(curl.wait(), 0) << "curl failed for " << path;
+        return ReadFile(file);
+    }
+
+    TempHome home_;
+    std::string big_;
+    std::unique_ptr<LoopbackServer> origin_;
+    std::unique_ptr<Child> tinyproxy_;
+    std::unique_ptr<Child> gateway_;
+    std::uint16_t gatewayPort_ = 0;
+};
+
+TEST_F(GatewayEndToEnd, PageAndLargeFileArriveIntact) {
+    EXPECT_EQ(fetch("/page.html"), kPage);
+    const std::string got = fetch("/big.bin");
+    EXPECT_EQ(got.size(), big_.size());
+    EXPECT_TRUE(got == big_);
+}
+
+TEST_F(GatewayEndToEnd, ScriptTagsArriveNeutralizedWhenBlocked) {
+    DwordSetting(settings::kEnableJS).set(1);
+    std::string expected = kPage;
+    const auto rename = [&](const std::string& from, const std::string& to) {
+        expected.replace(expected.find(from), from.size(), to);
+    };
+    rename("<SCRIPT", "<noscri");
+    rename("</SCRIPT>", "</noscri> ");
+    rename("<script", "<noscri");
+    rename("</script>", "</noscri> ");
+    EXPECT_EQ(fetch("/page.html"), expected);
+    // Everything that is not a page passes untouched.
+    EXPECT_TRUE(fetch("/big.bin") == big_);
+}
+
+}  // namespace
+}  // namespace veilport::testing

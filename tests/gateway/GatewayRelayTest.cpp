@@ -1,0 +1,232 @@
+#include <sys/socket.h>
+
+#include <future>
+#include <string>
+
+#include "gateway/GatewayFixture.h"
+#include "settings/DwordSetting.h"
+#include "settings/StringSetting.h"
+
+namespace veilport::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+class GatewayRelay : public GatewayFixture {};
+
+TEST_F(GatewayRelay, BinaryAnswerArrivesByteForByteWithFilterOffAndOn) {
+    const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n";
+    const std::string answer = head + BinaryPayload(10 * 1024 * 1024);
+    std::string seen;
+    LoopbackServer upstream(Answering(answer, &seen));
+    startGateway(upstream.port());
+
+    const std::string got = fetch(get());
+    EXPECT_EQ(got.size(), answer.size());
+    EXPECT_EQ(std::hash<std::string>{}(got), std::hash<std::string>{}(answer));
+    EXPECT_EQ(seen,
+              "GET http://127.0.0.1/x HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(StringSetting(settings::kLastDomain).get(), "127.0.0.1");
+
+    DwordSetting(settings::kEnableJS).set(1);
+    DwordSetting(settings::kEnableActiveX).set(1);
+    const std::string filtered = fetch(get());
+    EXPECT_EQ(std::hash<std::string>{}(filtered), std::hash<std::string>{}(answer));
+    EXPECT_NE(seen.find("Accept-Encoding: identity\r\n"), std::string::npos);
+}
+
+TEST_F(GatewayRelay, HtmlPageArrivesWithScriptsRenamedAndNoStaleLength) {
+    LoopbackServer upstream(
+        Answering("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 41\r\n\r\n"
+                  "<HTML><Script>x()</Script><p>Hi</p></HTML>"));
+    startGateway(upstream.port());
+    DwordSetting(settings::kEnableJS).set(1);
+    EXPECT_EQ(fetch(get()),
+              "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n"
+              "<HTML><noscri>x()</noscri> <p>Hi</p></HTML>");
+}
+
+TEST_F(GatewayRelay, UnreachableOrUnresolvableUpstreamClosesWithoutBytes) {
+    // A port that was free a moment ago: nothing listens there.
+    std::uint16_t closedPort = 0;
+    {
+        auto probe = net::listenTcp(Loopback(), 0, 1);
+        ASSERT_TRUE(probe.ok());
+        closedPort = net::localPort(probe.value.get()).value;
+    }
+    startGateway(closedPort);
+    EXPECT_EQ(fetch(get()), "");
+    EXPECT_EQ(StringSetting(settings::kLastDomain).get(), "127.0.0.1");
+
+    // A dotted target host never has the upstream name looked up.
+    LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nvia name"));
+    gateway_->updateUpstream({0, "localhost", upstream.port()});
+    EXPECT_EQ(fetch(get("127.0.0.1")), "");
+    EXPECT_EQ(fetch(get("localhost")), "HTTP/1.0 200 OK\r\n\r\nvia name");
+    EXPECT_EQ(upstream.connections(), 1);
+}
+
+TEST_F(GatewayRelay, UpdateUpstreamLetsTheRunningAnswerFinishAtTheOldOne) {
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    LoopbackServer oldUpstream([released](int fd) {
+        ReadUntil(fd, "\r\n\r\n");
+        (void)SendText(fd, "HTTP/1.0 200 OK\r\n\r\nold-");
+        released.wait();
+        (void)SendText(fd, "rest");
+    });
+    LoopbackServer newUpstream(Answering("HTTP/1.0 200 OK\r\n\r\nnew"));
+    startGateway(oldUpstream.port());
+
+    auto slow = ConnectLoopback(port_);
+    ASSERT_TRUE(SendText(slow.get(), get()));
+    EXPECT_EQ(ReadUntil(slow.get(), "old-"), "HTTP/1.0 200 OK\r\n\r\nold-");
+
+    EXPECT_TRUE(gateway_->updateUpstream({0, "127.0.0.1", newUpstream.port()}));
+    EXPECT_EQ(fetch(get()), "HTTP/1.0 200 OK\r\n\r\nnew");
+    release.set_value();
+    EXPECT_EQ(ReadToEnd(slow.get()), "rest");
+    EXPECT_EQ(oldUpstream.connections(), 1);
+    EXPECT_EQ(newUpstream.connections(), 1);
+}
+
+TEST_F(GatewayRelay, StopThenStartOnTheSamePortLeavesOneListener) {
+    LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nok"));
+    startGateway(upstream.port());
+    const int threadsBefore = ThreadCount();
+    for (int round = 0; round < 20; ++round) {
+        gateway_->stop();
+        EXPECT_FALSE(gateway_->isRunning());
+        ASSERT_TRUE(gateway_->start({port_, "127.0.0.1", upstream.port()}));
+        const auto outcome = gateway_->waitUntilSettled(10s);
+        ASSERT_EQ(outcome.state, Listener::State::Listening) << net::errorText(outcome.error);
+        ASSERT_EQ(outcome.port, port_);
+        EXPECT_TRUE(gateway_->isRunning());
+    }
+    EXPECT_EQ(fetch(get()), "HTTP/1.0 200 OK\r\n\r\nok");
+    // The old listeners have all ended: only the newest one is left.
+    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }));
+}
+
+TEST_F(GatewayRelay, PortTakenByAnotherProgramLeavesItStopped) {
+    in_addr any{};
+    auto other = net::listenTcp(any, 0, 1);
+    ASSERT_TRUE(other.ok());
+    const std::uint16_t taken = net::localPort(other.value.get()).value;
+
+    Gateway gateway;
+    EXPECT_TRUE(gateway.start({taken, "127.0.0.1", 9}));
+    const auto outcome = gateway.waitUntilSettled(10s);
+    EXPECT_EQ(outcome.state, Listener::State::Failed);
+    EXPECT_EQ(outcome.error, EADDRINUSE);
+    EXPECT_FALSE(gateway.isRunning());
+}
+
+TEST_F(GatewayRelay, LongPostBodyArrivesWhole) {
+    const std::string body = BinaryPayload(5 * 1024 * 1024);
+    std::string received;
+    LoopbackServer upstream([&received, size = body.size()](int fd) {
+        std::string all = ReadUntil(fd, "\r\n\r\n");
+        const auto headEnd = all.find("\r\n\r\n") + 4;
+        all += ReadExactly(fd, headEnd + size - all.size());
+        received = all.substr(headEnd);
+        (void)SendText(fd, "HTTP/1.0 200 OK\r\n\r\nstored");
+    });
+    startGateway(upstream.port());
+    const std::string request =
+        "POST http://127.0.0.1/up HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
+        std::to_string(body.size()) + "\r\n\r\n" + body;
+    EXPECT_EQ(fetch(request), "HTTP/1.0 200 OK\r\n\r\nstored");
+    EXPECT_EQ(received.size(), body.size());
+    EXPECT_TRUE(received == body);
+}
+
+TEST_F(GatewayRelay, ConnectTunnelCarriesBytesBothWays) {
+    LoopbackServer upstream([](int fd) {
+        ReadUntil(fd, "\r\n\r\n");
+        (void)SendText(fd, "HTTP/1.1 200 Connection established\r\n\r\n");
+        char buffer[256];
+        for (;;) {
+            const auto got = net::receiveSome(fd, buffer, sizeof(buffer));
+            if (!got.ok() || got.value == 0) break;
+            for (std::size_t i = 0; i < got.value; ++i)
+                buffer[i] = static_cast<char>(std::toupper(buffer[i]));
+            (void)SendText(fd, std::string_view(buffer, got.value));
+        }
+        (void)SendText(fd, "bye");
+    });
+    startGateway(upstream.port());
+    auto browser = ConnectLoopback(port_);
+    ASSERT_TRUE(SendText(browser.get(),
+                         "CONNECT example.com:443 HTTP/1.1\r\nHost: example.com:443\r\n\r\n"));
+    EXPECT_EQ(ReadUntil(browser.get(), "\r\n\r\n"), "HTTP/1.1 200 Connection established\r\n\r\n");
+    for (std::string word : {"ping", "tls bytes\x01\x02", "more"}) {
+        ASSERT_TRUE(SendText(browser.get(), word));
+        std::string upper = word;
+        for (char& c : upper) c = static_cast<char>(std::toupper(c));
+        EXPECT_EQ(ReadExactly(browser.get(), word.size()), upper);
+    }
+    // Closing the browser's sending side reaches the upstream, whose last
+    // words still come back.
+    ASSERT_TRUE(net::shutdownSocket(browser.get(), SHUT_WR).ok());
+    EXPECT_EQ(ReadToEnd(browser.get()), "bye");
+}
+
+TEST_F(GatewayRelay, SilentBrowserIsClosedAfterTheFirstByteTimeout) {
+    LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\n"));
+    GatewayOptions options;
+    options.firstByteTimeout = 50ms;
+    startGateway(upstream.port(), options);
+    auto silent = ConnectLoopback(port_);
+    EXPECT_EQ(ReadToEnd(silent.get()), "");
+    EXPECT_TRUE(connectionsEnded());
+    EXPECT_EQ(upstream.connections(), 0);
+}
+
+std::atomic<bool> gRefuseThreads{false};
+bool RefusingStarter(std::function<void()> body) {
+    return gRefuseThreads ? false : StartDetachedThread(std::move(body));
+}
+
+TEST_F(GatewayRelay, ConnectionWithoutAThreadIsClosedAndListeningGoesOn) {
+    LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nserved"));
+    GatewayOptions options;
+    options.startThread = &RefusingStarter;
+    startGateway(upstream.port(), options);
+    // The first request opens the settings store; count from there on.
+    EXPECT_EQ(fetch(get()), "HTTP/1.0 200 OK\r\n\r\nserved");
+    EXPECT_TRUE(connectionsEnded());
+    const int descriptors = DescriptorCount();
+
+    gRefuseThreads = true;
+    EXPECT_EQ(fetch(get()), "");
+    gRefuseThreads = false;
+    EXPECT_EQ(fetch(get()), "HTTP/1.0 200 OK\r\n\r\nserved");
+    EXPECT_TRUE(connectionsEnded());
+    EXPECT_TRUE(WaitFor([&] { return DescriptorCount() == descriptors; }));
+    EXPECT_TRUE(gateway_->isRunning());
+}
+
+TEST(GatewaySettings, SplitsTheProxyNameAtItsFirstColon) {
+    auto full = GatewaySettings::splitProxyName("10.0.0.2:3128->Germany <supports POST>");
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->host, "10.0.0.2");
+    EXPECT_EQ(full->port, 3128);
+    EXPECT_FALSE(GatewaySettings::splitProxyName(""));
+    EXPECT_FALSE(GatewaySettings::splitProxyName("10.0.0.2"));
+    EXPECT_FALSE(GatewaySettings::splitProxyName(":80"));
+    EXPECT_FALSE(GatewaySettings::splitProxyName("h:x80"));
+    EXPECT_FALSE(GatewaySettings::splitProxyName("h:70000"));
+    EXPECT_FALSE(GatewaySettings::splitProxyName("h:0"));
+
+    TempHome home;
+    StringSetting(settings::kProxyName).set("1.2.3.4:8081");
+    DwordSetting(settings::kLocalPort).set(9090);
+    const auto stored = GatewaySettings::fromStore();
+    EXPECT_EQ(stored.localPort, 9090);
+    EXPECT_EQ(stored.upstreamHost, "1.2.3.4");
+    EXPECT_EQ(stored.upstreamPort, 8081);
+}
+
+}  // namespace
+}  // namespace veilport::testing

@@ -1,0 +1,119 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <string>
+#include <thread>
+
+#include "platform/net/Socket.h"
+
+namespace veilport::net {
+namespace {
+
+using namespace std::chrono_literals;
+
+in_addr Loopback() {
+    in_addr address{};
+    address.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+struct Pair {
+    UniqueFd listener, client, server;
+};
+
+Pair Connected() {
+    Pair pair;
+    auto listening = listenTcp(Loopback(), 0, SOMAXCONN);
+    EXPECT_TRUE(listening.ok());
+    pair.listener = std::move(listening.value);
+    auto client = connectTcp(Loopback(), localPort(pair.listener.get()).value);
+    EXPECT_TRUE(client.ok());
+    pair.client = std::move(client.value);
+    auto server = acceptConnection(pair.listener.get());
+    EXPECT_TRUE(server.ok());
+    pair.server = std::move(server.value);
+    return pair;
+}
+
+TEST(Socket, DottedAddressesAreParsedAsTheSystemDoes) {
+    const auto text = [](const std::string& dotted) {
+        const auto parsed = parseDottedIpv4(dotted);
+        return parsed ? std::string(inet_ntoa(*parsed)) : std::string("none");
+    };
+    EXPECT_EQ(text("10.0.0.1"), "10.0.0.1");
+    EXPECT_EQ(text("127.1"), "127.0.0.1");
+    EXPECT_EQ(text("0x7f.0.0.1"), "127.0.0.1");
+    EXPECT_EQ(text("example.com"), "none");
+    EXPECT_EQ(text(""), "none");
+    EXPECT_EQ(text("1.2.3.4.5"), "none");
+
+    const auto local = resolveIpv4("localhost");
+    ASSERT_TRUE(local.ok());
+    EXPECT_EQ(std::string(inet_ntoa(local.value)), "127.0.0.1");
+}
+
+TEST(Socket, SendAllFinishesLargeWritesAndReportsAClosedPeer) {
+    auto pair = Connected();
+    const std::string big(8 * 1024 * 1024, 'z');
+    std::size_t received = 0;
+    std::thread reader([&] {
+        char buffer[65536];
+        for (;;) {
+            const auto got = receiveSome(pair.server.get(), buffer, sizeof(buffer));
+            if (!got.ok() || got.value == 0) break;
+            received += got.value;
+        }
+    });
+    const auto sent = sendAll(pair.client.get(), big.data(), big.size());
+    EXPECT_TRUE(sent.ok());
+    EXPECT_EQ(sent.value, big.size());
+    ASSERT_TRUE(shutdownSocket(pair.client.get(), SHUT_WR).ok());
+    reader.join();
+    EXPECT_EQ(received, big.size());
+
+    // The peer is gone: an error comes back instead of SIGPIPE killing us.
+    pair.server.reset();
+    Result<std::size_t> failed;
+    for (int i = 0; i < 100 && failed.ok(); ++i)
+        failed = sendAll(pair.client.get(), big.data(), 4096);
+    EXPECT_TRUE(failed.error == EPIPE || failed.error == ECONNRESET) << errorText(failed.error);
+}
+
+TEST(Socket, ReceiveWithoutWaitingAndPollTimeOut) {
+    auto pair = Connected();
+    char byte = 0;
+    const auto nothing = receiveSome(pair.server.get(), &byte, 1, /*dontWait=*/true);
+    EXPECT_EQ(nothing.error, EAGAIN);
+
+    pollfd entry{pair.server.get(), POLLIN, 0};
+    const auto quiet = pollFor(&entry, 1, 20ms);
+    ASSERT_TRUE(quiet.ok());
+    EXPECT_EQ(quiet.value, 0);
+
+    ASSERT_TRUE(sendAll(pair.client.get(), "x", 1).ok());
+    const auto ready = pollFor(&entry, 1, kWaitForever);
+    ASSERT_TRUE(ready.ok());
+    EXPECT_EQ(ready.value, 1);
+    const auto one = receiveSome(pair.server.get(), &byte, 1, true);
+    EXPECT_TRUE(one.ok());
+    EXPECT_EQ(byte, 'x');
+}
+
+TEST(Socket, ShutDownListenerWakesAcceptAndRefusedConnectIsAnError) {
+    auto listening = listenTcp(Loopback(), 0, SOMAXCONN);
+    ASSERT_TRUE(listening.ok());
+    const std::uint16_t port = localPort(listening.value.get()).value;
+    Result<UniqueFd> accepted;
+    std::thread acceptor([&] { accepted = acceptConnection(listening.value.get()); });
+    // Whether shutdown comes before or during accept, accept must return.
+    ASSERT_TRUE(shutdownSocket(listening.value.get(), SHUT_RDWR).ok());
+    acceptor.join();
+    EXPECT_FALSE(accepted.ok());
+    listening.value.reset();
+    EXPECT_EQ(connectTcp(Loopback(), port).error, ECONNREFUSED);
+}
+
+}  // namespace
+}  // namespace veilport::net
