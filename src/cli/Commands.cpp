@@ -1,4 +1,5 @@
 #include "cli/BrowsersCommand.h"
+#include "cli/CleanCommand.h"
 #include "cli/Command.h"
 #include "cli/PoolCommands.h"
 #include "cli/ProxyCommand.h"
@@ -18,6 +19,7 @@ std::span<const Command> AllCommands() {
         BrowsersCommand(),
         ProxyCommand(),
         GatewayCommand(),
+        CleanCommand(),
     };
     return commands;
 }

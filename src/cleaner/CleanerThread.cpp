@@ -1,0 +1,78 @@
+#include "cleaner/CleanerThread.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "cleaner/RunCleaningPass.h"
+#include "settings/DwordSetting.h"
+#include "settings/SettingsTable.h"
+
+namespace veilport::cleaner {
+
+namespace {
+constexpr std::uint32_t kDefaultMinutes = 5;
+constexpr std::uint32_t kLongestMinutes = 31999;
+}  // namespace
+
+CleanerThread::CleanerThread(CleanerClock& clock, Pass pass)
+    : clock_(clock), pass_(std::move(pass)) {}
+
+CleanerThread::~CleanerThread() {
+    std::lock_guard lock(mutex_);
+    if (thread_.joinable()) {
+        thread_.request_stop();
+        thread_.join();
+    }
+}
+
+bool CleanerThread::start() {
+    std::lock_guard lock(mutex_);
+    if (thread_.joinable()) return false;
+    try {
+        thread_ = std::jthread([this](std::stop_token stop) { run(std::move(stop)); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+bool CleanerThread::isRunning() const {
+    std::lock_guard lock(mutex_);
+    return thread_.joinable();
+}
+
+std::chrono::milliseconds CleanerThread::periodFromSleep(std::uint32_t minutes) {
+    if (minutes == 0) minutes = kDefaultMinutes;
+    return std::chrono::minutes(std::min(minutes, kLongestMinutes));
+}
+
+void CleanerThread::run(std::stop_token stop) {
+    while (!stop.stop_requested()) {
+        if (DwordSetting(settings::kAutoClean).get() == 1) pass_(stop);
+        if (stop.stop_requested()) return;
+        clock_.waitFor(periodFromSleep(DwordSetting(settings::kSleep).get()), stop);
+    }
+}
+
+void CleanerThread::RunScheduledPass(std::stop_token stop) {
+    CleaningObserver observer;
+    CleanerSystem system;
+    PassContext context{observer, system, false, std::move(stop)};
+    RunCleaningPass(context);
+}
+
+CleanerThread& CleanerThread::processWide() {
+    // Objects with static storage end in the reverse order of their making.
+    // The registry's process store is one of them and the thread reads it up
+    // to its last moment, so the store is made first, by a read, and the
+    // clock before the thread.
+    static CleanerThread& instance = []() -> CleanerThread& {
+        (void)DwordSetting(settings::kAutoClean).get();
+        static SteadyCleanerClock clock;
+        static CleanerThread thread(clock, &CleanerThread::RunScheduledPass);
+        return thread;
+    }();
+    return instance;
+}
+
+}  // namespace veilport::cleaner

@@ -1,0 +1,68 @@
+#include "platform/inet/UrlHistory.h"
+
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/shell/VeilportHome.h"
+
+namespace veilport::inet {
+
+namespace {
+constexpr int kBusyWaitMs = 15000;
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS visits(
+    url TEXT PRIMARY KEY,
+    title TEXT NOT NULL,
+    visited INTEGER NOT NULL);
+)sql";
+}  // namespace
+
+std::filesystem::path UrlHistory::listPath() { return shell::veilportHome() / "urlhistory.db"; }
+
+std::unique_ptr<UrlHistory> UrlHistory::create() {
+    const auto path = listPath();
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(
+        path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+        nullptr);
+    registry::SqliteDb db(raw);
+    if (rc != SQLITE_OK) return nullptr;
+    sqlite3_busy_timeout(raw, kBusyWaitMs);
+    if (sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr,
+                     nullptr) != SQLITE_OK ||
+        sqlite3_exec(raw, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return nullptr;
+    return std::make_unique<UrlHistory>(std::move(db));
+}
+
+bool UrlHistory::addUrl(std::string_view url, std::string_view title) {
+    registry::SqliteStatement add(db_.get(),
+                                  "INSERT INTO visits(url, title, visited) VALUES(?1, ?2, ?3) "
+                                  "ON CONFLICT(url) DO UPDATE SET title = excluded.title, "
+                                  "visited = excluded.visited");
+    if (!add.ok()) return false;
+    add.bind(1, url).bind(2, title).bind(3, static_cast<std::int64_t>(std::time(nullptr)));
+    return add.run() == SQLITE_DONE;
+}
+
+bool UrlHistory::queryUrl(std::string_view url) {
+    registry::SqliteStatement query(db_.get(), "SELECT 1 FROM visits WHERE url = ?1");
+    if (!query.ok()) return false;
+    query.bind(1, url);
+    return query.step() == SQLITE_ROW;
+}
+
+std::uint64_t UrlHistory::count() {
+    registry::SqliteStatement query(db_.get(), "SELECT count(*) FROM visits");
+    if (!query.ok() || query.step() != SQLITE_ROW) return 0;
+    return static_cast<std::uint64_t>(query.columnInt(0));
+}
+
+bool UrlHistory::clearHistory() {
+    return sqlite3_exec(db_.get(), "DELETE FROM visits", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+}  // namespace veilport::inet
