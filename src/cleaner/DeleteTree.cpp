@@ -133,7 +133,11 @@ bool DeleteTree(const std::filesystem::path& directory, bool deleteDesktopIni, b
     net::UniqueFd dir(
         ::open(shown.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!dir) {
-        if (errno == ELOOP) return refuse("it is a symbolic link");
+        // A link named last fails as a link or as "not a folder", by kernel.
+        struct stat st {};
+        if ((errno == ELOOP || errno == ENOTDIR) && ::lstat(shown.c_str(), &st) == 0 &&
+            S_ISLNK(st.st_mode))
+            return refuse("it is a symbolic link");
         return false;
     }
     struct stat st {};
