@@ -87,6 +87,7 @@ private:
         if (depth >= kMaxTreeDepth) return false;
         if (!context_.dryRun && (st.st_mode & S_IRWXU) != S_IRWXU)
             (void)::fchmodat(dirFd, name, (st.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW);
+        if (context_.beforeOpeningFolder) context_.beforeOpeningFolder(shown);
         net::UniqueFd sub(
             ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (!sub) return errno == ENOENT;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <stop_token>
+#include <string>
 
 #include "cleaner/CleanerSystem.h"
 #include "cleaner/CleaningObserver.h"
@@ -20,6 +22,10 @@ struct PassContext {
     ProtectedPaths protectedPaths = ProtectedPaths::current();
     // The task under way, for the lines that name it.
     CleaningTask task = CleaningTask::History;
+    // Called with a sub-folder's path after it was looked at and before it is
+    // opened: the moment another program could swap it for a link. Tests use
+    // it to make that swap happen exactly then.
+    std::function<void(const std::string&)> beforeOpeningFolder = nullptr;
 };
 
 }  // namespace veilport::cleaner

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,6 +12,7 @@
 
 #include "cleaner/CleanerFixtures.h"
 #include "cleaner/DeleteTree.h"
+#include "platform/net/UniqueFd.h"
 #include "support/TempHome.h"
 
 namespace veilport::cleaner {
@@ -61,29 +64,50 @@ TEST_F(DeleteTreeSafetyTest, LinksOfEveryKindAreRemovedAndTheirTargetsLeftAlone)
     EXPECT_EQ(snapshot(outside), before);
 }
 
+TEST_F(DeleteTreeSafetyTest, AFolderSwappedForALinkBetweenLookingAndOpeningIsNotFollowed) {
+    writeFile(tree / "victim" / "nested" / "f.txt", "x");
+    writeFile(tree / "second" / "g.txt", "x");
+    PassContext context{observer, system, false, {}};
+    // Each folder, once looked at, is replaced by a link to the outside before
+    // the walk opens it: the worst moment another program could choose.
+    context.beforeOpeningFolder = [&](const std::string& path) {
+        const fs::path folder(path);
+        fs::rename(folder, tree / ("moved-" + folder.filename().string()));
+        fs::create_symlink(outside / "folder", folder);
+    };
+    (void)DeleteTree(tree, true, true, context);
+    EXPECT_EQ(snapshot(outside), before);
+    EXPECT_TRUE(fs::exists(tree / "moved-victim" / "nested" / "f.txt"));
+}
+
 TEST_F(DeleteTreeSafetyTest, ASubfolderSwappedForALinkWhileTheWalkRunsLeadsNowhere) {
-    constexpr int kSwaps = 3000;
+    constexpr int kRounds = 1500;
+    constexpr int kSwapsPerRound = 8;
     std::atomic<bool> done{false};
-    const fs::path victim = tree / "victim";
-    const fs::path held = tree / "held";
-    const fs::path link = tree / "link";
-    // The swapper keeps a real folder with files at `victim` and trades it, by
-    // atomic renames, for a link to the outside folder and back again.
+    const fs::path names[2] = {tree / "a", tree / "b"};
+    fs::create_directories(tree);
+    // The swapper keeps a real folder with a file under one name and a link to
+    // the outside folder under the other, and trades the two names atomically
+    // over and over; walks that have just seen a folder find a link there.
     std::thread swapper([&] {
-        for (int i = 0; i < kSwaps; ++i) {
-            std::error_code ec;
-            // Only this thread puts a link at `victim`, and it always takes it
-            // back; the check keeps the swapper itself from writing outside.
-            if (fs::is_symlink(fs::symlink_status(victim, ec))) continue;
-            fs::create_directories(victim / "nested", ec);
-            std::ofstream(victim / "nested" / ("f" + std::to_string(i))) << i;
-            fs::create_symlink(outside / "folder", link, ec);
-            if (::rename(victim.c_str(), held.c_str()) != 0) continue;
-            if (::rename(link.c_str(), victim.c_str()) == 0) {
-                std::this_thread::yield();
-                (void)::rename(victim.c_str(), link.c_str());
+        for (int round = 0; round < kRounds; ++round) {
+            int folder = -1;
+            for (int n = 0; n < 2 && folder < 0; ++n) {
+                net::UniqueFd fd(::open(names[n].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+                if (!fd && ::mkdir(names[n].c_str(), 0700) == 0)
+                    fd.reset(::open(names[n].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+                if (!fd) continue;
+                folder = n;
+                // Created inside the folder's own descriptor, never through a link.
+                net::UniqueFd file(::openat(fd.get(), ("f" + std::to_string(round)).c_str(),
+                                            O_WRONLY | O_CREAT | O_NOFOLLOW, 0600));
             }
-            (void)::rename(held.c_str(), victim.c_str());
+            if (folder < 0) continue;
+            (void)::symlink(outside.c_str(), names[1 - folder].c_str());
+            for (int swap = 0; swap < kSwapsPerRound; ++swap)
+                if (::renameat2(AT_FDCWD, names[0].c_str(), AT_FDCWD, names[1].c_str(),
+                                RENAME_EXCHANGE) != 0)
+                    break;
         }
         done = true;
     });
