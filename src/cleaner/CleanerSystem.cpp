@@ -6,11 +6,17 @@ namespace veilport::cleaner {
 
 using namespace veilport::registry;
 
-bool CleanerSystem::getVersionEx(shell::OsVersionInfo& out) { return shell::getVersionEx(out); }
+bool CleanerSystem::getVersionEx(shell::OsVersionInfo& out) {
+    return shell::getVersionEx(out);
+}
 
-bool CleanerSystem::getProcessUserSid(Sid& out) { return registry::getProcessUserSid(out); }
+bool CleanerSystem::getProcessUserSid(Sid& out) {
+    return registry::getProcessUserSid(out);
+}
 
-bool CleanerSystem::getUserName(std::string& out) { return shell::getUserName(out); }
+bool CleanerSystem::getUserName(std::string& out) {
+    return shell::getUserName(out);
+}
 
 Status CleanerSystem::getKeyDacl(Root root, std::string_view path, SecurityDescriptor& out) {
     KeyHandle key;

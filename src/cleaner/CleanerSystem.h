@@ -27,7 +27,8 @@ public:
     [[nodiscard]] virtual registry::Status setKeyDacl(registry::Root root, std::string_view path,
                                                       const registry::SecurityDescriptor& dacl);
     // The key with all its sub-keys and values.
-    [[nodiscard]] virtual registry::Status deleteKeyTree(registry::Root root, std::string_view path);
+    [[nodiscard]] virtual registry::Status deleteKeyTree(registry::Root root,
+                                                         std::string_view path);
     [[nodiscard]] virtual bool keyExists(registry::Root root, std::string_view path);
 };
 

@@ -6,13 +6,20 @@ namespace veilport::cleaner {
 
 std::string_view taskName(CleaningTask task) {
     switch (task) {
-        case CleaningTask::History: return "Internet history";
-        case CleaningTask::TypedUrls: return "typed URLs";
-        case CleaningTask::TemporaryFiles: return "temporary Internet files";
-        case CleaningTask::Cookies: return "cookies";
-        case CleaningTask::AutoCompleteForms: return "AutoComplete forms";
-        case CleaningTask::AutoCompletePasswords: return "AutoComplete passwords";
-        case CleaningTask::Favorites: return "favorites";
+        case CleaningTask::History:
+            return "Internet history";
+        case CleaningTask::TypedUrls:
+            return "typed URLs";
+        case CleaningTask::TemporaryFiles:
+            return "temporary Internet files";
+        case CleaningTask::Cookies:
+            return "cookies";
+        case CleaningTask::AutoCompleteForms:
+            return "AutoComplete forms";
+        case CleaningTask::AutoCompletePasswords:
+            return "AutoComplete passwords";
+        case CleaningTask::Favorites:
+            return "favorites";
     }
     return "";
 }

@@ -8,7 +8,8 @@ namespace {
 
 using namespace veilport::registry;
 
-constexpr std::string_view kProviderKey = "Software\\Microsoft\\Protected Storage System Provider\\";
+constexpr std::string_view kProviderKey =
+    "Software\\Microsoft\\Protected Storage System Provider\\";
 constexpr std::string_view kFormsSubKey = "\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db";
 constexpr std::size_t kMaxKeyNameLength = 260;
 // Deeper keys are left unopened: a tree built to be deep must not exhaust the stack.
@@ -53,7 +54,8 @@ void clearForUserSid(PassContext& context) {
         return;
     }
     std::optional<SecurityDescriptor> saved;
-    if (SecurityDescriptor old; context.system.getKeyDacl(Root::CurrentUser, provider, old) == kSuccess)
+    if (SecurityDescriptor old;
+        context.system.getKeyDacl(Root::CurrentUser, provider, old) == kSuccess)
         saved = std::move(old);
 
     constexpr std::uint8_t inherit = kObjectInheritAce | kContainerInheritAce;

@@ -8,8 +8,10 @@ namespace {
 bool selected(UrlCacheMode mode, std::uint32_t entryType) {
     const bool cookie = (entryType & inet::COOKIE_CACHE_ENTRY) != 0;
     switch (mode) {
-        case UrlCacheMode::AllButCookies: return !cookie;
-        case UrlCacheMode::CookiesOnly: return cookie;
+        case UrlCacheMode::AllButCookies:
+            return !cookie;
+        case UrlCacheMode::CookiesOnly:
+            return cookie;
     }
     return false;
 }

@@ -26,6 +26,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Gives mode bits back without following a link. A failure is left to the
+// deletion that follows, which then fails or not on its own.
+void addModeBits(int dirFd, const char* name, mode_t mode) {
+    if (::fchmodat(dirFd, name, mode, AT_SYMLINK_NOFOLLOW) != 0) return;
+}
+
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
@@ -67,11 +73,12 @@ private:
         if (S_ISDIR(st.st_mode)) return removeFolder(dirFd, name, st, shown, depth);
         if (!deleteDesktopIni_ && equalsIgnoringCase(name, "desktop.ini")) return false;
         const bool regular = S_ISREG(st.st_mode);
-        if (context_.dryRun) return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);
+        if (context_.dryRun)
+            return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);
         // The write bit matters for the wipe; a file with another name
         // elsewhere is not ours alone, so its mode is left as it is.
         if (regular && st.st_nlink == 1 && !(st.st_mode & S_IWUSR))
-            (void)::fchmodat(dirFd, name, (st.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW);
+            addModeBits(dirFd, name, (st.st_mode & 07777) | S_IWUSR);
         if (regular && wipeIndexDat_ && equalsIgnoringCase(name, "index.dat"))
             (void)WipeIndexFile(dirFd, name);
         if (::unlinkat(dirFd, name, 0) != 0) return errno == ENOENT;
@@ -86,7 +93,7 @@ private:
             return false;
         if (depth >= kMaxTreeDepth) return false;
         if (!context_.dryRun && (st.st_mode & S_IRWXU) != S_IRWXU)
-            (void)::fchmodat(dirFd, name, (st.st_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW);
+            addModeBits(dirFd, name, (st.st_mode & 07777) | S_IRWXU);
         if (context_.beforeOpeningFolder) context_.beforeOpeningFolder(shown);
         net::UniqueFd sub(
             ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));

@@ -19,7 +19,9 @@ bool identityOf(const std::filesystem::path& path, ProtectedPaths::Identity& out
     return true;
 }
 
-ProtectedPaths::Identity identityOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+ProtectedPaths::Identity identityOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino};
+}
 
 }  // namespace
 

@@ -26,8 +26,8 @@ constexpr std::string_view kIntelliFormsKey =
 // A location built from a base folder and a name below it. A base that is
 // empty or relative would turn the name into a folder of wherever the
 // program happens to run, so the location is refused instead.
-void deleteBelow(bool located, const FolderLocation& base, std::string_view name,
-                 bool wipeIndexDat, PassContext& context) {
+void deleteBelow(bool located, const FolderLocation& base, std::string_view name, bool wipeIndexDat,
+                 PassContext& context) {
     if (!located) return;
     if (base.path.empty() || base.path.is_relative()) {
         (void)DeleteTree(base.path, false, wipeIndexDat, context);
@@ -52,8 +52,8 @@ void clearHistoryObject(PassContext& context) {
 }
 
 void deleteKey(std::string_view path, PassContext& context) {
-    const std::string shown = std::string(registry::rootName(Root::CurrentUser)) + "\\" +
-                              std::string(path);
+    const std::string shown =
+        std::string(registry::rootName(Root::CurrentUser)) + "\\" + std::string(path);
     if (context.dryRun) {
         if (context.system.keyExists(Root::CurrentUser, path))
             context.observer.removed(RemovedKind::RegistryKey, shown);
@@ -79,8 +79,7 @@ void runTask(CleaningTask task, PassContext& context) {
         case CleaningTask::TemporaryFiles:
             ClearUrlCache(UrlCacheMode::AllButCookies, context);
             deleteFolder(SpecialFolder::InternetCache, false, context);
-            deleteBelow(shell::getTempPath(temp), temp, "Temporary Internet Files", false,
-                        context);
+            deleteBelow(shell::getTempPath(temp), temp, "Temporary Internet Files", false, context);
             return;
         case CleaningTask::Cookies:
             ClearUrlCache(UrlCacheMode::CookiesOnly, context);
@@ -108,7 +107,9 @@ TaskFlags ReadTaskFlags() {
     return flags;
 }
 
-void RunCleaningPass(PassContext& context) { RunCleaningTasks(ReadTaskFlags(), context); }
+void RunCleaningPass(PassContext& context) {
+    RunCleaningTasks(ReadTaskFlags(), context);
+}
 
 void RunCleaningTasks(const TaskFlags& flags, PassContext& context) {
     for (std::size_t i = 0; i < flags.size(); ++i) {

@@ -18,12 +18,18 @@ using cleaner::RemovedKind;
 
 std::string_view kindName(RemovedKind kind) {
     switch (kind) {
-        case RemovedKind::File: return "file";
-        case RemovedKind::Folder: return "folder";
-        case RemovedKind::Link: return "link";
-        case RemovedKind::RegistryKey: return "key";
-        case RemovedKind::CacheEntry: return "cache entry";
-        case RemovedKind::HistoryEntries: return "history";
+        case RemovedKind::File:
+            return "file";
+        case RemovedKind::Folder:
+            return "folder";
+        case RemovedKind::Link:
+            return "link";
+        case RemovedKind::RegistryKey:
+            return "key";
+        case RemovedKind::CacheEntry:
+            return "cache entry";
+        case RemovedKind::HistoryEntries:
+            return "history";
     }
     return "";
 }
@@ -48,7 +54,9 @@ public:
     }
 
     void summary() const {
-        const auto count = [&](RemovedKind kind) { return counts_[static_cast<std::size_t>(kind)]; };
+        const auto count = [&](RemovedKind kind) {
+            return counts_[static_cast<std::size_t>(kind)];
+        };
         out_ << verb_ << ": " << count(RemovedKind::File) + count(RemovedKind::Link) << " files, "
              << count(RemovedKind::Folder) << " folders, " << count(RemovedKind::RegistryKey)
              << " registry keys, " << count(RemovedKind::CacheEntry) << " cache entries\n";

@@ -28,7 +28,9 @@ struct Refusal {
 
 class RecordingObserver : public CleaningObserver {
 public:
-    void taskStarted(CleaningTask task) override { events.push_back("task " + std::to_string(int(task))); }
+    void taskStarted(CleaningTask task) override {
+        events.push_back("task " + std::to_string(int(task)));
+    }
     void removed(RemovedKind kind, std::string_view what) override {
         removedItems.emplace_back(what);
         events.push_back(kindTag(kind) + std::string(what));
@@ -39,12 +41,18 @@ public:
     }
     static std::string kindTag(RemovedKind kind) {
         switch (kind) {
-            case RemovedKind::File: return "file ";
-            case RemovedKind::Folder: return "folder ";
-            case RemovedKind::Link: return "link ";
-            case RemovedKind::RegistryKey: return "key ";
-            case RemovedKind::CacheEntry: return "cache ";
-            case RemovedKind::HistoryEntries: return "history ";
+            case RemovedKind::File:
+                return "file ";
+            case RemovedKind::Folder:
+                return "folder ";
+            case RemovedKind::Link:
+                return "link ";
+            case RemovedKind::RegistryKey:
+                return "key ";
+            case RemovedKind::CacheEntry:
+                return "cache ";
+            case RemovedKind::HistoryEntries:
+                return "history ";
         }
         return "";
     }

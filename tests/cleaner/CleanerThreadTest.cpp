@@ -1,5 +1,3 @@
-#include "cleaner/CleanerThread.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "cleaner/CleanerFixtures.h"
+#include "cleaner/CleanerThread.h"
 #include "settings/DwordSetting.h"
 #include "settings/SettingsTable.h"
 #include "support/TempHome.h"
@@ -151,7 +150,8 @@ TEST_F(CleanerThreadTest, RealPassesOnTheThreadEmptyTheChosenFolder) {
     EXPECT_TRUE(std::filesystem::is_empty(favorites));
     // Meanwhile this thread keeps using the same store.
     testing::writeFile(favorites / "again.url", "x");
-    for (int i = 0; i < 20; ++i) DwordSetting(settings::kSleep).set(static_cast<std::uint32_t>(i + 2));
+    for (int i = 0; i < 20; ++i)
+        DwordSetting(settings::kSleep).set(static_cast<std::uint32_t>(i + 2));
     clock.release();
     clock.awaitWaits(2);
     EXPECT_TRUE(std::filesystem::is_empty(favorites));

@@ -1,8 +1,7 @@
-#include "cleaner/ClearProtectedStorage.h"
-
 #include <gtest/gtest.h>
 
 #include "cleaner/CleanerFixtures.h"
+#include "cleaner/ClearProtectedStorage.h"
 #include "platform/shell/UserName.h"
 #include "support/TempHome.h"
 
@@ -49,9 +48,10 @@ protected:
         forms = ProtectedStorageFormsKey(sid);
         ASSERT_TRUE(shell::getUserName(logon));
         constexpr std::uint8_t inherit = kObjectInheritAce | kContainerInheritAce;
-        system.opened.dacl = Acl{kAclRevision,
-                                 {Ace{kAccessAllowedAceType, inherit, kKeyAllAccess, user},
-                                  Ace{kAccessAllowedAceType, inherit, kKeyAllAccess, localSystemSid()}}};
+        system.opened.dacl =
+            Acl{kAclRevision,
+                {Ace{kAccessAllowedAceType, inherit, kKeyAllAccess, user},
+                 Ace{kAccessAllowedAceType, inherit, kKeyAllAccess, localSystemSid()}}};
         setDword(Root::CurrentUser, forms + "\\a\\a1", "v", 1);
         setDword(Root::CurrentUser, forms + "\\b", "v", 1);
         setDword(Root::CurrentUser, provider + "\\Data\\other", "v", 1);

@@ -1,5 +1,3 @@
-#include "cleaner/DeleteTree.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,6 +6,7 @@
 #include <algorithm>
 
 #include "cleaner/CleanerFixtures.h"
+#include "cleaner/DeleteTree.h"
 #include "cleaner/WipeIndexFile.h"
 #include "platform/net/UniqueFd.h"
 #include "platform/registry/Registry.h"

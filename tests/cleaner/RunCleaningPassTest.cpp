@@ -1,11 +1,10 @@
-#include "cleaner/RunCleaningPass.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "cleaner/CleanerFixtures.h"
 #include "cleaner/ClearProtectedStorage.h"
+#include "cleaner/RunCleaningPass.h"
 #include "platform/inet/UrlCache.h"
 #include "platform/inet/UrlHistory.h"
 #include "platform/net/UniqueFd.h"
@@ -61,8 +60,8 @@ protected:
 };
 
 TEST_F(RunCleaningPassTest, RunsTheSevenTasksInOrderOverTheirLocations) {
-    for (const auto& folder : {windowsHistory, history, tempHistory, tempCache, cookies, tempCookies,
-                               favorites})
+    for (const auto& folder :
+         {windowsHistory, history, tempHistory, tempCache, cookies, tempCookies, favorites})
         writeFile(folder / "m.txt", "track");
     ASSERT_TRUE(inet::UrlCache::recordDownload("http://example.com/page.html", "<html>"));
     ASSERT_TRUE(inet::UrlCache::recordCookie("http://example.com/a", "id=1"));
@@ -175,8 +174,12 @@ TEST_F(RunCleaningPassTest, OverriddenFoldersThatMustNotBeEmptiedAreRefusedOnePe
     std::vector<std::pair<int, std::string>> refused;
     for (const auto& r : observer.refusals) refused.emplace_back(int(r.task), r.folder);
     const std::vector<std::pair<int, std::string>> expected = {
-        {1, ""},          {1, "relative/temp/"}, {3, "/"},
-        {3, "relative/temp/"}, {4, home.veilportHome().string()}, {4, "relative/temp/"},
+        {1, ""},
+        {1, "relative/temp/"},
+        {3, "/"},
+        {3, "relative/temp/"},
+        {4, home.veilportHome().string()},
+        {4, "relative/temp/"},
         {7, (home.path() / "home").string()},
     };
     EXPECT_EQ(refused, expected);

@@ -57,16 +57,19 @@ TEST_F(CleanCommandTest, DryRunListsAndARealRunRemovesWhatTheFlagsChoose) {
     EXPECT_NE(none.out.find("No cleaning task is switched on"), std::string::npos) << none.out;
     EXPECT_TRUE(fs::exists(favorites / "news.url"));
 
-    ASSERT_EQ(veilportctl("reg set 'HKLM\\Software\\Veilport\\Setari\\IClear7' --dword 1").status, 0);
+    ASSERT_EQ(veilportctl("reg set 'HKLM\\Software\\Veilport\\Setari\\IClear7' --dword 1").status,
+              0);
     ASSERT_EQ(veilportctl("reg set 'HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\url1' "
-                          "--string http://a.example/").status,
+                          "--string http://a.example/")
+                  .status,
               0);
     auto planned = veilportctl("clean --dry-run");
     EXPECT_EQ(planned.status, 0);
     EXPECT_NE(planned.out.find("would remove file " + (favorites / "news.url").string()),
               std::string::npos)
         << planned.out;
-    EXPECT_NE(planned.out.find("would remove: 2 files, 0 folders"), std::string::npos) << planned.out;
+    EXPECT_NE(planned.out.find("would remove: 2 files, 0 folders"), std::string::npos)
+        << planned.out;
     EXPECT_TRUE(fs::exists(favorites / "news.url"));
 
     auto done = veilportctl("clean");
@@ -80,7 +83,8 @@ TEST_F(CleanCommandTest, DryRunListsAndARealRunRemovesWhatTheFlagsChoose) {
 }
 
 TEST_F(CleanCommandTest, RefusedFoldersAndBadArgumentsAreReported) {
-    ASSERT_EQ(veilportctl("reg set 'HKLM\\Software\\Veilport\\Setari\\IClear7' --dword 1").status, 0);
+    ASSERT_EQ(veilportctl("reg set 'HKLM\\Software\\Veilport\\Setari\\IClear7' --dword 1").status,
+              0);
     ASSERT_EQ(veilportctl("reg set 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
                           "User Shell Folders\\Favorites' --string /")
                   .status,

@@ -1,14 +1,15 @@
-#include "platform/registry/KeySecurity.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "platform/registry/KeySecurity.h"
 #include "support/TempHome.h"
 
 namespace veilport::registry {
 namespace {
 
-Sid userSid() { return Sid{1, {0, 0, 0, 0, 0, 5}, {21, 1, 2, 3, 1001}}; }
+Sid userSid() {
+    return Sid{1, {0, 0, 0, 0, 0, 5}, {21, 1, 2, 3, 1001}};
+}
 
 SecurityDescriptor fullDescriptor() {
     SecurityDescriptor d;
@@ -61,11 +62,11 @@ TEST(SecurityDescriptorBytes, RefusesEveryMalformedShape) {
         copy[at] = std::byte{value};
         return copy;
     };
-    broken.push_back(patched(0, 2));     // descriptor revision
-    broken.push_back(patched(3, 0));     // not self-relative
-    broken.push_back(patched(7, 0x7f));  // owner offset far outside
-    broken.push_back(patched(19, 0x7f)); // list offset far outside
-    broken.push_back(patched(21, 16));   // owner with 16 sub-authorities
+    broken.push_back(patched(0, 2));      // descriptor revision
+    broken.push_back(patched(3, 0));      // not self-relative
+    broken.push_back(patched(7, 0x7f));   // owner offset far outside
+    broken.push_back(patched(19, 0x7f));  // list offset far outside
+    broken.push_back(patched(21, 16));    // owner with 16 sub-authorities
     const std::size_t acl = static_cast<std::size_t>(good[16]);
     broken.push_back(patched(acl + 2, 0xff));  // list longer than the bytes
     broken.push_back(patched(acl + 4, 9));     // more entries than the list holds
@@ -85,9 +86,9 @@ TEST(KeySecurityOnTheStore, ReplacesOnlyThePartsNamedAndKeepsTheRest) {
     ASSERT_EQ(getKeySecurity(key, kDaclSecurityInformation, read), kSuccess);
     EXPECT_TRUE(read.empty());
 
-    ASSERT_EQ(setKeySecurity(key, kOwnerSecurityInformation | kDaclSecurityInformation,
-                             fullDescriptor()),
-              kSuccess);
+    ASSERT_EQ(
+        setKeySecurity(key, kOwnerSecurityInformation | kDaclSecurityInformation, fullDescriptor()),
+        kSuccess);
     SecurityDescriptor onlyDacl;
     onlyDacl.dacl = Acl{kAclRevision, {}};
     ASSERT_EQ(setKeySecurity(key, kDaclSecurityInformation, onlyDacl), kSuccess);

@@ -1,9 +1,8 @@
-#include "platform/shell/ShellFolders.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include "platform/registry/Registry.h"
+#include "platform/shell/ShellFolders.h"
 #include "support/TempHome.h"
 
 namespace veilport::shell {
@@ -35,7 +34,8 @@ TEST(ShellFolders, DefaultsLieUnderTheVeilportHomeAndRegistryValuesMoveThem) {
     ASSERT_TRUE(getWindowsDirectory(where));
     EXPECT_EQ(where.path, shell / "Windows");
 
-    store(Root::CurrentUser, kShellFolders, "Favorites", "%HOME%/Bookmarks", registry::kTypeExpandSz);
+    store(Root::CurrentUser, kShellFolders, "Favorites", "%HOME%/Bookmarks",
+          registry::kTypeExpandSz);
     store(Root::CurrentUser, kShellFolders, "History", "%HOME%/plain");  // REG_SZ: not expanded
     store(Root::CurrentUser, "Environment", "TEMP", "/var/tmp/x");
     store(Root::LocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", "");

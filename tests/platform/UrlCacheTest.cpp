@@ -1,5 +1,3 @@
-#include "platform/inet/UrlCache.h"
-
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -8,6 +6,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/inet/UrlCache.h"
 #include "platform/inet/UrlHistory.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/UserName.h"
@@ -43,7 +42,8 @@ protected:
 
 TEST_F(UrlCacheTest, DownloadsAndCookiesLandInTheirFoldersWithTheirTypes) {
     EXPECT_TRUE(allEntries().empty());
-    ASSERT_TRUE(UrlCache::recordDownload("http://svc.example/services/list.txt?x=1", "1.2.3.4:80\n"));
+    ASSERT_TRUE(
+        UrlCache::recordDownload("http://svc.example/services/list.txt?x=1", "1.2.3.4:80\n"));
     ASSERT_TRUE(UrlCache::recordCookie("http://Svc.Example:8080/path", "session=1"));
 
     const auto entries = allEntries();
@@ -96,7 +96,8 @@ TEST_F(UrlCacheTest, EnumerationGoesOnWhileEntriesAreDeletedAndDeletionTakesTheF
         ASSERT_TRUE(UrlCache::deleteEntry(entry.sourceUrl));
         EXPECT_FALSE(fs::exists(entry.localFile));
         // Deleting one further ahead must not end or repeat the walk.
-        if (entry.sourceUrl == "http://e.example/1") (void)UrlCache::deleteEntry("http://e.example/3");
+        if (entry.sourceUrl == "http://e.example/1")
+            (void)UrlCache::deleteEntry("http://e.example/3");
     } while (UrlCache::findNextEntry(find, entry));
     EXPECT_EQ(seen, (std::vector<std::string>{"http://e.example/0", "http://e.example/1",
                                               "http://e.example/2", "http://e.example/4",

@@ -37,15 +37,14 @@ SqliteDb openIndex() {
     const auto path = UrlCache::indexPath();
     std::filesystem::create_directories(path.parent_path(), ec);
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
-                                       SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteDb db(raw);
     if (rc != SQLITE_OK) return nullptr;
     sqlite3_busy_timeout(raw, kBusyWaitMs);
-    if (sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr,
-                     nullptr, nullptr) != SQLITE_OK ||
+    if (sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr,
+                     nullptr) != SQLITE_OK ||
         sqlite3_exec(raw, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK)
         return nullptr;
     return db;
@@ -60,7 +59,8 @@ std::string baseNameOf(std::string_view url) {
     if (const auto scheme = path.find("://"); scheme != std::string_view::npos)
         path = path.substr(scheme + 3);
     const auto slash = path.rfind('/');
-    std::string_view last = slash == std::string_view::npos ? std::string_view{} : path.substr(slash + 1);
+    std::string_view last =
+        slash == std::string_view::npos ? std::string_view{} : path.substr(slash + 1);
     std::string name;
     for (char c : last) {
         const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
@@ -79,12 +79,13 @@ bool writeNewFile(const std::filesystem::path& folder, const std::string& baseNa
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     const auto dot = baseName.rfind('.');
-    const std::string stem = dot == std::string::npos || dot == 0 ? baseName : baseName.substr(0, dot);
+    const std::string stem =
+        dot == std::string::npos || dot == 0 ? baseName : baseName.substr(0, dot);
     const std::string ext = stem.size() == baseName.size() ? "" : baseName.substr(stem.size());
     for (int n = 1; n < 10000; ++n) {
         const auto candidate = folder / (stem + "[" + std::to_string(n) + "]" + ext);
-        net::UniqueFd fd(::open(candidate.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        net::UniqueFd fd(
+            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!fd) {
             if (errno == EEXIST) continue;
             return false;
@@ -163,9 +164,13 @@ UrlCacheFind::UrlCacheFind() = default;
 UrlCacheFind::~UrlCacheFind() = default;
 UrlCacheFind::UrlCacheFind(UrlCacheFind&&) noexcept = default;
 UrlCacheFind& UrlCacheFind::operator=(UrlCacheFind&&) noexcept = default;
-bool UrlCacheFind::isOpen() const { return state_ != nullptr; }
+bool UrlCacheFind::isOpen() const {
+    return state_ != nullptr;
+}
 
-std::filesystem::path UrlCache::indexPath() { return shell::veilportHome() / "urlcache.db"; }
+std::filesystem::path UrlCache::indexPath() {
+    return shell::veilportHome() / "urlcache.db";
+}
 
 bool UrlCache::recordDownload(std::string_view url, std::string_view bytes) {
     return commitEntry(url, NORMAL_CACHE_ENTRY, bytes);
@@ -188,7 +193,8 @@ bool UrlCache::commitEntry(std::string_view url, std::uint32_t entryType, std::s
     std::string name = baseNameOf(url);
     if (entryType & COOKIE_CACHE_ENTRY) {
         // "Cookie:alice@example.com/" keeps its file as "alice@example.com[1].txt".
-        std::string_view owner = url.substr(url.find(':') == std::string_view::npos ? 0 : url.find(':') + 1);
+        std::string_view owner =
+            url.substr(url.find(':') == std::string_view::npos ? 0 : url.find(':') + 1);
         while (!owner.empty() && owner.back() == '/') owner.remove_suffix(1);
         name = baseNameOf("/" + std::string(owner)) + ".txt";
     }
@@ -225,7 +231,8 @@ bool UrlCache::findFirstEntry(UrlCacheFind& find, UrlCacheEntry& entry) {
     state->db = openIndex();
     if (!state->db) return false;
     state->next = SqliteStatement(
-        state->db.get(), "SELECT id, url, type, file, size FROM entries WHERE id > ?1 ORDER BY id LIMIT 1");
+        state->db.get(),
+        "SELECT id, url, type, file, size FROM entries WHERE id > ?1 ORDER BY id LIMIT 1");
     if (!state->next.ok()) return false;
     find.state_ = std::move(state);
     if (findNextEntry(find, entry)) return true;
@@ -244,7 +251,9 @@ bool UrlCache::findNextEntry(UrlCacheFind& find, UrlCacheEntry& entry) {
     return found;
 }
 
-void UrlCache::findClose(UrlCacheFind& find) { find.state_.reset(); }
+void UrlCache::findClose(UrlCacheFind& find) {
+    find.state_.reset();
+}
 
 bool UrlCache::deleteEntry(std::string_view url) {
     auto db = openIndex();

@@ -18,16 +18,18 @@ CREATE TABLE IF NOT EXISTS visits(
 )sql";
 }  // namespace
 
-std::filesystem::path UrlHistory::listPath() { return shell::veilportHome() / "urlhistory.db"; }
+std::filesystem::path UrlHistory::listPath() {
+    return shell::veilportHome() / "urlhistory.db";
+}
 
 std::unique_ptr<UrlHistory> UrlHistory::create() {
     const auto path = listPath();
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(
-        path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-        nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     registry::SqliteDb db(raw);
     if (rc != SQLITE_OK) return nullptr;
     sqlite3_busy_timeout(raw, kBusyWaitMs);

@@ -41,7 +41,9 @@ public:
     std::vector<std::byte> bytes;
 };
 
-std::size_t sidSize(const Sid& s) { return 8 + 4 * s.subAuthorities.size(); }
+std::size_t sidSize(const Sid& s) {
+    return 8 + 4 * s.subAuthorities.size();
+}
 
 class Reader {
 public:
@@ -85,8 +87,7 @@ public:
             ace.type = u8(pos);
             ace.flags = u8(pos + 1);
             const std::size_t aceSize = u16(pos + 2);
-            if (ace.type != kAccessAllowedAceType && ace.type != kAccessDeniedAceType)
-                return false;
+            if (ace.type != kAccessAllowedAceType && ace.type != kAccessDeniedAceType) return false;
             if (aceSize < kAceHeaderSize + 8 || pos + aceSize > end) return false;
             ace.mask = u32(pos + 4);
             std::size_t used = 0;
@@ -132,7 +133,9 @@ void merge(SecurityDescriptor& target, SecurityInformation which,
 
 }  // namespace
 
-Sid localSystemSid() { return Sid{1, {0, 0, 0, 0, 0, 5}, {18}}; }
+Sid localSystemSid() {
+    return Sid{1, {0, 0, 0, 0, 0, 5}, {18}};
+}
 
 bool getProcessUserSid(Sid& out) {
     std::uint32_t parts[3];

@@ -21,13 +21,14 @@ constexpr std::string_view kWindowsVersionKey = "Software\\Microsoft\\Windows NT
 constexpr std::string_view kSystemRootValue = "SystemRoot";
 
 // All default folders sit together, away from the store files of the home.
-std::filesystem::path shellRoot() { return veilportHome() / "shell"; }
+std::filesystem::path shellRoot() {
+    return veilportHome() / "shell";
+}
 
 enum class Lookup { Absent, Text, WrongType };
 
 // Reads a text value; the expanded text when its type says so.
-Lookup readOverride(Root root, std::string_view keyPath, std::string_view name,
-                    std::string& text) {
+Lookup readOverride(Root root, std::string_view keyPath, std::string_view name, std::string& text) {
     registry::KeyHandle key;
     if (registry::openKey(root, keyPath, registry::kKeyRead, key) != registry::kSuccess)
         return Lookup::Absent;
@@ -65,10 +66,14 @@ bool locate(Root root, std::string_view keyPath, std::string_view name,
 
 std::string_view overrideValueName(SpecialFolder folder) {
     switch (folder) {
-        case SpecialFolder::History: return "History";
-        case SpecialFolder::InternetCache: return "Cache";
-        case SpecialFolder::Cookies: return "Cookies";
-        case SpecialFolder::Favorites: return "Favorites";
+        case SpecialFolder::History:
+            return "History";
+        case SpecialFolder::InternetCache:
+            return "Cache";
+        case SpecialFolder::Cookies:
+            return "Cookies";
+        case SpecialFolder::Favorites:
+            return "Favorites";
     }
     return "";
 }
@@ -76,10 +81,18 @@ std::string_view overrideValueName(SpecialFolder folder) {
 bool getSpecialFolderPath(SpecialFolder folder, FolderLocation& out) {
     std::string_view defaultName;
     switch (folder) {
-        case SpecialFolder::History: defaultName = "History"; break;
-        case SpecialFolder::InternetCache: defaultName = "Temporary Internet Files"; break;
-        case SpecialFolder::Cookies: defaultName = "Cookies"; break;
-        case SpecialFolder::Favorites: defaultName = "Favorites"; break;
+        case SpecialFolder::History:
+            defaultName = "History";
+            break;
+        case SpecialFolder::InternetCache:
+            defaultName = "Temporary Internet Files";
+            break;
+        case SpecialFolder::Cookies:
+            defaultName = "Cookies";
+            break;
+        case SpecialFolder::Favorites:
+            defaultName = "Favorites";
+            break;
     }
     return locate(Root::CurrentUser, kUserShellFoldersKey, overrideValueName(folder),
                   shellRoot() / defaultName, out);
