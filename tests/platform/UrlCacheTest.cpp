@@ -52,6 +52,8 @@ TEST_F(UrlCacheTest, DownloadsAndCookiesLandInTheirFoldersWithTheirTypes) {
     EXPECT_EQ(entries[0].entryType, NORMAL_CACHE_ENTRY);
     EXPECT_EQ(entries[0].localFile, cache / "Content.IE5" / "list[1].txt");
     EXPECT_EQ(readFile(entries[0].localFile), "1.2.3.4:80\n");
+    const auto access = fs::status(cache / "Content.IE5").permissions();
+    EXPECT_EQ(access & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
     EXPECT_EQ(entries[0].size, 11u);
 
     std::string user;

@@ -72,12 +72,19 @@ std::string baseNameOf(std::string_view url) {
     return name.empty() ? "index" : name;
 }
 
+// What the user browsed is theirs alone: folders made for it are private.
+void createPrivateFolders(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (folder.empty() || std::filesystem::is_directory(folder, ec)) return;
+    if (folder.parent_path() != folder) createPrivateFolders(folder.parent_path());
+    if (::mkdir(folder.c_str(), 0700) != 0) return;
+}
+
 // Writes the bytes to a new file "name[N].ext" in `folder`, never replacing or
 // following anything that is there.
 bool writeNewFile(const std::filesystem::path& folder, const std::string& baseName,
                   std::string_view bytes, std::filesystem::path& written) {
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    createPrivateFolders(folder);
     const auto dot = baseName.rfind('.');
     const std::string stem =
         dot == std::string::npos || dot == 0 ? baseName : baseName.substr(0, dot);
