@@ -6,6 +6,7 @@
 #include "browsers/ConnectionSwitch.h"
 #include "gateway/Gateway.h"
 #include "platform/inet/PreconfiguredAccess.h"
+#include "platform/inet/UrlCache.h"
 
 namespace veilport::cli {
 
@@ -51,8 +52,12 @@ PoolServices MakePoolServices() {
     PoolServices services;
     services.gateway = std::make_unique<ProcessGateway>();
     services.connection = std::make_unique<SystemConnectionSwitch>();
-    // FIXME: downloads record nothing until the URL cache is connected.
-    services.get = proxypool::InetHttpGet(inet::PreconfiguredAccess, {});
+    // Downloads leave their entry in the URL cache as a browser's HTTP stack
+    // would; a download that could not be recorded still counts.
+    services.get = proxypool::InetHttpGet(
+        inet::PreconfiguredAccess, [](const std::string& url, const std::string& text) {
+            (void)inet::UrlCache::recordDownload(url, text);
+        });
     return services;
 }
 

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 #include "support/TempHome.h"
+#include "platform/inet/UrlCache.h"
 
 namespace veilport {
 namespace {
@@ -154,6 +156,16 @@ TEST_F(PoolCommands, ListShowsTheNewListAndTheWizardViews) {
                             "4.4.4.4:8080->albania", "5.5.5.5:80->Zambia <supports POST>",
                             "==", "albania", "Niger", "Nigeria", "Zambia", "==", "Nigeria",
                             "Zambia", "==", "3.3.3.3:3128->Nigeria <supports POST>"));
+
+    // The download left its entry in the URL cache, as a browser's would.
+    veilport::inet::UrlCacheFind find;
+    veilport::inet::UrlCacheEntry entry;
+    std::vector<std::string> cached;
+    for (bool more = veilport::inet::UrlCache::findFirstEntry(find, entry); more;
+         more = veilport::inet::UrlCache::findNextEntry(find, entry))
+        cached.push_back(entry.sourceUrl);
+    veilport::inet::UrlCache::findClose(find);
+    EXPECT_THAT(cached, ::testing::Contains(HasSubstr("/services/ib/proxy/sortedproxylist.txt")));
 }
 
 TEST_F(PoolCommands, UpdateShowsItsProgressAndSendsTheGeneratorRequest) {
