@@ -8,19 +8,27 @@
 
 namespace veilport::registry {
 
-// Tells, with one small read and no lock, whether any connection of any process
-// has committed to a WAL-mode SQLite file since the last look. It reads the
-// header of the file's shared-memory index, which SQLite rewrites on every
-// commit (the header carries a change counter). A header caught half-way
-// through an update only counts as a change, so the answer may err towards
-// "changed", never towards "unchanged".
+// Tells, without a system call or a lock, whether any connection of any
+// process has committed to a WAL-mode SQLite file since the last look. It maps
+// the header of the file's shared-memory index read-only; SQLite rewrites that
+// header on every commit (it carries a change counter). A header caught
+// half-way through an update only counts as a change, so the answer may err
+// towards "changed", never towards "unchanged".
 //
-// The descriptor stays open for the life of the watch: closing any descriptor
-// of a file drops every POSIX lock the process holds on it, SQLite's included.
-// So the owner must close its SQLite connection before destroying the watch.
+// SQLite only truncates the index when it finds no other connection using it,
+// and the store keeps its own connection open for the watch's whole life, so
+// the mapping stays backed. The descriptor stays open too: closing any
+// descriptor of a file drops every POSIX lock the process holds on it, SQLite's
+// included, which would let another process re-create the index under us. So
+// the owner must close its SQLite connection before destroying the watch.
 class WalChangeWatch {
 public:
-    // Opens "<database>-shm". False when it cannot; then changed() is always true.
+    WalChangeWatch() = default;
+    ~WalChangeWatch();
+    WalChangeWatch(const WalChangeWatch&) = delete;
+    WalChangeWatch& operator=(const WalChangeWatch&) = delete;
+
+    // Maps "<database>-shm". False when it cannot; then changed() is always true.
     bool watch(const std::filesystem::path& database);
     // True when the header differs from the one seen at the last call (or on the
     // first call); takes the new header as the one to compare with next time.
@@ -29,6 +37,7 @@ public:
 private:
     static constexpr std::size_t kHeaderBytes = 96;  // both copies of the index header
     net::UniqueFd fd_;
+    const volatile unsigned char* map_ = nullptr;
     std::array<unsigned char, kHeaderBytes> seen_{};
     bool haveSeen_ = false;
 };
