@@ -4,7 +4,6 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 
-#include <atomic>
 
 namespace veilport::registry {
 
@@ -32,9 +31,9 @@ bool WalChangeWatch::watch(const std::filesystem::path& database) {
 bool WalChangeWatch::changed() {
     if (map_ == nullptr) return true;
     std::array<unsigned char, kHeaderBytes> now;
-    // Other processes write the header; take one copy, then compare it.
+    // Other processes write the header; take one copy, then compare it. In this
+    // process SQLite only writes it under the store's lock, which the caller holds.
     for (std::size_t i = 0; i < kHeaderBytes; ++i) now[i] = map_[i];
-    std::atomic_thread_fence(std::memory_order_acquire);
     const bool differs = !haveSeen_ || now != seen_;
     seen_ = now;
     haveSeen_ = true;
