@@ -33,9 +33,10 @@ std::unique_ptr<UrlHistory> UrlHistory::create() {
     registry::SqliteDb db(raw);
     if (rc != SQLITE_OK) return nullptr;
     sqlite3_busy_timeout(raw, kBusyWaitMs);
-    if (sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr,
-                     nullptr) != SQLITE_OK ||
-        sqlite3_exec(raw, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK)
+    std::string error;
+    if (!registry::ExecRetryingWhileBusy(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;",
+                                         error) ||
+        !registry::ExecRetryingWhileBusy(raw, kSchema, error))
         return nullptr;
     return std::make_unique<UrlHistory>(std::move(db));
 }

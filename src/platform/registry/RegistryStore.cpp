@@ -4,9 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <chrono>
 #include <system_error>
-#include <thread>
 
 #include "platform/registry/KeyPath.h"
 
@@ -44,29 +42,8 @@ std::string ValueCacheKey(std::int64_t key, std::string_view name) {
     return std::to_string(key) + '\\' + foldName(name);
 }
 
-// How often set-up is tried again while another process holds the file (about
-// 2.5 s in all).
-constexpr int kSetUpAttempts = 60;
-
 // Other processes may hold the write lock for a moment; wait rather than fail.
 constexpr int kBusyWaitMs = 15000;
-
-// Runs set-up statements. While two processes create the file at the same
-// moment, switching it to WAL can answer "busy" without SQLite's busy wait
-// being consulted; such answers are retried for a while.
-bool ExecSettingUp(sqlite3* db, const char* sql, std::string& error) {
-    for (int attempt = 0;; ++attempt) {
-        char* message = nullptr;
-        const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
-        if (rc == SQLITE_OK) return true;
-        error = message ? message : sqlite3_errmsg(db);
-        sqlite3_free(message);
-        const int primary = rc & 0xFF;
-        if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || attempt >= kSetUpAttempts)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10 + attempt));
-    }
-}
 
 }  // namespace
 
@@ -116,7 +93,8 @@ bool RegistryStore::setUp(std::string& error) {
     // failure that matters here.
     const char* pragmas =
         "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;";
-    if (!ExecSettingUp(raw, pragmas, error) || !ExecSettingUp(raw, kSchema, error)) return false;
+    if (!ExecRetryingWhileBusy(raw, pragmas, error) || !ExecRetryingWhileBusy(raw, kSchema, error))
+        return false;
     // A file that merely looks like a database may still be damaged inside.
     SqliteStatement check(raw, "PRAGMA quick_check");
     if (!check.ok() || check.step() != SQLITE_ROW || check.columnText(0) != "ok") {

@@ -1,6 +1,24 @@
 #include "platform/registry/SqliteHandle.h"
 
+#include <chrono>
+#include <thread>
+
 namespace veilport::registry {
+
+bool ExecRetryingWhileBusy(sqlite3* db, const char* sql, std::string& error) {
+    constexpr int kAttempts = 60;
+    for (int attempt = 0;; ++attempt) {
+        char* message = nullptr;
+        const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+        if (rc == SQLITE_OK) return true;
+        error = message ? message : sqlite3_errmsg(db);
+        sqlite3_free(message);
+        const int primary = rc & 0xFF;
+        if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || attempt >= kAttempts)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10 + attempt));
+    }
+}
 
 SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) {
     sqlite3_stmt* raw = nullptr;

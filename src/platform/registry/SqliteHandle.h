@@ -15,6 +15,12 @@ struct SqliteCloser {
 };
 using SqliteDb = std::unique_ptr<sqlite3, SqliteCloser>;
 
+// Runs statements such as set-up pragmas and schema. While two processes
+// create a file at the same moment, switching it to WAL can answer "busy"
+// without SQLite's busy wait being consulted; such answers are retried for
+// about 2.5 s. False with the reason in `error` otherwise.
+[[nodiscard]] bool ExecRetryingWhileBusy(sqlite3* db, const char* sql, std::string& error);
+
 // A prepared statement that resets itself after each use, so it can be kept and
 // run again. Bind indexes start at 1, as SQLite counts them.
 class SqliteStatement {
