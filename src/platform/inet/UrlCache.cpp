@@ -33,22 +33,7 @@ CREATE TABLE IF NOT EXISTS entries(
 )sql";
 
 SqliteDb openIndex() {
-    std::error_code ec;
-    const auto path = UrlCache::indexPath();
-    std::filesystem::create_directories(path.parent_path(), ec);
-    sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(path.c_str(), &raw,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    SqliteDb db(raw);
-    if (rc != SQLITE_OK) return nullptr;
-    sqlite3_busy_timeout(raw, kBusyWaitMs);
-    std::string error;
-    if (!registry::ExecRetryingWhileBusy(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;",
-                                         error) ||
-        !registry::ExecRetryingWhileBusy(raw, kSchema, error))
-        return nullptr;
-    return db;
+    return registry::OpenWalDatabase(UrlCache::indexPath(), kSchema, kBusyWaitMs);
 }
 
 // A file name made of the URL's last path segment, reduced to characters that

@@ -23,21 +23,8 @@ std::filesystem::path UrlHistory::listPath() {
 }
 
 std::unique_ptr<UrlHistory> UrlHistory::create() {
-    const auto path = listPath();
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(path.c_str(), &raw,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    registry::SqliteDb db(raw);
-    if (rc != SQLITE_OK) return nullptr;
-    sqlite3_busy_timeout(raw, kBusyWaitMs);
-    std::string error;
-    if (!registry::ExecRetryingWhileBusy(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;",
-                                         error) ||
-        !registry::ExecRetryingWhileBusy(raw, kSchema, error))
-        return nullptr;
+    auto db = registry::OpenWalDatabase(listPath(), kSchema, kBusyWaitMs);
+    if (!db) return nullptr;
     return std::make_unique<UrlHistory>(std::move(db));
 }
 

@@ -1,6 +1,7 @@
 #include "platform/registry/SqliteHandle.h"
 
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 namespace veilport::registry {
@@ -18,6 +19,23 @@ bool ExecRetryingWhileBusy(sqlite3* db, const char* sql, std::string& error) {
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10 + attempt));
     }
+}
+
+SqliteDb OpenWalDatabase(const std::filesystem::path& file, const char* schema, int busyWaitMs) {
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    SqliteDb db(raw);
+    if (rc != SQLITE_OK) return nullptr;
+    sqlite3_busy_timeout(raw, busyWaitMs);
+    std::string error;
+    if (!ExecRetryingWhileBusy(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", error) ||
+        !ExecRetryingWhileBusy(raw, schema, error))
+        return nullptr;
+    return db;
 }
 
 SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) {
