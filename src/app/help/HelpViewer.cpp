@@ -26,7 +26,12 @@ public:
     }
 
     QVariant loadResource(int type, const QUrl& name) override {
-        if (name.scheme() == QLatin1String("qthelp")) return engine_.fileData(name);
+        if (name.scheme() == QLatin1String("qthelp")) {
+            const QByteArray data = engine_.fileData(name);
+            // Style sheets are taken as text only.
+            if (type == QTextDocument::StyleSheetResource) return QString::fromUtf8(data);
+            return data;
+        }
         return QTextBrowser::loadResource(type, name);
     }
 
