@@ -74,6 +74,9 @@ HelpViewer::HelpViewer(const QString& collectionFile, QWidget* parent)
 
     browser_ = new HelpBrowser(*engine_, this);
     browser_->setAccessibleName(QStringLiteral("Help page"));
+    // The pages' linked style sheet, as the text view applies it to every page.
+    browser_->document()->setDefaultStyleSheet(QString::fromUtf8(engine_->fileData(
+        QUrl(QStringLiteral("qthelp://%1/doc/help.css").arg(QLatin1String(kHelpNamespace))))));
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(tabs_);
