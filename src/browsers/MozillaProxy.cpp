@@ -2,7 +2,7 @@
 
 #include "browsers/FileFinder.h"
 #include "browsers/MozillaPrefs.h"
-#include "platform/desktop/AtomicFile.h"
+#include "platform/io/AtomicFile.h"
 
 namespace veilport::browsers {
 
@@ -14,11 +14,11 @@ void EditProfiles(const std::filesystem::path& root, Edit edit) {
     finder.SetRoot(root, true);
     finder.Search("prefs.js", true, false);
     for (const auto& file : finder.results()) {
-        const auto bytes = desktop::ReadWholeFile(file);
+        const auto bytes = io::ReadWholeFile(file);
         if (!bytes) continue;
         // Written back with this system's LF line breaks.
         const std::string text = edit(ReadPrefsText(*bytes));
-        if (text != *bytes) (void)desktop::ReplaceFileAtomically(file, text);
+        if (text != *bytes) (void)io::ReplaceFileAtomically(file, text);
     }
 }
 

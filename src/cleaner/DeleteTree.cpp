@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "cleaner/WipeIndexFile.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::cleaner {
 
@@ -95,7 +95,7 @@ private:
         if (!context_.dryRun && (st.st_mode & S_IRWXU) != S_IRWXU)
             addModeBits(dirFd, name, (st.st_mode & 07777) | S_IRWXU);
         if (context_.beforeOpeningFolder) context_.beforeOpeningFolder(shown);
-        net::UniqueFd sub(
+        io::UniqueFd sub(
             ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (!sub) return errno == ENOENT;
         // The name may have been swapped for another folder since it was
@@ -138,7 +138,7 @@ bool DeleteTree(const std::filesystem::path& directory, bool deleteDesktopIni, b
     // Without its trailing separators, so that a link named last is seen as one.
     std::string shown = directory.string();
     while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
-    net::UniqueFd dir(
+    io::UniqueFd dir(
         ::open(shown.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!dir) {
         // A link named last fails as a link or as "not a folder", by kernel.

@@ -4,8 +4,8 @@
 
 #include <system_error>
 
-#include "platform/desktop/AtomicFile.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/AtomicFile.h"
+#include "platform/io/UniqueFd.h"
 #include "platform/shell/VeilportHome.h"
 #include "proxypool/MyProxiesFormat.h"
 #include "settings/StringSetting.h"
@@ -30,7 +30,7 @@ std::filesystem::path MyProxiesPath() {
 }
 
 std::string ReadMyProxies() {
-    net::UniqueFd fd(::open(MyProxiesPath().c_str(), O_RDONLY | O_CLOEXEC));
+    io::UniqueFd fd(::open(MyProxiesPath().c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) return {};
     std::string content;
     char buffer[8192];
@@ -64,7 +64,7 @@ FileWriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::st
     std::error_code ec;
     if (const auto folder = path.parent_path(); !folder.empty())
         std::filesystem::create_directories(folder, ec);
-    return desktop::ReplaceFileAtomically(path, text) ? FileWriteResult{} : Denied(path);
+    return io::ReplaceFileAtomically(path, text) ? FileWriteResult{} : Denied(path);
 }
 
 }  // namespace veilport::proxypool

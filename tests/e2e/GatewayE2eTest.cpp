@@ -73,7 +73,7 @@ public:
 
 private:
     pid_t pid_ = -1;
-    net::UniqueFd output_;
+    io::UniqueFd output_;
 };
 
 std::string ReadFile(const std::filesystem::path& path) {

@@ -3,7 +3,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/desktop/AtomicFile.h"
+#include "platform/io/AtomicFile.h"
 
 namespace veilport::desktop {
 
@@ -132,14 +132,14 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     std::error_code ec;
     std::optional<std::string> text;
     if (std::filesystem::exists(file, ec))
-        text = ReadWholeFile(file);
+        text = io::ReadWholeFile(file);
     else if (!ec)
         text = std::string();
     if (!text) return false;
     const auto updated = WriteProfileString(*text, section, key, value);
     if (!updated) return false;
     if (*updated == *text) return true;
-    return ReplaceFileAtomically(file, *updated);
+    return io::ReplaceFileAtomically(file, *updated);
 }
 
 }  // namespace veilport::desktop

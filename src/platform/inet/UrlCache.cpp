@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 #include "platform/registry/SqliteHandle.h"
 #include "platform/shell/ShellFolders.h"
 #include "platform/shell/UserName.h"
@@ -77,7 +77,7 @@ bool writeNewFile(const std::filesystem::path& folder, const std::string& baseNa
     const std::string ext = stem.size() == baseName.size() ? "" : baseName.substr(stem.size());
     for (int n = 1; n < 10000; ++n) {
         const auto candidate = folder / (stem + "[" + std::to_string(n) + "]" + ext);
-        net::UniqueFd fd(
+        io::UniqueFd fd(
             ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!fd) {
             if (errno == EEXIST) continue;

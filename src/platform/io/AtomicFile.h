@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace veilport::desktop {
+namespace veilport::io {
 
 // Larger files are not configuration files we should be editing in memory.
 inline constexpr std::size_t kMaxConfigFileSize = 64u << 20;
@@ -26,4 +26,4 @@ inline constexpr std::size_t kMaxConfigFileSize = 64u << 20;
 [[nodiscard]] bool ReplaceFileAtomically(const std::filesystem::path& file,
                                          std::string_view contents);
 
-}  // namespace veilport::desktop
+}  // namespace veilport::io

@@ -1,4 +1,4 @@
-#include "platform/desktop/AtomicFile.h"
+#include "platform/io/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,16 +7,16 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
-namespace veilport::desktop {
+namespace veilport::io {
 
 namespace fs = std::filesystem;
 
 std::optional<std::string> ReadWholeFile(const fs::path& file, std::size_t limit) {
     // Non-blocking so that a FIFO put in the file's place cannot stall us; it is
     // refused below as not a regular file.
-    net::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd) return std::nullopt;
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
@@ -62,7 +62,7 @@ bool ReplaceFileAtomically(const fs::path& file, std::string_view contents) {
     const fs::path target = ResolveTarget(file);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    net::UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (!fd) return false;
     const fs::path temp = pattern;
 
@@ -76,9 +76,9 @@ bool ReplaceFileAtomically(const fs::path& file, std::string_view contents) {
         return false;
     }
     // Make the rename itself durable; a failure here no longer risks the data.
-    if (net::UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dirFd)
+    if (UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dirFd)
         (void)::fsync(dirFd.get());
     return true;
 }
 
-}  // namespace veilport::desktop
+}  // namespace veilport::io
