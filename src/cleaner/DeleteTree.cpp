@@ -12,19 +12,11 @@
 
 #include "cleaner/WipeIndexFile.h"
 #include "platform/io/UniqueFd.h"
+#include "platform/text/Ascii.h"
 
 namespace veilport::cleaner {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // Gives mode bits back without following a link. A failure is left to the
 // deletion that follows, which then fails or not on its own.
@@ -71,7 +63,7 @@ private:
         if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
         if (context_.protectedPaths.isStoreFile(st)) return false;
         if (S_ISDIR(st.st_mode)) return removeFolder(dirFd, name, st, shown, depth);
-        if (!deleteDesktopIni_ && equalsIgnoringCase(name, "desktop.ini")) return false;
+        if (!deleteDesktopIni_ && text::EqualsIgnoringAsciiCase(name, "desktop.ini")) return false;
         const bool regular = S_ISREG(st.st_mode);
         if (context_.dryRun)
             return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);
@@ -79,7 +71,7 @@ private:
         // elsewhere is not ours alone, so its mode is left as it is.
         if (regular && st.st_nlink == 1 && !(st.st_mode & S_IWUSR))
             addModeBits(dirFd, name, (st.st_mode & 07777) | S_IWUSR);
-        if (regular && wipeIndexDat_ && equalsIgnoringCase(name, "index.dat"))
+        if (regular && wipeIndexDat_ && text::EqualsIgnoringAsciiCase(name, "index.dat"))
             (void)WipeIndexFile(dirFd, name);
         if (::unlinkat(dirFd, name, 0) != 0) return errno == ENOENT;
         return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);

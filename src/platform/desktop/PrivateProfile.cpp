@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/io/AtomicFile.h"
+#include "platform/text/Ascii.h"
 
 namespace veilport::desktop {
 
@@ -41,12 +42,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+    return text::EqualsIgnoringAsciiCase(a, b);
 }
 
 // The section a header line names, or nullopt when the line is no header.
