@@ -178,5 +178,18 @@ TEST_F(GatewayEndToEnd, ScriptTagsArriveNeutralizedWhenBlocked) {
     EXPECT_TRUE(fetch("/big.bin") == big_);
 }
 
+// Every command of veilportctl shares one meaning for its exit codes.
+TEST(GatewayCommand, NoUpstreamIsNotFoundAndATakenPortIsAFailure) {
+    const char* veilportctl = std::getenv("VEILPORTCTL");
+    if (veilportctl == nullptr) GTEST_SKIP() << "VEILPORTCTL is not set";
+    TempHome home;
+    EXPECT_EQ(Child({veilportctl, "gateway", "--port", "0"}).wait(), 1);
+    auto taken = net::listenTcp(Loopback(), 0, 1);
+    ASSERT_TRUE(taken.ok());
+    const auto port = std::to_string(net::localPort(taken.value.get()).value);
+    EXPECT_EQ(Child({veilportctl, "gateway", "--port", port, "--upstream", "127.0.0.1:9"}).wait(),
+              3);
+}
+
 }  // namespace
 }  // namespace veilport::testing

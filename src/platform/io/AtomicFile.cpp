@@ -19,9 +19,15 @@ std::optional<std::string> ReadWholeFile(const fs::path& file, std::size_t limit
     UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::size_t>(info.st_size) > limit)
+    if (::fstat(fd.get(), &info) != 0) return std::nullopt;
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return std::nullopt;
+    }
+    if (static_cast<std::size_t>(info.st_size) > limit) {
+        errno = EFBIG;
+        return std::nullopt;
+    }
     std::string contents;
     char buffer[65536];
     for (;;) {
@@ -31,7 +37,10 @@ std::optional<std::string> ReadWholeFile(const fs::path& file, std::size_t limit
         if (got == 0) break;
         contents.append(buffer, static_cast<std::size_t>(got));
         // The file may grow while we read it.
-        if (contents.size() > limit) return std::nullopt;
+        if (contents.size() > limit) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
     }
     return contents;
 }
@@ -72,7 +81,9 @@ bool ReplaceFileAtomically(const fs::path& file, std::string_view contents) {
         ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), contents) && ::fsync(fd.get()) == 0;
     const int closed = ::close(fd.release());
     if (!written || closed != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
+        const int why = errno;
         ::unlink(temp.c_str());
+        errno = why;
         return false;
     }
     // Make the rename itself durable; a failure here no longer risks the data.
