@@ -40,10 +40,12 @@ private:
 // The machine's proxy settings and the flagged browsers' files.
 class SystemConnectionSwitch : public proxypool::ConnectionSwitch {
 public:
-    void SetConnectionOptions(const std::string& proxyAddress) override {
-        browsers::SetConnectionOptions(proxyAddress);
+    browsers::SwitchReport SetConnectionOptions(const std::string& proxyAddress) override {
+        return browsers::SetConnectionOptions(proxyAddress);
     }
-    void DisableConnectionProxy() override { browsers::DisableConnectionProxy(); }
+    browsers::SwitchReport DisableConnectionProxy() override {
+        return browsers::DisableConnectionProxy();
+    }
 };
 
 }  // namespace
@@ -54,10 +56,10 @@ PoolServices MakePoolServices() {
     services.connection = std::make_unique<SystemConnectionSwitch>();
     // Downloads leave their entry in the URL cache as a browser's HTTP stack
     // would; a download that could not be recorded still counts.
-    services.get = proxypool::InetHttpGet(
-        inet::PreconfiguredAccess, [](const std::string& url, const std::string& text) {
-            (void)inet::UrlCache::recordDownload(url, text);
-        });
+    services.get = proxypool::InetHttpGet(inet::PreconfiguredAccess,
+                                          [](const std::string& url, const std::string& text) {
+                                              (void)inet::UrlCache::recordDownload(url, text);
+                                          });
     return services;
 }
 
