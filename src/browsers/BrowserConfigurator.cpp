@@ -6,28 +6,28 @@
 
 namespace veilport::browsers {
 
-bool BrowserConfigurator::setSystemProxy(std::string_view server) {
-    return SetSystemProxy(server);
+bool BrowserConfigurator::setSystemProxy(std::string_view server, SwitchReport& report) {
+    return SetSystemProxy(server, report);
 }
 
-bool BrowserConfigurator::clearSystemProxy() {
-    return ClearSystemProxy();
+bool BrowserConfigurator::clearSystemProxy(SwitchReport& report) {
+    return ClearSystemProxy(report);
 }
 
-void BrowserConfigurator::setOperaFile(OperaFile file) {
-    SetOperaFile(file);
+void BrowserConfigurator::setOperaFile(OperaFile file, SwitchReport& report) {
+    report.append(SetOperaFile(file));
 }
 
-void BrowserConfigurator::restoreOperaFile(OperaFile file) {
-    RestoreOperaFile(file);
+void BrowserConfigurator::restoreOperaFile(OperaFile file, SwitchReport& report) {
+    report.append(RestoreOperaFile(file));
 }
 
-void BrowserConfigurator::setMozilla(MozillaFamily family) {
-    for (const auto& root : ProfileRoots(family)) SetMozillaProxy(root);
+void BrowserConfigurator::setMozilla(MozillaFamily family, SwitchReport& report) {
+    for (const auto& root : ProfileRoots(family)) report.append(SetMozillaProxy(root));
 }
 
-void BrowserConfigurator::restoreMozilla(MozillaFamily family) {
-    for (const auto& root : ProfileRoots(family)) RestoreMozillaProxy(root);
+void BrowserConfigurator::restoreMozilla(MozillaFamily family, SwitchReport& report) {
+    for (const auto& root : ProfileRoots(family)) report.append(RestoreMozillaProxy(root));
 }
 
 BrowserConfigurator& RealBrowserConfigurator() {

@@ -77,7 +77,7 @@ void BrowserPage::OnBoxClicked(Browser clicked) {
 }
 
 void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy, int netscapeCode,
-                           RegistryKey& key) {
+                           RegistryKey& key, SwitchReport& report) {
     const bool box = ticked(browser);
     const bool found = IsBrowserFound(browser);
     const bool clearing = stored && !box;
@@ -88,10 +88,10 @@ void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy,
             if (!found) {
                 WriteFlag(key, browser, 0);
             } else if (clearing && useProxy == 0) {
-                (void)steps_.clearSystemProxy();
+                (void)steps_.clearSystemProxy(report);
                 WriteFlag(key, browser, 0);
             } else if (setting && useProxy == 1) {
-                (void)steps_.setSystemProxy(kPageServer);
+                (void)steps_.setSystemProxy(kPageServer, report);
                 WriteFlag(key, browser, 1);
             }
             return;
@@ -101,9 +101,9 @@ void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy,
             if (!found || !(clearing || setting)) return;
             if (EditsNetscapeProfiles(netscapeCode)) {
                 if (clearing)
-                    steps_.restoreMozilla(MozillaFamily::Netscape);
+                    steps_.restoreMozilla(MozillaFamily::Netscape, report);
                 else
-                    steps_.setMozilla(MozillaFamily::Netscape);
+                    steps_.setMozilla(MozillaFamily::Netscape, report);
             }
             WriteFlag(key, browser, setting ? 1 : 0);
             return;
@@ -114,10 +114,10 @@ void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy,
             if (!found) {
                 WriteFlag(key, browser, 0);
             } else if (clearing) {
-                steps_.restoreMozilla(family);
+                steps_.restoreMozilla(family, report);
                 WriteFlag(key, browser, 0);
             } else if (setting) {
-                steps_.setMozilla(family);
+                steps_.setMozilla(family, report);
                 WriteFlag(key, browser, 1);
             }
             return;
@@ -126,27 +126,29 @@ void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy,
             if (!found) {
                 WriteFlag(key, browser, 0);
             } else if (clearing) {
-                for (OperaFile file : kOperaOrder) steps_.restoreOperaFile(file);
+                for (OperaFile file : kOperaOrder) steps_.restoreOperaFile(file, report);
                 WriteFlag(key, browser, 0);
             } else if (setting) {
-                for (OperaFile file : kOperaOrder) steps_.setOperaFile(file);
+                for (OperaFile file : kOperaOrder) steps_.setOperaFile(file, report);
                 WriteFlag(key, browser, 1);
             }
             return;
     }
 }
 
-void BrowserPage::ApplyBrowserPage(const std::function<void()>& applyAnonymity) {
+SwitchReport BrowserPage::ApplyBrowserPage(const std::function<void()>& applyAnonymity) {
+    SwitchReport report;
     const std::uint32_t useProxy = DwordSetting(settings::kUseProxy).get();
     RegistryKey key(registry::Root::LocalMachine, settings::kProgramKey);
     if (key.existsElseRemove()) {
         const int netscapeCode = NetscapeVersionCode();
         for (Browser browser : kApplyOrder)
-            applyOne(browser, FlagStored(key, browser), useProxy, netscapeCode, key);
+            applyOne(browser, FlagStored(key, browser), useProxy, netscapeCode, key, report);
         key.closeKey();
     }
     LoadBrowserPage();
     if (applyAnonymity) applyAnonymity();
+    return report;
 }
 
 }  // namespace veilport::browsers

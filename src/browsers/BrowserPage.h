@@ -37,8 +37,9 @@ public:
     // flagged, each newly cleared one restored and unflagged (Internet Explorer
     // and Avant only when that agrees with anonymity being on or off); then the
     // page is loaded again and `applyAnonymity` runs, which re-applies the whole
-    // anonymity state from the stored flags.
-    void ApplyBrowserPage(const std::function<void()>& applyAnonymity);
+    // anonymity state from the stored flags. The report lists what the page's
+    // own steps changed or failed to change (the anonymity step reports its own).
+    SwitchReport ApplyBrowserPage(const std::function<void()>& applyAnonymity);
 
     bool ticked(Browser browser) const { return ticked_[BrowserIndex(browser)]; }
     void setTicked(Browser browser, bool on) { ticked_[BrowserIndex(browser)] = on; }
@@ -46,7 +47,7 @@ public:
 
 private:
     void applyOne(Browser browser, bool stored, std::uint32_t useProxy, int netscapeCode,
-                  RegistryKey& key);
+                  RegistryKey& key, SwitchReport& report);
 
     BrowserConfigurator& steps_;
     std::array<bool, 6> ticked_{};

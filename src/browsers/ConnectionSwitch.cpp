@@ -30,24 +30,32 @@ void ForFlaggedBrowsers(OnOpera onOpera, OnMozilla onMozilla) {
     if (FlagSet(settings::kBrowserFireFox)) onMozilla(MozillaFamily::Firefox);
 }
 
-}  // namespace
-
-bool SetConnectionOptions(std::string_view server, BrowserConfigurator& steps) {
-    if (!steps.setSystemProxy(server)) return false;
-    StoreFlag(settings::kBrowserIE, 1);
-    StoreFlag(settings::kBrowserAvant, 1);
-    ForFlaggedBrowsers([&](OperaFile file) { steps.setOperaFile(file); },
-                       [&](MozillaFamily family) { steps.setMozilla(family); });
-    return true;
+// A system step that could not run must read as a failure, whatever it listed.
+SwitchReport SystemStepFailed(SwitchReport report) {
+    if (report.allDone()) report.failed("system proxy", "could not be changed");
+    return report;
 }
 
-bool DisableConnectionProxy(BrowserConfigurator& steps) {
-    if (!steps.clearSystemProxy()) return false;
+}  // namespace
+
+SwitchReport SetConnectionOptions(std::string_view server, BrowserConfigurator& steps) {
+    SwitchReport report;
+    if (!steps.setSystemProxy(server, report)) return SystemStepFailed(std::move(report));
+    StoreFlag(settings::kBrowserIE, 1);
+    StoreFlag(settings::kBrowserAvant, 1);
+    ForFlaggedBrowsers([&](OperaFile file) { steps.setOperaFile(file, report); },
+                       [&](MozillaFamily family) { steps.setMozilla(family, report); });
+    return report;
+}
+
+SwitchReport DisableConnectionProxy(BrowserConfigurator& steps) {
+    SwitchReport report;
+    if (!steps.clearSystemProxy(report)) return SystemStepFailed(std::move(report));
     StoreFlag(settings::kBrowserIE, 0);
     StoreFlag(settings::kBrowserAvant, 0);
-    ForFlaggedBrowsers([&](OperaFile file) { steps.restoreOperaFile(file); },
-                       [&](MozillaFamily family) { steps.restoreMozilla(family); });
-    return true;
+    ForFlaggedBrowsers([&](OperaFile file) { steps.restoreOperaFile(file, report); },
+                       [&](MozillaFamily family) { steps.restoreMozilla(family, report); });
+    return report;
 }
 
 }  // namespace veilport::browsers

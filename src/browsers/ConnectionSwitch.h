@@ -11,12 +11,15 @@ namespace veilport::browsers {
 // and each flagged browser's files are pointed at the Gateway, in the order
 // Opera (program Opera6.ini, profile opera6.ini, program OperaDef6.ini),
 // Netscape, Mozilla, Firefox. A flag counts as set only when it holds 1.
-// Returns what the system proxy step returned; on false nothing else runs.
-bool SetConnectionOptions(std::string_view server,
-                          BrowserConfigurator& steps = RealBrowserConfigurator());
+// A target that fails does not stop the ones after it; the report lists each
+// target, done or failed and why. When the system proxy step cannot run at all
+// (no memory for its options) the report says so and nothing else runs.
+[[nodiscard]] SwitchReport SetConnectionOptions(
+    std::string_view server, BrowserConfigurator& steps = RealBrowserConfigurator());
 
 // The way back: the system proxy to direct, IE and Avant to 0, the flagged
-// browsers' files restored in the same order.
-bool DisableConnectionProxy(BrowserConfigurator& steps = RealBrowserConfigurator());
+// browsers' files restored in the same order, reported the same way.
+[[nodiscard]] SwitchReport DisableConnectionProxy(
+    BrowserConfigurator& steps = RealBrowserConfigurator());
 
 }  // namespace veilport::browsers

@@ -3,7 +3,10 @@
 #include <dirent.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <string>
 #include <utility>
@@ -28,10 +31,14 @@ Kind KindOf(const fs::path& path, Identity* identity = nullptr) {
 }
 
 // Entry names in the order the system enumerates them, without "." and "..".
-std::vector<std::string> EntryNames(const fs::path& dir) {
+// With `error`, a folder that cannot be listed leaves its errno there.
+std::vector<std::string> EntryNames(const fs::path& dir, int* error = nullptr) {
     std::vector<std::string> names;
     DIR* stream = ::opendir(dir.c_str());
-    if (stream == nullptr) return names;
+    if (stream == nullptr) {
+        if (error) *error = errno;
+        return names;
+    }
     while (const dirent* entry = ::readdir(stream)) {
         const std::string_view name = entry->d_name;
         if (name != "." && name != "..") names.emplace_back(name);
@@ -40,17 +47,58 @@ std::vector<std::string> EntryNames(const fs::path& dir) {
     return names;
 }
 
-void ListBelow(const fs::path& dir, int depth, std::set<Identity>& seen,
-               std::vector<fs::path>& out) {
-    if (depth >= FileFinder::kMaxDepth) return;
-    for (const auto& name : EntryNames(dir)) {
-        const fs::path child = dir / name;
-        Identity identity{};
-        if (KindOf(child, &identity) != Kind::Directory || !seen.insert(identity).second) continue;
-        ListBelow(child, depth + 1, seen, out);
-        out.push_back(child);
-    }
+// A symbolic link's folder, when the walk may enter it: a folder that belongs
+// to the user. A link to anything else, or to nothing (as the lock link a
+// running Firefox keeps), is no folder of a profile.
+enum class LinkTarget { NotAFolder, OwnFolder, OthersFolder };
+
+LinkTarget FollowLink(const fs::path& link, Identity& identity) {
+    struct stat info {};
+    if (::stat(link.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return LinkTarget::NotAFolder;
+    identity = {info.st_dev, info.st_ino};
+    return info.st_uid == ::geteuid() ? LinkTarget::OwnFolder : LinkTarget::OthersFolder;
 }
+
+struct Walk {
+    std::set<Identity> seen;
+    std::vector<fs::path>& out;
+    std::vector<FileFinder::Unreachable>& unreachable;
+
+    void listBelow(const fs::path& dir, int depth) {
+        if (depth >= FileFinder::kMaxDepth) return;
+        int error = 0;
+        const auto names = EntryNames(dir, &error);
+        if (error != 0 && error != ENOENT)
+            unreachable.push_back({dir, "cannot be read: " + std::string(std::strerror(error))});
+        for (const auto& name : names) {
+            const fs::path child = dir / name;
+            Identity identity{};
+            struct stat info {};
+            if (::lstat(child.c_str(), &info) != 0) continue;
+            if (S_ISLNK(info.st_mode)) {
+                switch (FollowLink(child, identity)) {
+                    case LinkTarget::NotAFolder:
+                        continue;
+                    case LinkTarget::OthersFolder:
+                        unreachable.push_back(
+                            {child, "a linked folder that belongs to another user is not entered"});
+                        continue;
+                    case LinkTarget::OwnFolder:
+                        break;
+                }
+            } else if (S_ISDIR(info.st_mode)) {
+                identity = {info.st_dev, info.st_ino};
+            } else {
+                continue;
+            }
+            // A folder reached a second time (a loop, or two links to one
+            // folder) is searched once.
+            if (!seen.insert(identity).second) continue;
+            listBelow(child, depth + 1);
+            out.push_back(child);
+        }
+    }
+};
 
 }  // namespace
 
@@ -59,6 +107,7 @@ void FileFinder::SetRoot(const fs::path& root, bool recursive) {
     while (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) text.pop_back();
     root_ = text;
     directories_.clear();
+    unreachable_.clear();
     Identity identity{};
     if (KindOf(root_, &identity) == Kind::Other) {
         // A root given through a link (or missing) is still searched when it
@@ -68,8 +117,8 @@ void FileFinder::SetRoot(const fs::path& root, bool recursive) {
         identity = {info.st_dev, info.st_ino};
     }
     if (recursive) {
-        std::set<Identity> seen{identity};
-        ListBelow(root_, 0, seen, directories_);
+        Walk walk{{identity}, directories_, unreachable_};
+        walk.listBelow(root_, 0);
     }
     directories_.push_back(root_);
 }

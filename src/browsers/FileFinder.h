@@ -1,16 +1,18 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace veilport::browsers {
 
 // Lists the directories of a tree and finds files or directories in them by a
-// name pattern ("*" and "?" wildcards). Symbolic links are never followed and
-// never returned, and each directory is listed once however the tree is
-// mounted, so neither a link into another tree nor a loop can take the walk
-// outside the root or keep it going.
+// name pattern ("*" and "?" wildcards). A symbolic link to a folder is entered
+// when that folder belongs to the user (profiles kept on another disk, or by a
+// dot-file manager); a link to anyone else's folder is not, and is reported.
+// Each directory is listed once however it is reached, so a loop cannot keep
+// the walk going. Links are never returned as results.
 class FileFinder {
 public:
     // Deeper trees than this are not profile trees; the walk stops there.
@@ -30,10 +32,18 @@ public:
     const std::vector<std::filesystem::path>& directories() const { return directories_; }
     const std::vector<std::filesystem::path>& results() const { return results_; }
 
+    // Folders below the root that could not be listed or entered, and why.
+    struct Unreachable {
+        std::filesystem::path folder;
+        std::string reason;
+    };
+    const std::vector<Unreachable>& unreachable() const { return unreachable_; }
+
 private:
     std::filesystem::path root_;
     std::vector<std::filesystem::path> directories_;
     std::vector<std::filesystem::path> results_;
+    std::vector<Unreachable> unreachable_;
 };
 
 }  // namespace veilport::browsers

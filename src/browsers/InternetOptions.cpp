@@ -14,16 +14,16 @@ void InternetOptions::freeOptions(inet::PerConnOption* options) {
     delete[] options;
 }
 
-void InternetOptions::setPerConnectionOptions(inet::PerConnOptionList& list) {
-    (void)inet::SetPerConnectionOptions(list);
+bool InternetOptions::setPerConnectionOptions(inet::PerConnOptionList& list) {
+    return inet::SetPerConnectionOptions(list);
 }
 
 void InternetOptions::settingsChanged() {
     inet::NotifySettingsChanged();
 }
 
-void InternetOptions::refresh() {
-    inet::NotifyRefresh();
+std::vector<desktop::MirrorOutcome> InternetOptions::refresh() {
+    return inet::NotifyRefresh();
 }
 
 InternetOptions& SystemInternetOptions() {

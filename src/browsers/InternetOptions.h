@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
+#include "platform/desktop/DesktopProxyMirror.h"
 #include "platform/inet/ConnectionOptions.h"
 
 namespace veilport::browsers {
@@ -16,11 +18,12 @@ public:
     // An option array for one call, or null when it cannot be allocated.
     virtual inet::PerConnOption* allocateOptions(std::size_t count);
     virtual void freeOptions(inet::PerConnOption* options);
-    // The result is not examined by the callers: the system's own calls fail
-    // silently there too, and the stored options stay the record.
-    virtual void setPerConnectionOptions(inet::PerConnOptionList& list);
+    // False when the store refused the options: the connection then stays as
+    // it was, and the switch reports it.
+    virtual bool setPerConnectionOptions(inet::PerConnOptionList& list);
     virtual void settingsChanged();
-    virtual void refresh();
+    // What each desktop found made of the mirrored options.
+    virtual std::vector<desktop::MirrorOutcome> refresh();
 };
 
 InternetOptions& SystemInternetOptions();

@@ -8,9 +8,12 @@
 // key, exactly as the lines Mozilla browsers write look:
 //   user_pref("network.proxy.http", "127.0.0.1");   value at +33, ends at `");`
 //   user_pref("network.proxy.http_port", 8080);      value at +37, ends at `);`
+//   user_pref("network.proxy.ssl", "127.0.0.1");    value at +32, ends at `");`
+//   user_pref("network.proxy.ssl_port", 8080);       value at +36, ends at `);`
 //   user_pref("network.proxy.type", 1);              one character at +32
-// so they keep working on files with odd spacing only as far as those offsets
-// allow; a key too close to the end of the text gets its value at the end.
+// Every search and deletion stays on the line of its key. A line that does not
+// have that shape is replaced whole from its key on, never joined with the
+// lines after it.
 
 #include <string>
 #include <string_view>
@@ -23,17 +26,22 @@ inline constexpr std::string_view kTypeKey = "user_pref(\"network.proxy.type\"";
 inline constexpr std::string_view kHostLine = "user_pref(\"network.proxy.http\", \"127.0.0.1\");";
 inline constexpr std::string_view kPortLine = "user_pref(\"network.proxy.http_port\", 8080);";
 inline constexpr std::string_view kTypeLine = "user_pref(\"network.proxy.type\", 1);";
+inline constexpr std::string_view kSslHostKey = "user_pref(\"network.proxy.ssl\"";
+inline constexpr std::string_view kSslPortKey = "user_pref(\"network.proxy.ssl_port\"";
+inline constexpr std::string_view kSslHostLine = "user_pref(\"network.proxy.ssl\", \"127.0.0.1\");";
+inline constexpr std::string_view kSslPortLine = "user_pref(\"network.proxy.ssl_port\", 8080);";
 
 // The file's bytes with CR LF turned into LF.
 std::string ReadPrefsText(std::string_view bytes);
 
-// Points the text at 127.0.0.1:8080: an existing host, port or type value is
-// replaced, missing lines are appended each after a line break (all three, in
-// the order host, port, type, when the host line is missing).
+// Points the text at 127.0.0.1:8080 for HTTP and HTTPS: an existing host,
+// port or type value is replaced, missing lines are appended each after a line
+// break. When the HTTP host line is missing, the lines come in the order host,
+// port, SSL host, SSL port, type (the SSL lines are looked for all the same).
 std::string SetMozillaProxyText(std::string text);
 
-// Takes the port line's text out (its line break stays) and deletes the 35
-// characters of the type line; the host line stays.
+// Takes the HTTP and SSL port lines' text out (their line breaks stay) and
+// deletes the type line as far as its ");" on that line; the host lines stay.
 std::string RestoreMozillaProxyText(std::string text);
 
 }  // namespace veilport::browsers

@@ -18,28 +18,47 @@ std::optional<std::filesystem::path> ExistingFile(OperaFile file) {
     return path;
 }
 
+// One entry for the file: done when every write went through.
+SwitchReport Outcome(const std::filesystem::path& path, bool written) {
+    SwitchReport report;
+    if (written)
+        report.done(path.string());
+    else
+        report.failed(path.string(), "cannot be written");
+    return report;
+}
+
 }  // namespace
 
-void SetOperaFile(OperaFile file) {
+SwitchReport SetOperaFile(OperaFile file) {
     const auto path = ExistingFile(file);
-    if (!path) return;
-    (void)desktop::WritePrivateProfileString("Proxy", "Use HTTP", "1", *path);
-    (void)desktop::WritePrivateProfileString("Proxy", "HTTP Server", "127.0.0.1:8080", *path);
+    if (!path) return {};
+    bool written = desktop::WritePrivateProfileString("Proxy", "Use HTTP", "1", *path);
+    written = desktop::WritePrivateProfileString("Proxy", "HTTP Server", "127.0.0.1:8080", *path) &&
+              written;
     if (file != OperaFile::ProfileOpera6)
-        (void)desktop::WritePrivateProfileString("User Prefs", "Home URL", kOperaHomeUrl, *path);
+        written =
+            desktop::WritePrivateProfileString("User Prefs", "Home URL", kOperaHomeUrl, *path) &&
+            written;
+    return Outcome(*path, written);
 }
 
-void RestoreOperaFile(OperaFile file) {
-    if (const auto path = ExistingFile(file))
-        (void)desktop::WritePrivateProfileString("Proxy", "Use HTTP", "0", *path);
+SwitchReport RestoreOperaFile(OperaFile file) {
+    const auto path = ExistingFile(file);
+    if (!path) return {};
+    return Outcome(*path, desktop::WritePrivateProfileString("Proxy", "Use HTTP", "0", *path));
 }
 
-void SetOperaProxy() {
-    for (OperaFile file : kOrder) SetOperaFile(file);
+SwitchReport SetOperaProxy() {
+    SwitchReport report;
+    for (OperaFile file : kOrder) report.append(SetOperaFile(file));
+    return report;
 }
 
-void RestoreOperaProxy() {
-    for (OperaFile file : kOrder) RestoreOperaFile(file);
+SwitchReport RestoreOperaProxy() {
+    SwitchReport report;
+    for (OperaFile file : kOrder) report.append(RestoreOperaFile(file));
+    return report;
 }
 
 }  // namespace veilport::browsers

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browsers/ProfileRoots.h"
+#include "browsers/SwitchReport.h"
 
 namespace veilport::browsers {
 
@@ -10,14 +11,15 @@ inline constexpr const char* kOperaHomeUrl = "duckduckgo.com";
 
 // One Opera file, when it exists: [Proxy] Use HTTP=1 and HTTP Server=
 // 127.0.0.1:8080, and for the two program-directory files [User Prefs]
-// Home URL. Failures are silent.
-void SetOperaFile(OperaFile file);
+// Home URL. The report names the file, done or failed; a missing file is no
+// target and leaves the report empty.
+SwitchReport SetOperaFile(OperaFile file);
 // [Proxy] Use HTTP=0; HTTP Server and Home URL stay.
-void RestoreOperaFile(OperaFile file);
+SwitchReport RestoreOperaFile(OperaFile file);
 
 // All three files in order: program Opera6.ini, profile opera6.ini, program
 // OperaDef6.ini.
-void SetOperaProxy();
-void RestoreOperaProxy();
+SwitchReport SetOperaProxy();
+SwitchReport RestoreOperaProxy();
 
 }  // namespace veilport::browsers

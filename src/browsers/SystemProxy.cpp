@@ -13,10 +13,15 @@ constexpr const char* kBypass = "local";
 
 enum class Operation { Set, Clear };
 
+std::string ConnectionName(const std::optional<std::string>& connection) {
+    return connection ? "system proxy of the dial-up connection \"" + *connection + "\""
+                      : std::string("system proxy of the LAN");
+}
+
 // One connection's option list, in an array of its own allocated just before
-// the call and freed just after it.
+// the call and freed just after it. False only when it cannot be allocated.
 bool Apply(Operation operation, const std::optional<std::string>& connection,
-           std::string_view server, InternetOptions& inet) {
+           std::string_view server, InternetOptions& inet, SwitchReport& report) {
     const std::size_t count = operation == Operation::Set ? 3 : 1;
     inet::PerConnOption* options = inet.allocateOptions(count);
     if (options == nullptr) return false;
@@ -37,14 +42,20 @@ bool Apply(Operation operation, const std::optional<std::string>& connection,
     list.connection = connection ? connection->c_str() : nullptr;
     list.optionCount = static_cast<std::uint32_t>(count);
     list.options = options;
-    inet.setPerConnectionOptions(list);
+    const bool stored = inet.setPerConnectionOptions(list);
     inet.freeOptions(options);
+    if (stored)
+        report.done(ConnectionName(connection));
+    else
+        report.failed(ConnectionName(connection), "the settings store refused the change");
     return true;
 }
 
-bool ApplyToConnections(Operation operation, std::string_view server, InternetOptions& inet) {
+bool ApplyToConnections(Operation operation, std::string_view server, InternetOptions& inet,
+                        SwitchReport& report) {
     for (const auto& connection : ConfiguredConnections()) {
-        if (!Apply(operation, connection, server, inet)) {
+        if (!Apply(operation, connection, server, inet, report)) {
+            report.failed(ConnectionName(connection), "out of memory");
             std::cerr << (operation == Operation::Set
                               ? "failed to allocat memory in SetConnectionOptions()"
                               : "failed to allocat memory in DisableConnectionProxy()")
@@ -53,7 +64,12 @@ bool ApplyToConnections(Operation operation, std::string_view server, InternetOp
         }
     }
     inet.settingsChanged();
-    inet.refresh();
+    for (const auto& outcome : inet.refresh()) {
+        if (outcome.done)
+            report.done(outcome.target);
+        else
+            report.failed(outcome.target, "the desktop's proxy settings could not be changed");
+    }
     return true;
 }
 
@@ -69,16 +85,16 @@ std::vector<std::optional<std::string>> ConfiguredConnections() {
     return connections;
 }
 
-bool SetSystemProxy(std::string_view server, InternetOptions& inet) {
-    if (!ApplyToConnections(Operation::Set, server, inet)) return false;
+bool SetSystemProxy(std::string_view server, SwitchReport& report, InternetOptions& inet) {
+    if (!ApplyToConnections(Operation::Set, server, inet, report)) return false;
     DwordSetting http11(settings::kEnableHttp11);
     http11.set(1);
     http11.write();
     return true;
 }
 
-bool ClearSystemProxy(InternetOptions& inet) {
-    if (!ApplyToConnections(Operation::Clear, {}, inet)) return false;
+bool ClearSystemProxy(SwitchReport& report, InternetOptions& inet) {
+    if (!ApplyToConnections(Operation::Clear, {}, inet, report)) return false;
     DwordSetting http11(settings::kProxyHttp11);
     http11.set(1);
     http11.write();

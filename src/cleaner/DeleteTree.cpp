@@ -11,20 +11,12 @@
 #include <string_view>
 
 #include "cleaner/WipeIndexFile.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
+#include "platform/text/Ascii.h"
 
 namespace veilport::cleaner {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // Gives mode bits back without following a link. A failure is left to the
 // deletion that follows, which then fails or not on its own.
@@ -71,7 +63,7 @@ private:
         if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
         if (context_.protectedPaths.isStoreFile(st)) return false;
         if (S_ISDIR(st.st_mode)) return removeFolder(dirFd, name, st, shown, depth);
-        if (!deleteDesktopIni_ && equalsIgnoringCase(name, "desktop.ini")) return false;
+        if (!deleteDesktopIni_ && text::EqualsIgnoringAsciiCase(name, "desktop.ini")) return false;
         const bool regular = S_ISREG(st.st_mode);
         if (context_.dryRun)
             return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);
@@ -79,7 +71,7 @@ private:
         // elsewhere is not ours alone, so its mode is left as it is.
         if (regular && st.st_nlink == 1 && !(st.st_mode & S_IWUSR))
             addModeBits(dirFd, name, (st.st_mode & 07777) | S_IWUSR);
-        if (regular && wipeIndexDat_ && equalsIgnoringCase(name, "index.dat"))
+        if (regular && wipeIndexDat_ && text::EqualsIgnoringAsciiCase(name, "index.dat"))
             (void)WipeIndexFile(dirFd, name);
         if (::unlinkat(dirFd, name, 0) != 0) return errno == ENOENT;
         return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);
@@ -95,7 +87,7 @@ private:
         if (!context_.dryRun && (st.st_mode & S_IRWXU) != S_IRWXU)
             addModeBits(dirFd, name, (st.st_mode & 07777) | S_IRWXU);
         if (context_.beforeOpeningFolder) context_.beforeOpeningFolder(shown);
-        net::UniqueFd sub(
+        io::UniqueFd sub(
             ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (!sub) return errno == ENOENT;
         // The name may have been swapped for another folder since it was
@@ -138,7 +130,7 @@ bool DeleteTree(const std::filesystem::path& directory, bool deleteDesktopIni, b
     // Without its trailing separators, so that a link named last is seen as one.
     std::string shown = directory.string();
     while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
-    net::UniqueFd dir(
+    io::UniqueFd dir(
         ::open(shown.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!dir) {
         // A link named last fails as a link or as "not a folder", by kernel.

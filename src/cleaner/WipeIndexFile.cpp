@@ -9,13 +9,13 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::cleaner {
 
 bool WipeIndexFile(int dirFd, const char* name) {
     // Non-blocking, so that a pipe given this name cannot stall the pass.
-    net::UniqueFd fd(::openat(dirFd, name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    io::UniqueFd fd(::openat(dirFd, name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd) return false;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) return false;
@@ -34,7 +34,7 @@ bool WipeIndexFile(int dirFd, const char* name) {
 }
 
 bool WipeIndexFile(const std::filesystem::path& directory, std::string_view name) {
-    net::UniqueFd dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    io::UniqueFd dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir) return false;
     return WipeIndexFile(dir.get(), std::string(name).c_str());
 }

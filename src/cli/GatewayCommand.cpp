@@ -18,8 +18,6 @@ namespace veilport::cli {
 
 namespace {
 
-constexpr int kExitFailed = 1;
-
 bool ParsePort(std::string_view text, std::uint16_t& port) {
     unsigned value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -59,7 +57,7 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     if (!settings.hasUpstream()) {
         err << "veilportctl: no upstream proxy is known: choose one in Veilport (ProxyName) "
                "or pass --upstream HOST:PORT\n";
-        return kExitFailed;
+        return kExitNotFound;
     }
 
     sigset_t stopSignals;
@@ -106,7 +104,7 @@ Command GatewayCommand() {
             "                                  run the Gateway (the local proxy) in the\n"
             "    foreground until SIGINT or SIGTERM; port and upstream default to LocalPort\n"
             "    and ProxyName. Prints one line once it listens (port 0: any free port).\n"
-            "    Exit 1 when the port cannot be bound or no upstream is known.",
+            "    Exit 1 when no upstream is known, 3 when the port cannot be bound.",
             Run};
 }
 

@@ -20,8 +20,6 @@ namespace {
 
 using namespace veilport::proxypool;
 
-constexpr int kExitFileError = 3;
-
 // Messages go to stderr, the status line to stdout; the drop-down has no
 // counterpart on a command line.
 class CliUi : public UserMessages, public MainStatusLine, public TestedDropDown {
@@ -113,7 +111,10 @@ int Test(Args args, std::ostream& out, std::ostream& err) {
 int Tested(Args args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return UsageError(err, "tested takes no arguments");
     TestedProxyList tested;
-    LoadTestedProxies(tested);
+    if (const auto loaded = LoadTestedProxies(tested); !loaded.ok) {
+        err << "veilportctl: " << loaded.message << '\n';
+        return kExitFailed;
+    }
     for (const auto& row : tested.rows())
         out << row.address << '\t' << row.country << '\t' << row.responseTime << '\t'
             << row.downloadSpeed << '\n';
@@ -125,7 +126,10 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
     auto services = MakePoolServices();
     CliUi ui(out, err);
     TestedProxyList tested;
-    LoadTestedProxies(tested);
+    if (const auto loaded = LoadTestedProxies(tested); !loaded.ok) {
+        err << "veilportctl: " << loaded.message << '\n';
+        return kExitFailed;
+    }
     WindowlessTester tester(RealConnectMeasure(),
                             [&](const ProxyTesterSession& session) { PrintRows(out, session); });
     AdoptContext context{tested, tester, *services.gateway, ui, ui, ui};
@@ -135,7 +139,7 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
         case AdoptOutcome::NotAdopted:
             return kExitNotFound;
         case AdoptOutcome::FileError:
-            return kExitFileError;
+            return kExitFailed;
     }
     return kExitOk;
 }

@@ -11,8 +11,6 @@ namespace veilport::cli {
 
 namespace {
 
-constexpr int kExitFailed = 3;
-
 std::string FlagNames(std::uint32_t flags) {
     std::string names;
     auto add = [&](std::uint32_t bit, const char* name) {
@@ -50,11 +48,18 @@ bool PlausibleServer(std::string_view text) {
     return true;
 }
 
+// Every target that failed, one line each; true when none did.
+bool ReportFailures(const browsers::SwitchReport& report, std::ostream& err) {
+    for (const auto& target : report.failures())
+        err << "veilportctl: " << target.name << ": " << target.reason << '\n';
+    return report.allDone();
+}
+
 int Set(Args args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1 || !PlausibleServer(args[0]))
         return UsageError(err, "proxy set expects one SERVER such as 127.0.0.1:8080");
-    if (!browsers::SetConnectionOptions(args[0])) {
-        err << "veilportctl: the system proxy could not be set\n";
+    if (!ReportFailures(browsers::SetConnectionOptions(args[0]), err)) {
+        err << "veilportctl: not everything could be pointed at " << args[0] << '\n';
         return kExitFailed;
     }
     out << "system proxy and flagged browsers now use " << args[0] << '\n';
@@ -63,8 +68,8 @@ int Set(Args args, std::ostream& out, std::ostream& err) {
 
 int Clear(Args args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return UsageError(err, "proxy clear takes no arguments");
-    if (!browsers::DisableConnectionProxy()) {
-        err << "veilportctl: the system proxy could not be cleared\n";
+    if (!ReportFailures(browsers::DisableConnectionProxy(), err)) {
+        err << "veilportctl: not everything could be switched back to direct access\n";
         return kExitFailed;
     }
     out << "system proxy and flagged browsers switched back to direct access\n";
@@ -91,7 +96,8 @@ Command ProxyCommand() {
             "  proxy set SERVER                point the system proxy (mirrored into GNOME and\n"
             "                                  KDE) and every flagged browser at SERVER\n"
             "  proxy clear                     switch them all back to direct access\n"
-            "    Exit 3 when the system proxy could not be changed.",
+            "    Each target that could not be changed is named on stderr; the others are\n"
+            "    changed all the same. Exit 3 when any target failed.",
             Run};
 }
 

@@ -15,8 +15,6 @@ namespace {
 
 using namespace veilport::registry;
 
-constexpr int kExitRefused = 3;
-
 struct ValuePath {
     Root root;
     SettingPath path;
@@ -64,7 +62,7 @@ void PrintValue(std::ostream& out, std::string_view name, ValueType type,
 
 int Refused(std::ostream& err, std::string_view what, Status status) {
     err << "veilportctl: " << what << " failed (status " << status << ")\n";
-    return status == kFileNotFound ? kExitNotFound : kExitRefused;
+    return status == kFileNotFound ? kExitNotFound : kExitFailed;
 }
 
 bool ParseValuePath(std::string_view text, ValuePath& out) {
@@ -77,7 +75,8 @@ bool ParseValuePath(std::string_view text, ValuePath& out) {
 int Query(Args args, std::ostream& out, std::ostream& err) {
     ValuePath target;
     if (args.size() != 1 || !ParseValuePath(args[0], target))
-        return UsageError(err, "reg query expects one PATH such as HKLM\\Software\\Veilport\\LocalPort");
+        return UsageError(err,
+                          "reg query expects one PATH such as HKLM\\Software\\Veilport\\LocalPort");
     KeyHandle key;
     if (openKey(target.root, target.path.keyPath, kKeyRead, key) != kSuccess) {
         err << "veilportctl: no key " << target.path.keyPath << '\n';
@@ -153,7 +152,7 @@ int DeleteKey(Args args, std::ostream&, std::ostream& err) {
     const Status status = deleteKey(root, rest);
     if (status == kAccessDenied) {
         err << "veilportctl: the key has sub-keys or the store is read-only; nothing deleted\n";
-        return kExitRefused;
+        return kExitFailed;
     }
     return status == kSuccess ? kExitOk : Refused(err, "deleting the key", status);
 }
@@ -193,17 +192,18 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 Command RegCommand() {
-    return {"reg",
-            "  reg query PATH                  print one value: name, type, data (DWORD in decimal)\n"
-            "  reg set PATH --dword N          store a DWORD value\n"
-            "  reg set PATH --string TEXT      store a text value (REG_SZ)\n"
-            "  reg delete PATH                 delete one value\n"
-            "  reg delete-key KEYPATH          delete a key that has no sub-keys\n"
-            "  reg list KEYPATH                sub-keys (ending in \\), then values, a line each\n"
-            "    PATH is a root and a path, such as HKLM\\Software\\Veilport\\LocalPort;\n"
-            "    roots: HKLM, HKCU, HKCR or HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,\n"
-            "    HKEY_CLASSES_ROOT. Exit 3 when the store refuses a change.",
-            Run};
+    return {
+        "reg",
+        "  reg query PATH                  print one value: name, type, data (DWORD in decimal)\n"
+        "  reg set PATH --dword N          store a DWORD value\n"
+        "  reg set PATH --string TEXT      store a text value (REG_SZ)\n"
+        "  reg delete PATH                 delete one value\n"
+        "  reg delete-key KEYPATH          delete a key that has no sub-keys\n"
+        "  reg list KEYPATH                sub-keys (ending in \\), then values, a line each\n"
+        "    PATH is a root and a path, such as HKLM\\Software\\Veilport\\LocalPort;\n"
+        "    roots: HKLM, HKCU, HKCR or HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,\n"
+        "    HKEY_CLASSES_ROOT. Exit 3 when the store refuses a change.",
+        Run};
 }
 
 }  // namespace veilport::cli

@@ -1,13 +1,12 @@
 #include "closer/CloseMainProgram.h"
 
-#include <algorithm>
-#include <cctype>
 #include <chrono>
 
 #include "closer/QuenchorNames.h"
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessWalk.h"
 #include "platform/process/TopLevelWindow.h"
+#include "platform/text/Ascii.h"
 
 namespace veilport::closer {
 
@@ -16,11 +15,7 @@ namespace {
 constexpr std::chrono::seconds kExitWait{3};
 
 bool isVeilport(const std::optional<std::string>& executable) {
-    return executable &&
-           std::equal(executable->begin(), executable->end(), kVeilportExecutable.begin(),
-                      kVeilportExecutable.end(), [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) == b;
-                      });
+    return executable && text::EqualsIgnoringAsciiCase(*executable, kVeilportExecutable);
 }
 
 }  // namespace

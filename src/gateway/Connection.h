@@ -4,7 +4,7 @@
 
 #include "gateway/FilterSwitches.h"
 #include "gateway/GatewayShared.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "gateway/GatewayShared.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport {
 

@@ -2,15 +2,18 @@
 
 #include <string>
 
+#include "browsers/SwitchReport.h"
+
 namespace veilport::proxypool {
 
 // Switches the whole machine (system proxy options and every flagged browser)
-// to a proxy address and back to direct.
+// to a proxy address and back to direct. Each returns what happened to every
+// target (which file or setting, done or failed and why), for the user to see.
 class ConnectionSwitch {
 public:
     virtual ~ConnectionSwitch() = default;
-    virtual void SetConnectionOptions(const std::string& proxyAddress) = 0;
-    virtual void DisableConnectionProxy() = 0;
+    virtual browsers::SwitchReport SetConnectionOptions(const std::string& proxyAddress) = 0;
+    virtual browsers::SwitchReport DisableConnectionProxy() = 0;
 };
 
 }  // namespace veilport::proxypool

@@ -1,11 +1,10 @@
 #include "proxypool/MyProxiesFile.h"
 
-#include <fcntl.h>
-
+#include <cerrno>
+#include <limits>
 #include <system_error>
 
-#include "platform/desktop/AtomicFile.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/AtomicFile.h"
 #include "platform/shell/VeilportHome.h"
 #include "proxypool/MyProxiesFormat.h"
 #include "settings/StringSetting.h"
@@ -29,42 +28,42 @@ std::filesystem::path MyProxiesPath() {
     return folder / kMyProxiesFileName;
 }
 
-std::string ReadMyProxies() {
-    net::UniqueFd fd(::open(MyProxiesPath().c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) return {};
-    std::string content;
-    char buffer[8192];
-    for (;;) {
-        const auto got = ::read(fd.get(), buffer, sizeof(buffer));
-        if (got == 0) return content;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            // A folder in the file's place, or a read error: nothing usable.
-            return {};
-        }
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
+std::optional<std::string> ReadMyProxies() {
+    const auto path = MyProxiesPath();
+    // However long the file, it is read whole: a part of it must never be
+    // written back as if it were all.
+    if (auto content = io::ReadWholeFile(path, std::numeric_limits<std::size_t>::max()))
+        return content;
+    if (errno == ENOENT) return std::string();
+    return std::nullopt;
 }
 
-void LoadTestedProxies(TestedProxyList& list) {
-    const auto content = ReadMyProxies();
+FileResult LoadTestedProxies(TestedProxyList& list) {
     list.clear();
-    for (auto& record : ParseMyProxies(content)) list.appendRow(std::move(record));
+    const auto content = ReadMyProxies();
+    if (!content) return Denied(MyProxiesPath());
+    for (auto& record : ParseMyProxies(*content)) list.appendRow(std::move(record));
+    return {};
 }
 
 FileWriteResult SaveTestedProxies(const TestedProxyList& list) {
+    // The rows may stand for a file that could not be loaded; replacing it
+    // would lose whatever it holds.
+    if (!ReadMyProxies()) return Denied(MyProxiesPath());
     return ReplaceFileAtomically(MyProxiesPath(), FormatMyProxies(list.rows()));
 }
 
 FileWriteResult AppendTestedProxy(std::string_view entry) {
-    return ReplaceFileAtomically(MyProxiesPath(), AppendMyProxiesLine(ReadMyProxies(), entry));
+    const auto content = ReadMyProxies();
+    if (!content) return Denied(MyProxiesPath());
+    return ReplaceFileAtomically(MyProxiesPath(), AppendMyProxiesLine(*content, entry));
 }
 
 FileWriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view text) {
     std::error_code ec;
     if (const auto folder = path.parent_path(); !folder.empty())
         std::filesystem::create_directories(folder, ec);
-    return desktop::ReplaceFileAtomically(path, text) ? FileWriteResult{} : Denied(path);
+    return io::ReplaceFileAtomically(path, text) ? FileWriteResult{} : Denied(path);
 }
 
 }  // namespace veilport::proxypool

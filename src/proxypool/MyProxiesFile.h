@@ -1,10 +1,13 @@
 #pragma once
 
 // MyProxies.txt on disk: the tested list's file in the folder named by AppPath.
-// Reads treat a missing or unreadable file as empty. Writes replace the file
+// A missing file is an empty list. A file that exists but cannot be read whole
+// is never replaced: its proxies would be lost to a list that looked empty, so
+// loading reports it and saving or appending refuses. Writes replace the file
 // atomically, so a crash leaves either the old or the new list, never half.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,26 +19,30 @@ inline constexpr std::string_view kMyProxiesFileName = "MyProxies.txt";
 // The file-error message, %1 standing for the path.
 inline constexpr std::string_view kAccessDeniedMessage = "Access to %1 was denied.";
 
-// The outcome of a write: on failure, the message to show the user.
+// The outcome of a read or write: on failure, the message to show the user.
 struct FileWriteResult {
     bool ok = true;
     std::string message;
 };
+using FileResult = FileWriteResult;
 
 // AppPath/MyProxies.txt; the Veilport home stands in while AppPath is unset.
 std::filesystem::path MyProxiesPath();
 
-// The whole file, or the empty text when it cannot be read.
-std::string ReadMyProxies();
+// The whole file; the empty text when there is none; nullopt when it exists
+// but cannot be read whole (no permission, a folder in its place, a read error).
+std::optional<std::string> ReadMyProxies();
 
-// Replaces the rows of the list with the lines of the file.
-void LoadTestedProxies(TestedProxyList& list);
+// Replaces the rows of the list with the lines of the file. A file that cannot
+// be read leaves the list empty and is reported ("Access to %1 was denied.").
+FileResult LoadTestedProxies(TestedProxyList& list);
 
 // Writes every row ("address->country"), replacing the file. With no rows the
-// file becomes empty.
+// file becomes empty. Refused, the file untouched, when it cannot be read.
 [[nodiscard]] FileWriteResult SaveTestedProxies(const TestedProxyList& list);
 
 // Adds one entry text as a line at the end of the file, keeping every line.
+// Refused, the file untouched, when the existing file cannot be read whole.
 [[nodiscard]] FileWriteResult AppendTestedProxy(std::string_view entry);
 
 // Writes text to path through a temporary file in the same folder and a rename.

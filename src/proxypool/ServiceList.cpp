@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "platform/text/Ascii.h"
 #include "proxypool/ProxyText.h"
 
 namespace veilport::proxypool {
@@ -13,22 +14,11 @@ bool IsNull(std::string_view entry) {
     return entry.find(kNullMark) != std::string_view::npos;
 }
 
-unsigned char Folded(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
 // The order of a sorted drop-down: letters compared without regard to case;
 // names equal that way keep a fixed order by their bytes.
 bool DropDownLess(const std::string& a, const std::string& b) {
-    const auto less =
-        std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                     [](char x, char y) { return Folded(x) < Folded(y); });
-    if (less) return true;
-    const auto greater =
-        std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                     [](char x, char y) { return Folded(x) < Folded(y); });
-    return !greater && a < b;
+    if (text::LessIgnoringAsciiCase(a, b)) return true;
+    return !text::LessIgnoringAsciiCase(b, a) && a < b;
 }
 
 }  // namespace

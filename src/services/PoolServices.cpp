@@ -40,10 +40,12 @@ private:
 // The machine's proxy settings and the flagged browsers' files.
 class SystemConnectionSwitch : public proxypool::ConnectionSwitch {
 public:
-    void SetConnectionOptions(const std::string& proxyAddress) override {
-        browsers::SetConnectionOptions(proxyAddress);
+    browsers::SwitchReport SetConnectionOptions(const std::string& proxyAddress) override {
+        return browsers::SetConnectionOptions(proxyAddress);
     }
-    void DisableConnectionProxy() override { browsers::DisableConnectionProxy(); }
+    browsers::SwitchReport DisableConnectionProxy() override {
+        return browsers::DisableConnectionProxy();
+    }
 };
 
 }  // namespace

@@ -181,11 +181,12 @@ protected:
         return home.path() / "home/.mozilla/firefox/abc.default/prefs.js";
     }
     void ApplyAnonymity() {
-        if (DwordSetting(settings::kUseProxy).get() == 1)
-            SetConnectionOptions("127.0.0.1:" +
-                                 std::to_string(DwordSetting(settings::kLocalPort).get()));
-        else
-            DisableConnectionProxy();
+        const auto report =
+            DwordSetting(settings::kUseProxy).get() == 1
+                ? SetConnectionOptions("127.0.0.1:" +
+                                       std::to_string(DwordSetting(settings::kLocalPort).get()))
+                : DisableConnectionProxy();
+        EXPECT_TRUE(report.allDone());
     }
     veilport::testing::TempHome home;
 };
@@ -200,8 +201,8 @@ TEST_F(BrowserPageFilesTest, TickingFirefoxWithAnonymityOffLeavesOnlyTheHostLine
     page.ApplyBrowserPage([this] { ApplyAnonymity(); });
     EXPECT_EQ(StoredDword(settings::kBrowserFireFox), 1u);
     EXPECT_TRUE(page.ticked(Browser::Firefox));
-    EXPECT_EQ(testing::ReadFile(prefs()),
-              "user_pref(\"a\", 1);\n\n" + std::string(kHostLine) + "\n\n");
+    EXPECT_EQ(testing::ReadFile(prefs()), "user_pref(\"a\", 1);\n\n" + std::string(kHostLine) +
+                                              "\n\n" + std::string(kSslHostLine) + "\n\n");
 }
 
 TEST_F(BrowserPageFilesTest, TickingFirefoxWithAnonymityOnPointsItAtTheGateway) {
@@ -211,9 +212,10 @@ TEST_F(BrowserPageFilesTest, TickingFirefoxWithAnonymityOnPointsItAtTheGateway) 
     BrowserPage page;
     page.setTicked(Browser::Firefox, true);
     page.ApplyBrowserPage([this] { ApplyAnonymity(); });
-    EXPECT_EQ(testing::ReadFile(prefs()), "user_pref(\"a\", 1);\n\n" + std::string(kHostLine) +
-                                              "\n" + std::string(kPortLine) + "\n" +
-                                              std::string(kTypeLine));
+    EXPECT_EQ(testing::ReadFile(prefs()),
+              "user_pref(\"a\", 1);\n\n" + std::string(kHostLine) + "\n" + std::string(kPortLine) +
+                  "\n" + std::string(kSslHostLine) + "\n" + std::string(kSslPortLine) + "\n" +
+                  std::string(kTypeLine));
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ protected:
 
 TEST_F(ConnectionSwitchTest, FlaggedBrowsersFollowTheSystemProxyInFixedOrder) {
     FlagAllFour(1);
-    ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9090", steps));
-    ASSERT_TRUE(DisableConnectionProxy(steps));
+    ASSERT_TRUE(SetConnectionOptions("127.0.0.1:9090", steps).allDone());
+    ASSERT_TRUE(DisableConnectionProxy(steps).allDone());
     EXPECT_EQ(
         steps.steps,
         (Steps{"set system 127.0.0.1:9090", "set Opera6.ini", "set profile opera6.ini",
@@ -39,7 +39,7 @@ TEST_F(ConnectionSwitchTest, FlaggedBrowsersFollowTheSystemProxyInFixedOrder) {
 TEST_F(ConnectionSwitchTest, OnlyAFlagHoldingExactlyOneCounts) {
     FlagAllFour(2);
     StoreDword(settings::kBrowserFireFox, 1);
-    ASSERT_TRUE(SetConnectionOptions("127.0.0.1:8080", steps));
+    ASSERT_TRUE(SetConnectionOptions("127.0.0.1:8080", steps).allDone());
     EXPECT_EQ(steps.steps, (Steps{"set system 127.0.0.1:8080", "set Firefox"}));
 }
 
@@ -47,20 +47,20 @@ TEST_F(ConnectionSwitchTest, IeAndAvantFollowTheSwitchWhateverTheyHeld) {
     for (std::uint32_t before : {0u, 1u, 2u}) {
         StoreDword(settings::kBrowserIE, before);
         StoreDword(settings::kBrowserAvant, before);
-        ASSERT_TRUE(SetConnectionOptions("127.0.0.1:8080", steps));
+        ASSERT_TRUE(SetConnectionOptions("127.0.0.1:8080", steps).allDone());
         EXPECT_EQ(StoredDword(settings::kBrowserIE), 1u);
         EXPECT_EQ(StoredDword(settings::kBrowserAvant), 1u);
 
         StoreDword(settings::kBrowserIE, before);
         StoreDword(settings::kBrowserAvant, before);
-        ASSERT_TRUE(DisableConnectionProxy(steps));
-        ASSERT_TRUE(DisableConnectionProxy(steps));
+        ASSERT_TRUE(DisableConnectionProxy(steps).allDone());
+        ASSERT_TRUE(DisableConnectionProxy(steps).allDone());
         EXPECT_EQ(StoredDword(settings::kBrowserIE), 0u);
         EXPECT_EQ(StoredDword(settings::kBrowserAvant), 0u);
     }
     // Never stored at all: the clear still leaves a stored 0 behind.
     veilport::testing::TempHome fresh;
-    ASSERT_TRUE(DisableConnectionProxy(steps));
+    ASSERT_TRUE(DisableConnectionProxy(steps).allDone());
     EXPECT_TRUE(DwordSetting(settings::kBrowserIE).valid());
 }
 
@@ -68,12 +68,27 @@ TEST_F(ConnectionSwitchTest, FailedSystemStepRunsNothingElse) {
     FlagAllFour(1);
     StoreDword(settings::kBrowserIE, 0);
     steps.systemProxyResult = false;
-    EXPECT_FALSE(SetConnectionOptions("127.0.0.1:8080", steps));
+    EXPECT_FALSE(SetConnectionOptions("127.0.0.1:8080", steps).allDone());
     EXPECT_EQ(StoredDword(settings::kBrowserIE), 0u);
     StoreDword(settings::kBrowserIE, 1);
-    EXPECT_FALSE(DisableConnectionProxy(steps));
+    EXPECT_FALSE(DisableConnectionProxy(steps).allDone());
     EXPECT_EQ(StoredDword(settings::kBrowserIE), 1u);
     EXPECT_EQ(steps.steps, (Steps{"set system 127.0.0.1:8080", "clear system"}));
+}
+
+// A browser whose files cannot be switched must not make the switch look done,
+// nor stop the browsers after it.
+TEST_F(ConnectionSwitchTest, AFailedBrowserIsReportedAndTheOthersStillSwitch) {
+    FlagAllFour(1);
+    steps.failing = "Mozilla";
+    const auto set = SetConnectionOptions("127.0.0.1:8080", steps);
+    EXPECT_FALSE(set.allDone());
+    EXPECT_EQ(set.failures(), (std::vector<SwitchReport::Target>{{"Mozilla", false, "refused"}}));
+    EXPECT_EQ(steps.steps.back(), "set Firefox");
+    EXPECT_EQ(set.targets().size(), 6u);
+    const auto cleared = DisableConnectionProxy(steps);
+    EXPECT_EQ(cleared.failures().size(), 1u);
+    EXPECT_EQ(steps.steps.back(), "restore Firefox");
 }
 
 }  // namespace

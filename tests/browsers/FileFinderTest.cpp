@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -51,14 +52,36 @@ TEST_F(FileFinderTest, SearchMatchesFilesOrDirectoriesByPattern) {
     EXPECT_EQ(dirs.results().size(), 2u);
 }
 
-TEST_F(FileFinderTest, LinkLoopsAndLinksIntoOtherTreesAreNotWalked) {
+// Profiles kept on another disk or by a dot-file manager are links to the
+// user's own folders: they are walked, each folder once, loops included.
+TEST_F(FileFinderTest, LinkedFoldersOfTheUserAreWalkedOnceAndLoopsRefused) {
     fs::create_directories(root() / "a");
-    fs::create_directories(home.path() / "other/deep");
+    testing::WriteFile(home.path() / "disk/work.default/prefs.js", "");
     fs::create_directory_symlink(root(), root() / "a/loop");
-    fs::create_directory_symlink(home.path() / "other", root() / "a/other");
+    fs::create_directory_symlink(home.path() / "disk/work.default", root() / "work.default");
+    fs::create_directory_symlink(home.path() / "disk/work.default", root() / "a/again");
+    fs::create_symlink(home.path() / "nowhere", root() / "a/lock");
     FileFinder finder;
     finder.SetRoot(root(), true);
-    EXPECT_EQ(finder.directories(), (std::vector<fs::path>{root() / "a", root()}));
+    finder.Search("prefs.js", true, false);
+    ASSERT_EQ(finder.results().size(), 1u);
+    EXPECT_EQ(finder.results()[0].filename(), "prefs.js");
+    EXPECT_EQ(finder.directories().size(), 3u) << "a, one of the two links, and the root";
+    EXPECT_TRUE(finder.unreachable().empty()) << "a dangling link is no folder to report";
+}
+
+TEST_F(FileFinderTest, ALinkToAnotherUsersFolderIsReportedNotEntered) {
+    testing::WriteFile(home.path() / "theirs/p/prefs.js", "");
+    if (::chown((home.path() / "theirs").c_str(), 65534, 65534) != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    fs::create_directories(root());
+    fs::create_directory_symlink(home.path() / "theirs", root() / "shared");
+    FileFinder finder;
+    finder.SetRoot(root(), true);
+    finder.Search("prefs.js", true, false);
+    EXPECT_TRUE(finder.results().empty());
+    ASSERT_EQ(finder.unreachable().size(), 1u);
+    EXPECT_EQ(finder.unreachable()[0].folder, root() / "shared");
 }
 
 TEST_F(FileFinderTest, RootGivenThroughALinkIsStillSearched) {

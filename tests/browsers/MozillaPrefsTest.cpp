@@ -11,6 +11,7 @@
 #include "browsers/MozillaPrefs.h"
 #include "browsers/MozillaProxy.h"
 #include "support/TempHome.h"
+#include "support/WithoutFileOverride.h"
 
 namespace veilport::browsers {
 namespace {
@@ -22,24 +23,32 @@ using testing::WriteFile;
 const std::string kHost = std::string(kHostLine);
 const std::string kPort = std::string(kPortLine);
 const std::string kType = std::string(kTypeLine);
+const std::string kSsl = std::string(kSslHostLine);
+const std::string kSslPort = std::string(kSslPortLine);
+// What a file without proxy lines gains, in this order.
+const std::string kAdded =
+    "\n" + kHost + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType;
 
-TEST(MozillaPrefsText, FileWithoutProxyLinesGainsAllThreeInOrder) {
-    EXPECT_EQ(SetMozillaProxyText("user_pref(\"a\", 1);\n"),
-              "user_pref(\"a\", 1);\n\n" + kHost + "\n" + kPort + "\n" + kType);
-    EXPECT_EQ(SetMozillaProxyText(""), "\n" + kHost + "\n" + kPort + "\n" + kType);
+TEST(MozillaPrefsText, FileWithoutProxyLinesGainsHttpAndSslLinesInOrder) {
+    EXPECT_EQ(SetMozillaProxyText("user_pref(\"a\", 1);\n"), "user_pref(\"a\", 1);\n" + kAdded);
+    EXPECT_EQ(SetMozillaProxyText(""), kAdded);
 }
 
 TEST(MozillaPrefsText, ExistingValuesAreReplacedAndOnlyMissingLinesAdded) {
     const std::string before =
         "user_pref(\"network.proxy.http\", \"proxy.example.org\");\n"
         "user_pref(\"network.proxy.type\", 0);\n";
-    EXPECT_EQ(SetMozillaProxyText(before), kHost + "\n" + kType + "\n\n" + kPort);
+    EXPECT_EQ(SetMozillaProxyText(before),
+              kHost + "\n" + kType + "\n\n" + kPort + "\n" + kSsl + "\n" + kSslPort);
 
     const std::string all =
         "user_pref(\"network.proxy.http\", \"10.1.1.1\");\n"
         "user_pref(\"network.proxy.http_port\", 3128);\n"
+        "user_pref(\"network.proxy.ssl\", \"10.1.1.2\");\n"
+        "user_pref(\"network.proxy.ssl_port\", 443);\n"
         "user_pref(\"network.proxy.type\", 4);\n";
-    EXPECT_EQ(SetMozillaProxyText(all), kHost + "\n" + kPort + "\n" + kType + "\n");
+    EXPECT_EQ(SetMozillaProxyText(all),
+              kHost + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType + "\n");
     EXPECT_EQ(SetMozillaProxyText(SetMozillaProxyText(all)), SetMozillaProxyText(all))
         << "setting twice changes nothing more";
 }
@@ -48,30 +57,48 @@ TEST(MozillaPrefsText, TwoDigitTypeHasOnlyItsFirstDigitReplaced) {
     EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\", \"h\");\n"
                                   "user_pref(\"network.proxy.http_port\", 1);\n"
                                   "user_pref(\"network.proxy.type\", 42);\n"),
-              kHost + "\n" + kPort + "\nuser_pref(\"network.proxy.type\", 12);\n");
+              kHost + "\n" + kPort + "\nuser_pref(\"network.proxy.type\", 12);\n\n" + kSsl + "\n" +
+                  kSslPort);
 }
 
-TEST(MozillaPrefsText, MissingValueEndInsertsInFrontWithoutDeleting) {
-    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\", \"broken\n"),
-              "user_pref(\"network.proxy.http\", \"127.0.0.1broken\n\n" + kPort + "\n" + kType);
+// A value whose end is missing from its line must not be looked for further
+// down: the lines in between would be deleted.
+TEST(MozillaPrefsText, AMalformedLineIsReplacedWholeAndItsNeighboursStay) {
+    const std::string after =
+        "user_pref(\"browser.startup.page\", 3);\n"
+        "user_pref(\"keep.me\", \"x\");\n";
+    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\", \"broken\n" + after),
+              kHost + "\n" + after + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType);
+    EXPECT_EQ(SetMozillaProxyText(kHost + "\nuser_pref(\"network.proxy.http_port\", 3128\n" +
+                                  after + kType + "\n"),
+              kHost + "\n" + kPort + "\n" + after + kType + "\n\n" + kSsl + "\n" + kSslPort);
+    // Another lead than ", \"" is not the shape the offsets assume.
+    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\",\"x\");\n" + after),
+              kHost + "\n" + after + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType);
+}
+
+TEST(MozillaPrefsText, AShortTypeLineIsRestoredWithoutItsLineBreak) {
+    EXPECT_EQ(
+        RestoreMozillaProxyText("user_pref(\"network.proxy.type\",1);\nuser_pref(\"a\", 1);\n"),
+        "\nuser_pref(\"a\", 1);\n");
+    EXPECT_EQ(
+        RestoreMozillaProxyText("user_pref(\"network.proxy.type\", 1\nuser_pref(\"a\", 1);\n"),
+        "\nuser_pref(\"a\", 1);\n");
+    EXPECT_EQ(RestoreMozillaProxyText("user_pref(\"network.proxy.type\", 12);\nb\n"), "\nb\n");
 }
 
 TEST(MozillaPrefsText, KeysCutShortAtTheEndOfTheTextStayInBounds) {
-    // A file truncated right after a key: values go at the end instead of
-    // being written past it.
-    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\""),
-              "user_pref(\"network.proxy.http\"127.0.0.1\n" + kPort + "\n" + kType);
+    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\""), kAdded.substr(1));
     EXPECT_EQ(SetMozillaProxyText(kHost + "\n" + kPort + "\nuser_pref(\"network.proxy.type\""),
-              kHost + "\n" + kPort + "\nuser_pref(\"network.proxy.type\"1");
+              kHost + "\n" + kPort + "\n" + kType + "\n" + kSsl + "\n" + kSslPort);
     EXPECT_EQ(RestoreMozillaProxyText("x user_pref(\"network.proxy.type\", 1"), "x ");
-    EXPECT_EQ(RestoreMozillaProxyText("user_pref(\"network.proxy.http_port\", 8080);"),
-              "user_pref(\"network.proxy.http_port\", 8080);")
-        << "without a following LF nothing is deleted";
+    EXPECT_EQ(RestoreMozillaProxyText("a\nuser_pref(\"network.proxy.ssl_port\", 8080);"), "a\n")
+        << "a port line ending the text goes too";
 }
 
-TEST(MozillaPrefsText, RestoreAfterSetEndsWithTheHostLineAndTwoBreaks) {
+TEST(MozillaPrefsText, RestoreAfterSetKeepsOnlyTheHostLines) {
     const std::string restored = RestoreMozillaProxyText(SetMozillaProxyText("a\n"));
-    EXPECT_EQ(restored, "a\n\n" + kHost + "\n\n");
+    EXPECT_EQ(restored, "a\n\n" + kHost + "\n\n" + kSsl + "\n\n");
     EXPECT_EQ(RestoreMozillaProxyText(restored), restored);
 }
 
@@ -94,15 +121,41 @@ TEST_F(MozillaProfilesTest, EveryPrefsJsBelowTheRootIsEditedByBothOperations) {
 
     SetMozillaProxy(root());
     for (const auto& file : files)
-        EXPECT_EQ(ReadFile(file), "user_pref(\"browser.startup.page\", 3);\n\n" + kHost + "\n" +
-                                      kPort + "\n" + kType)
-            << file;
+        EXPECT_EQ(ReadFile(file), "user_pref(\"browser.startup.page\", 3);\n" + kAdded) << file;
     EXPECT_EQ(ReadFile(root() / "profiles.ini"), "[Profile0]\nPath=abc.default\n");
 
     RestoreMozillaProxy(root());
     for (const auto& file : files)
-        EXPECT_EQ(ReadFile(file), "user_pref(\"browser.startup.page\", 3);\n\n" + kHost + "\n\n")
+        EXPECT_EQ(ReadFile(file),
+                  "user_pref(\"browser.startup.page\", 3);\n\n" + kHost + "\n\n" + kSsl + "\n\n")
             << file;
+}
+
+TEST_F(MozillaProfilesTest, ALinkedProfileIsEditedAndEveryFileReported) {
+    const fs::path elsewhere = home.path() / "disk/abc.default";
+    WriteFile(elsewhere / "prefs.js", "user_pref(\"a\", 1);\n");
+    fs::create_directories(root());
+    fs::create_directory_symlink(elsewhere, root() / "abc.default");
+    const auto report = SetMozillaProxy(root());
+    EXPECT_EQ(ReadFile(elsewhere / "prefs.js"), "user_pref(\"a\", 1);\n" + kAdded);
+    EXPECT_TRUE(fs::is_symlink(root() / "abc.default"));
+    EXPECT_EQ(report.targets(), (std::vector<SwitchReport::Target>{
+                                    {(root() / "abc.default/prefs.js").string(), true, ""}}));
+}
+
+// A file past the size of any real prefs.js cannot be edited in memory; the
+// switch must say so instead of reporting success.
+TEST_F(MozillaProfilesTest, AFileThatCannotBeReadIsReportedAndTheOthersEdited) {
+    const fs::path huge = root() / "huge.default/prefs.js";
+    WriteFile(huge, "");
+    fs::resize_file(huge, (64u << 20) + 1);
+    WriteFile(root() / "ok.default/prefs.js", "");
+    const auto report = SetMozillaProxy(root());
+    EXPECT_EQ(ReadFile(root() / "ok.default/prefs.js"), kAdded);
+    ASSERT_EQ(report.failures().size(), 1u);
+    EXPECT_EQ(report.failures()[0].name, huge.string());
+    EXPECT_EQ(report.failures()[0].reason, "cannot be read: File too large");
+    EXPECT_EQ(fs::file_size(huge), (64u << 20) + 1);
 }
 
 TEST_F(MozillaProfilesTest, ReplacementKeepsPermissionsAndLeavesNoTemporaryFiles) {
@@ -115,14 +168,20 @@ TEST_F(MozillaProfilesTest, ReplacementKeepsPermissionsAndLeavesNoTemporaryFiles
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
 }
 
-TEST_F(MozillaProfilesTest, FileThatCannotBeReplacedStaysAsItWas) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
+TEST_F(MozillaProfilesTest, FileThatCannotBeReplacedStaysAsItWasAndIsReported) {
     const fs::path file = root() / "locked/prefs.js";
     WriteFile(file, "user_pref(\"a\", 1);\n");
     fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
-    SetMozillaProxy(root());
+    SwitchReport report;
+    {
+        veilport::testing::WithoutFileOverride asAUser;
+        report = SetMozillaProxy(root());
+    }
     fs::permissions(file.parent_path(), fs::perms::owner_all);
     EXPECT_EQ(ReadFile(file), "user_pref(\"a\", 1);\n");
+    EXPECT_EQ(report.failures(),
+              (std::vector<SwitchReport::Target>{
+                  {file.string(), false, "cannot be written: Permission denied"}}));
 }
 
 TEST_F(MozillaProfilesTest, FullDiskLeavesTheFileWholeAndNoTemporaryBehind) {
@@ -136,23 +195,21 @@ TEST_F(MozillaProfilesTest, FullDiskLeavesTheFileWholeAndNoTemporaryBehind) {
     rlimit small = old;
     small.rlim_cur = 40;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    SetMozillaProxy(root());
+    const auto report = SetMozillaProxy(root());
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
     ::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadFile(file), original);
+    EXPECT_FALSE(report.allDone());
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
 }
 
-TEST_F(MozillaProfilesTest, LinksOutOfTheTreeAreNotFollowed) {
+TEST_F(MozillaProfilesTest, ALinkNamedPrefsJsIsNoProfileFile) {
     const fs::path outside = home.path() / "elsewhere";
     WriteFile(outside / "prefs.js", "outside\n");
-    WriteFile(outside / "sub/prefs.js", "outside\n");
     fs::create_directories(root() / "abc.default");
-    fs::create_directory_symlink(outside, root() / "abc.default/linked-dir");
     fs::create_symlink(outside / "prefs.js", root() / "abc.default/prefs.js");
-    SetMozillaProxy(root());
+    EXPECT_TRUE(SetMozillaProxy(root()).targets().empty());
     EXPECT_EQ(ReadFile(outside / "prefs.js"), "outside\n");
-    EXPECT_EQ(ReadFile(outside / "sub/prefs.js"), "outside\n");
 }
 
 TEST_F(MozillaProfilesTest, MissingRootDoesNothing) {

@@ -14,23 +14,37 @@ public:
     bool systemProxyResult = true;
     std::vector<std::string> steps;
 
-    bool setSystemProxy(std::string_view server) override {
+    bool setSystemProxy(std::string_view server, browsers::SwitchReport&) override {
         steps.push_back("set system " + std::string(server));
         return systemProxyResult;
     }
-    bool clearSystemProxy() override {
+    bool clearSystemProxy(browsers::SwitchReport&) override {
         steps.push_back("clear system");
         return systemProxyResult;
     }
-    void setOperaFile(browsers::OperaFile file) override { steps.push_back("set " + Name(file)); }
-    void restoreOperaFile(browsers::OperaFile file) override {
-        steps.push_back("restore " + Name(file));
+    // A browser named here fails its step, with the reason "refused".
+    std::string failing;
+
+    void setOperaFile(browsers::OperaFile file, browsers::SwitchReport& report) override {
+        record("set " + Name(file), Name(file), report);
     }
-    void setMozilla(browsers::MozillaFamily family) override {
-        steps.push_back("set " + Name(family));
+    void restoreOperaFile(browsers::OperaFile file, browsers::SwitchReport& report) override {
+        record("restore " + Name(file), Name(file), report);
     }
-    void restoreMozilla(browsers::MozillaFamily family) override {
-        steps.push_back("restore " + Name(family));
+    void setMozilla(browsers::MozillaFamily family, browsers::SwitchReport& report) override {
+        record("set " + Name(family), Name(family), report);
+    }
+    void restoreMozilla(browsers::MozillaFamily family, browsers::SwitchReport& report) override {
+        record("restore " + Name(family), Name(family), report);
+    }
+
+    void record(const std::string& step, const std::string& target,
+                browsers::SwitchReport& report) {
+        steps.push_back(step);
+        if (target == failing)
+            report.failed(target, "refused");
+        else
+            report.done(target);
     }
 
     static std::string Name(browsers::OperaFile file) {

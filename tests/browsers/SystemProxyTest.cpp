@@ -41,7 +41,10 @@ public:
         --live;
         InternetOptions::freeOptions(options);
     }
-    void setPerConnectionOptions(inet::PerConnOptionList& list) override {
+    bool storeRefuses = false;
+    std::vector<desktop::MirrorOutcome> mirrored;
+
+    bool setPerConnectionOptions(inet::PerConnOptionList& list) override {
         EXPECT_EQ(list.size, sizeof(inet::PerConnOptionList));
         Call call;
         if (list.connection) call.connection = list.connection;
@@ -52,10 +55,13 @@ public:
                                                          : std::string(option.text));
         }
         calls.push_back(call);
-        InternetOptions::setPerConnectionOptions(list);
+        return !storeRefuses && InternetOptions::setPerConnectionOptions(list);
     }
     void settingsChanged() override { notices.push_back("changed"); }
-    void refresh() override { notices.push_back("refresh"); }
+    std::vector<desktop::MirrorOutcome> refresh() override {
+        notices.push_back("refresh");
+        return mirrored;
+    }
 };
 
 const std::vector<std::pair<inet::PerConnOptionId, std::string>> kSetOptions = {
@@ -83,8 +89,9 @@ TEST_P(DialUpDecision, SetAndClearConfigureTheSameConnectionsInOrder) {
     if (param.noNetAutodial) StoreDword(settings::kNoNetAutodial, *param.noNetAutodial);
 
     RecordingInternet inet;
-    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", inet));
-    ASSERT_TRUE(ClearSystemProxy(inet));
+    SwitchReport report;
+    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", report, inet));
+    ASSERT_TRUE(ClearSystemProxy(report, inet));
     std::vector<Call> expected;
     for (const auto& c : param.expected) expected.push_back({c, kSetOptions});
     for (const auto& c : param.expected) expected.push_back({c, kClearOptions});
@@ -108,7 +115,8 @@ protected:
 TEST_F(SystemProxyTest, AutodialWithoutDefaultInternetConfiguresTheEmptyName) {
     StoreDword(settings::kEnableAutodial, 1);
     RecordingInternet inet;
-    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", inet));
+    SwitchReport report;
+    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", report, inet));
     ASSERT_EQ(inet.calls.size(), 1u);
     EXPECT_EQ(inet.calls[0].connection, std::optional<std::string>(""));
     EXPECT_EQ(inet::LoadConnectionOptions(std::string()).proxyServer, "10.0.0.1:3128");
@@ -117,12 +125,13 @@ TEST_F(SystemProxyTest, AutodialWithoutDefaultInternetConfiguresTheEmptyName) {
 
 TEST_F(SystemProxyTest, ClearingKeepsServerAndBypassAndOnlyTurnsFlagsToDirect) {
     RecordingInternet inet;
-    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", inet));
+    SwitchReport report;
+    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", report, inet));
     auto lan = inet::LoadConnectionOptions(std::nullopt);
     EXPECT_EQ(lan.flags, inet::kProxyTypeDirect | inet::kProxyTypeProxy);
     EXPECT_TRUE(lan.usesProxy());
-    ASSERT_TRUE(ClearSystemProxy(inet));
-    ASSERT_TRUE(ClearSystemProxy(inet)) << "a second clear is harmless";
+    ASSERT_TRUE(ClearSystemProxy(report, inet));
+    ASSERT_TRUE(ClearSystemProxy(report, inet)) << "a second clear is harmless";
     lan = inet::LoadConnectionOptions(std::nullopt);
     EXPECT_EQ(lan.flags, inet::kProxyTypeDirect);
     EXPECT_EQ(lan.proxyServer, "10.0.0.1:3128");
@@ -131,11 +140,12 @@ TEST_F(SystemProxyTest, ClearingKeepsServerAndBypassAndOnlyTurnsFlagsToDirect) {
 
 TEST_F(SystemProxyTest, EachOperationWritesOnlyItsOwnHttp11Value) {
     RecordingInternet inet;
-    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", inet));
+    SwitchReport report;
+    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", report, inet));
     EXPECT_EQ(StoredDword(settings::kEnableHttp11), 1u);
     EXPECT_FALSE(DwordSetting(settings::kProxyHttp11).valid()) << "set never writes ProxyHttp1.1";
     StoreDword(settings::kEnableHttp11, 0);
-    ASSERT_TRUE(ClearSystemProxy(inet));
+    ASSERT_TRUE(ClearSystemProxy(report, inet));
     EXPECT_EQ(StoredDword(settings::kProxyHttp11), 1u);
     EXPECT_EQ(StoredDword(settings::kEnableHttp11), 0u) << "clear never resets EnableHttp1_1";
 }
@@ -146,9 +156,10 @@ TEST_F(SystemProxyTest, AllocationFailureStopsBeforeNoticesAndHttp11) {
     StoreDword(settings::kNoNetAutodial, 1);
 
     RecordingInternet inet;
+    SwitchReport report;
     inet.failAllocation = 1;  // the dial-up connection succeeds, the LAN fails
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(SetSystemProxy("10.0.0.1:3128", inet));
+    EXPECT_FALSE(SetSystemProxy("10.0.0.1:3128", report, inet));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "failed to allocat memory in SetConnectionOptions()\n");
     ASSERT_EQ(inet.calls.size(), 1u);
@@ -157,15 +168,49 @@ TEST_F(SystemProxyTest, AllocationFailureStopsBeforeNoticesAndHttp11) {
     EXPECT_FALSE(DwordSetting(settings::kEnableHttp11).valid());
     EXPECT_TRUE(inet::LoadConnectionOptions(std::string("Provider")).usesProxy())
         << "the connection done before the failure stays configured";
+    EXPECT_EQ(
+        report.failures(),
+        (std::vector<SwitchReport::Target>{{"system proxy of the LAN", false, "out of memory"}}));
 
     RecordingInternet clearing;
     clearing.failAllocation = 0;
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(ClearSystemProxy(clearing));
+    EXPECT_FALSE(ClearSystemProxy(report, clearing));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "failed to allocat memory in DisableConnectionProxy()\n");
     EXPECT_TRUE(clearing.calls.empty());
     EXPECT_FALSE(DwordSetting(settings::kProxyHttp11).valid());
+}
+
+}  // namespace
+}  // namespace veilport::browsers
+
+namespace veilport::browsers {
+namespace {
+
+TEST_F(SystemProxyTest, TheReportNamesEachConnectionAndDesktopDoneOrFailed) {
+    StoreText(settings::kDefaultInternet.path, "Provider");
+    StoreDword(settings::kEnableAutodial, 1);
+    StoreDword(settings::kNoNetAutodial, 1);
+    RecordingInternet inet;
+    inet.mirrored = {{"GNOME proxy settings", true}, {"/home/u/.config/kioslaverc", false}};
+    SwitchReport report;
+    ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", report, inet));
+    EXPECT_EQ(report.targets(),
+              (std::vector<SwitchReport::Target>{
+                  {"system proxy of the dial-up connection \"Provider\"", true, ""},
+                  {"system proxy of the LAN", true, ""},
+                  {"GNOME proxy settings", true, ""},
+                  {"/home/u/.config/kioslaverc", false,
+                   "the desktop's proxy settings could not be changed"}}));
+    EXPECT_FALSE(report.allDone());
+
+    inet.mirrored.clear();
+    inet.storeRefuses = true;
+    SwitchReport refused;
+    ASSERT_TRUE(ClearSystemProxy(refused, inet));
+    ASSERT_EQ(refused.failures().size(), 2u);
+    EXPECT_EQ(refused.failures()[1].reason, "the settings store refused the change");
 }
 
 }  // namespace

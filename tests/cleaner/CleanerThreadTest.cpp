@@ -130,13 +130,28 @@ TEST_F(CleanerThreadTest, DestroyingTheObjectEndsAWaitAndCutsOffAPass) {
     EXPECT_TRUE(clock.waits().size() == 1u);  // no wait after the cut-off pass
 }
 
-TEST_F(CleanerThreadTest, TheSteadyClockReturnsOnStopWithoutWaitingItOut) {
+// The program's own clock: ending the cleaner must end its wait at once,
+// however long the period, or the program could not exit. A clock that waited
+// the period out would keep this test from ever finishing.
+TEST_F(CleanerThreadTest, TheSteadyClockEndsItsWaitWhenTheCleanerEnds) {
     SteadyCleanerClock steady;
-    std::stop_source source;
-    std::thread stopper([&] { source.request_stop(); });
-    steady.waitFor(std::chrono::hours(24), source.get_token());
-    stopper.join();
-    steady.waitFor(0ms, {});
+    std::stop_source stopped;
+    stopped.request_stop();
+    steady.waitFor(std::chrono::hours(24), stopped.get_token());  // stop before the wait
+
+    DwordSetting(settings::kAutoClean).set(1);
+    DwordSetting(settings::kSleep).set(31999);
+    std::atomic<int> passes{0};
+    {
+        CleanerThread thread(steady, [&](std::stop_token) {
+            ++passes;
+            passes.notify_all();
+        });
+        ASSERT_TRUE(thread.start());
+        passes.wait(0);
+        EXPECT_TRUE(thread.isRunning());
+    }  // the thread is now in, or about to enter, a wait of 31999 minutes
+    EXPECT_EQ(passes.load(), 1) << "the wait ended by the stop, not by its period";
 }
 
 TEST_F(CleanerThreadTest, RealPassesOnTheThreadEmptyTheChosenFolder) {

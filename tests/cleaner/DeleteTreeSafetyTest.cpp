@@ -12,7 +12,7 @@
 
 #include "cleaner/CleanerFixtures.h"
 #include "cleaner/DeleteTree.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 #include "support/TempHome.h"
 
 namespace veilport::cleaner {
@@ -93,14 +93,14 @@ TEST_F(DeleteTreeSafetyTest, ASubfolderSwappedForALinkWhileTheWalkRunsLeadsNowhe
         for (int round = 0; round < kRounds; ++round) {
             int folder = -1;
             for (int n = 0; n < 2 && folder < 0; ++n) {
-                net::UniqueFd fd(::open(names[n].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+                io::UniqueFd fd(::open(names[n].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
                 if (!fd && ::mkdir(names[n].c_str(), 0700) == 0)
                     fd.reset(::open(names[n].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
                 if (!fd) continue;
                 folder = n;
                 // Created inside the folder's own descriptor, never through a link.
-                net::UniqueFd file(::openat(fd.get(), ("f" + std::to_string(round)).c_str(),
-                                            O_WRONLY | O_CREAT | O_NOFOLLOW, 0600));
+                io::UniqueFd file(::openat(fd.get(), ("f" + std::to_string(round)).c_str(),
+                                           O_WRONLY | O_CREAT | O_NOFOLLOW, 0600));
             }
             if (folder < 0) continue;
             if (::symlink(outside.c_str(), names[1 - folder].c_str()) != 0) {

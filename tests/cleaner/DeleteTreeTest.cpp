@@ -8,7 +8,7 @@
 #include "cleaner/CleanerFixtures.h"
 #include "cleaner/DeleteTree.h"
 #include "cleaner/WipeIndexFile.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 #include "platform/registry/Registry.h"
 #include "settings/DwordSetting.h"
 #include "settings/SettingsTable.h"
@@ -77,7 +77,7 @@ TEST_F(DeleteTreeTest, ReadOnlyFilesAndFoldersAreDeletedAfterTheirWriteBitIsGive
     const std::string original(300, 'I');
     writeFile(tree / "index.dat", original);
     fs::permissions(tree / "index.dat", fs::perms::owner_read);
-    net::UniqueFd keep(::open((tree / "index.dat").c_str(), O_RDONLY));
+    io::UniqueFd keep(::open((tree / "index.dat").c_str(), O_RDONLY));
 
     EXPECT_TRUE(run(tree, false, true));
 
@@ -92,7 +92,7 @@ TEST_F(DeleteTreeTest, ReadOnlyFilesAndFoldersAreDeletedAfterTheirWriteBitIsGive
 TEST_F(DeleteTreeTest, IndexFilesAreOnlyWipedWhenAsked) {
     const std::string original(500, 'Z');
     writeFile(tree / "INDEX.DAT", original);
-    net::UniqueFd keep(::open((tree / "INDEX.DAT").c_str(), O_RDONLY));
+    io::UniqueFd keep(::open((tree / "INDEX.DAT").c_str(), O_RDONLY));
     EXPECT_TRUE(run(tree, false, false));
     EXPECT_FALSE(fs::exists(tree / "INDEX.DAT"));
     EXPECT_EQ(readAll(keep.get()), original);

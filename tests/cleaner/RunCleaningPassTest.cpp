@@ -7,7 +7,7 @@
 #include "cleaner/RunCleaningPass.h"
 #include "platform/inet/UrlCache.h"
 #include "platform/inet/UrlHistory.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 #include "platform/registry/KeySecurity.h"
 #include "platform/shell/UserName.h"
 #include "settings/DwordSetting.h"
@@ -118,14 +118,14 @@ TEST_F(RunCleaningPassTest, IndexFilesAreZeroedInTheHistoryFoldersAndOnlyDeleted
     const std::string original(1000, 'H');
     const fs::path wiped[] = {windowsHistory, history, tempHistory};
     const fs::path deleted[] = {cache, tempCache, cookies, tempCookies, favorites};
-    std::vector<std::pair<net::UniqueFd, bool>> kept;
+    std::vector<std::pair<io::UniqueFd, bool>> kept;
     for (const auto& folder : wiped) {
         writeFile(folder / "index.dat", original);
-        kept.emplace_back(net::UniqueFd(::open((folder / "index.dat").c_str(), O_RDONLY)), true);
+        kept.emplace_back(io::UniqueFd(::open((folder / "index.dat").c_str(), O_RDONLY)), true);
     }
     for (const auto& folder : deleted) {
         writeFile(folder / "index.dat", original);
-        kept.emplace_back(net::UniqueFd(::open((folder / "index.dat").c_str(), O_RDONLY)), false);
+        kept.emplace_back(io::UniqueFd(::open((folder / "index.dat").c_str(), O_RDONLY)), false);
     }
     setFlags(1);
 

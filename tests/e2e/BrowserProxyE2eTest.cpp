@@ -46,6 +46,8 @@ const std::string kDefaultBefore =
 const std::string kHost = "user_pref(\"network.proxy.http\", \"127.0.0.1\");";
 const std::string kPort = "user_pref(\"network.proxy.http_port\", 8080);";
 const std::string kType = "user_pref(\"network.proxy.type\", 1);";
+const std::string kSsl = "user_pref(\"network.proxy.ssl\", \"127.0.0.1\");";
+const std::string kSslPort = "user_pref(\"network.proxy.ssl_port\", 8080);";
 
 std::string Read(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -120,8 +122,10 @@ TEST_F(BrowserProxyE2e, ProxySetThenClearEditsProfilesAndMirrorsIntoGnome) {
                   "user_pref(\"app.normandy.first_run\", false);\n"
                   "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n" +
                   kHost + "\n" + kPort + "\n" + kType + "\n" +
-                  "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n");
-    EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + "\n" + kHost + "\n" + kPort + "\n" + kType);
+                  "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n\n" + kSsl +
+                  "\n" + kSslPort);
+    EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + "\n" + kHost + "\n" + kPort + "\n" + kSsl +
+                                          "\n" + kSslPort + "\n" + kType);
     EXPECT_EQ(Read(firefox() / "profiles.ini").find("network"), std::string::npos);
 
     const bool gnome = veilport::desktop::FindOnPath("gsettings").has_value();
@@ -144,11 +148,36 @@ TEST_F(BrowserProxyE2e, ProxySetThenClearEditsProfilesAndMirrorsIntoGnome) {
                   "user_pref(\"app.normandy.first_run\", false);\n"
                   "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n" +
                   kHost + "\n\n\n" +
-                  "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n");
-    EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + "\n" + kHost + "\n\n");
+                  "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n\n" + kSsl +
+                  "\n");
+    EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + "\n" + kHost + "\n\n" + kSsl + "\n\n");
     if (gnome) {
         EXPECT_NE(Read(keyfile()).find("mode='none'"), std::string::npos);
     }
+    EXPECT_NE(CtlOutput("proxy show").find("LAN\n  flags   1 (direct)\n"), std::string::npos);
+}
+
+// A profile that cannot be switched must be named, and the command must fail,
+// while every other profile and the system proxy are switched all the same.
+TEST_F(BrowserProxyE2e, ATargetThatFailsIsNamedAndTheCommandExitsThree) {
+    ASSERT_EQ(Ctl({"reg", "set", "HKLM\\Software\\Veilport\\FireFox", "--dword", "1"}), 0);
+    const fs::path huge = firefox() / "z9y8x7w6.huge/prefs.js";
+    Write(huge, "");
+    fs::resize_file(huge, (64u << 20) + 1);
+
+    const std::string set = CtlOutput("proxy set 127.0.0.1:8080 2>&1; echo \"exit $?\"");
+    EXPECT_NE(set.find("veilportctl: " + huge.string() + ": cannot be read: File too large\n"),
+              std::string::npos)
+        << set;
+    EXPECT_NE(set.find("exit 3\n"), std::string::npos) << set;
+    EXPECT_EQ(set.find("now use"), std::string::npos) << "no claim of success";
+    EXPECT_NE(Read(defaultProfile()).find(kSsl), std::string::npos) << "the others are switched";
+    EXPECT_NE(CtlOutput("proxy show").find("LAN\n  flags   3 (direct, proxy)\n"),
+              std::string::npos);
+
+    const std::string clear = CtlOutput("proxy clear 2>&1; echo \"exit $?\"");
+    EXPECT_NE(clear.find(huge.string() + ": cannot be read"), std::string::npos) << clear;
+    EXPECT_NE(clear.find("exit 3\n"), std::string::npos) << clear;
     EXPECT_NE(CtlOutput("proxy show").find("LAN\n  flags   1 (direct)\n"), std::string::npos);
 }
 

@@ -73,7 +73,7 @@ public:
 
 private:
     pid_t pid_ = -1;
-    net::UniqueFd output_;
+    io::UniqueFd output_;
 };
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -176,6 +176,19 @@ TEST_F(GatewayEndToEnd, ScriptTagsArriveNeutralizedWhenBlocked) {
     EXPECT_EQ(fetch("/page.html"), expected);
     // Everything that is not a page passes untouched.
     EXPECT_TRUE(fetch("/big.bin") == big_);
+}
+
+// Every command of veilportctl shares one meaning for its exit codes.
+TEST(GatewayCommand, NoUpstreamIsNotFoundAndATakenPortIsAFailure) {
+    const char* veilportctl = std::getenv("VEILPORTCTL");
+    if (veilportctl == nullptr) GTEST_SKIP() << "VEILPORTCTL is not set";
+    TempHome home;
+    EXPECT_EQ(Child({veilportctl, "gateway", "--port", "0"}).wait(), 1);
+    auto taken = net::listenTcp(Loopback(), 0, 1);
+    ASSERT_TRUE(taken.ok());
+    const auto port = std::to_string(net::localPort(taken.value.get()).value);
+    EXPECT_EQ(Child({veilportctl, "gateway", "--port", port, "--upstream", "127.0.0.1:9"}).wait(),
+              3);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/inet/UrlCache.h"
+#include "platform/io/UniqueFd.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 #include "support/TempHome.h"
-#include "platform/inet/UrlCache.h"
 
 namespace veilport {
 namespace {
@@ -188,7 +187,7 @@ TEST_F(PoolCommands, ListReportsAServiceThatCannotBeReached) {
 }
 
 TEST_F(PoolCommands, TestAdoptAndTestedWorkOnRealPorts) {
-    net::UniqueFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    io::UniqueFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

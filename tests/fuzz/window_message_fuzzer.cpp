@@ -1,6 +1,5 @@
 // Bytes another program sends to a window, and texts handed to the desktop's
 // opener: neither may crash, and what comes out keeps its promises.
-#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "platform/process/WindowMessage.h"
 #include "platform/process/WindowSocketName.h"
 #include "platform/shell/ShellOpen.h"
+#include "platform/text/Ascii.h"
 
 using namespace veilport;
 
@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!address.empty()) {
         const auto mark = address.find("://");
         if (mark == std::string::npos) std::abort();
-        std::string scheme = address.substr(0, mark);
-        for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string scheme = text::AsciiLowered(address.substr(0, mark));
         if (scheme != "http" && scheme != "https" && scheme != "ftp") std::abort();
         if (address.size() == mark + 3) std::abort();
     }

@@ -79,10 +79,14 @@ int ClosedPort() {
 
 class NoSwitch : public veilport::proxypool::ConnectionSwitch {
 public:
-    void SetConnectionOptions(const std::string& address) override {
+    veilport::browsers::SwitchReport SetConnectionOptions(const std::string& address) override {
         std::cout << "switch: SetConnectionOptions " << address << '\n';
+        return {};
     }
-    void DisableConnectionProxy() override { std::cout << "switch: DisableConnectionProxy\n"; }
+    veilport::browsers::SwitchReport DisableConnectionProxy() override {
+        std::cout << "switch: DisableConnectionProxy\n";
+        return {};
+    }
 };
 
 std::string Escaped(const std::string& text) {

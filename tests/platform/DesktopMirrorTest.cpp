@@ -122,6 +122,20 @@ TEST_F(DesktopMirrorTest, KdeGlobalsAloneMeansKdeAndTheFileIsCreated) {
               "8080\nftpProxy=http://127.0.0.1 8080\nNoProxyFor=\nProxyType=1\n");
 }
 
+TEST_F(DesktopMirrorTest, EachDesktopFoundReportsWhetherItFollowed) {
+    ScopedEnv dconf{"GSETTINGS_BACKEND", nullptr};
+    fs::create_directories(KioslavercPath());  // a folder where the file should be
+    const auto outcomes = MirrorProxyToDesktop({3, "127.0.0.1:8080", ""});
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].target, KioslavercPath().string());
+    EXPECT_FALSE(outcomes[0].done);
+    fs::remove(KioslavercPath());
+    std::ofstream(ConfigHome() / "kdeglobals") << "[General]\n";
+    const auto again = MirrorProxyToDesktop({3, "127.0.0.1:8080", ""});
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_TRUE(again[0].done);
+}
+
 TEST_F(DesktopMirrorTest, NoDesktopMeansNothingIsWritten) {
     ScopedEnv dconf{"GSETTINGS_BACKEND", nullptr};
     MirrorProxyToDesktop({3, "127.0.0.1:8080", "local"});

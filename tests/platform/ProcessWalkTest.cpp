@@ -9,6 +9,7 @@
 #include "helpers/SpawnedProgram.h"
 #include "platform/process/ProcessHandle.h"
 #include "platform/process/ProcessWalk.h"
+#include "platform/text/Ascii.h"
 #include "support/TempHome.h"
 
 namespace veilport::process {
@@ -87,8 +88,7 @@ TEST_F(ProcessWalkTest, FindsAndTerminatesRealProcessWhichExitsWithStatusZero) {
     veilport::testing::SpawnedProgram child(program, {"walk-test"});
     ASSERT_EQ(child.readLine(), "ready");
 
-    std::string lower = name;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = text::AsciiLowered(name);
     const auto found = findFirstProcessNamed(lower);
     ASSERT_EQ(found, child.pid());
 
@@ -105,7 +105,7 @@ TEST_F(ProcessWalkTest, FindsAndTerminatesRealProcessWhichExitsWithStatusZero) {
 
 TEST_F(ProcessWalkTest, HandleOfEndedProcessFailsCleanly) {
     veilport::testing::SpawnedProgram child(veilport::testing::helpersDir() / "veilport_standin",
-                                          {"gone"});
+                                            {"gone"});
     ASSERT_EQ(child.readLine(), "ready");
     const pid_t pid = child.pid();
     child.kill(SIGKILL);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include "platform/io/UniqueFd.h"
 #include "platform/net/TimedConnect.h"
-#include "platform/net/UniqueFd.h"
 
 namespace veilport::net {
 namespace {

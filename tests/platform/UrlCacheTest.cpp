@@ -10,6 +10,7 @@
 #include "platform/inet/UrlHistory.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/UserName.h"
+#include "settings/StringSetting.h"
 #include "support/TempHome.h"
 
 namespace veilport::inet {
@@ -120,6 +121,75 @@ TEST_F(UrlCacheTest, AnEditedIndexCannotMakeDeletionRemoveTheSettingsStore) {
     sqlite3_close(db);
     EXPECT_TRUE(UrlCache::deleteEntry("http://t.example/x"));
     EXPECT_TRUE(fs::exists(registry::storePath()));
+}
+
+// The index is a file of the user's: whatever an edited or damaged one names,
+// deleting entries removes files inside the cache's own folders only.
+class EditedIndexTest : public UrlCacheTest {
+protected:
+    // Records an entry, then points its file at `file` as an edit would.
+    void entryNaming(const std::string& url, const fs::path& file) {
+        ASSERT_TRUE(UrlCache::recordDownload(url, "x"));
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(UrlCache::indexPath().c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* stmt = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, "UPDATE entries SET file = ?1 WHERE url = ?2", -1, &stmt,
+                                     nullptr),
+                  SQLITE_OK);
+        sqlite3_bind_text(stmt, 1, file.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 2, url.c_str(), -1, SQLITE_TRANSIENT);
+        EXPECT_EQ(sqlite3_step(stmt), SQLITE_DONE);
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+    }
+    fs::path document(const std::string& name) {
+        const fs::path file = home.path() / "home" / "Documents" / name;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << "the user's own";
+        return file;
+    }
+};
+
+TEST_F(EditedIndexTest, FilesOutsideTheCacheFoldersStay) {
+    const fs::path letter = document("letter.odt");
+    entryNaming("http://a.example/1", letter);
+    const fs::path escaped = document("escaped.odt");
+    entryNaming("http://a.example/2", cache / "Content.IE5" / ".." / ".." / ".." / ".." / "home" /
+                                          "Documents" / "escaped.odt");
+    EXPECT_TRUE(UrlCache::deleteEntry("http://a.example/1")) << "the entry itself goes";
+    EXPECT_TRUE(UrlCache::deleteEntry("http://a.example/2"));
+    EXPECT_TRUE(fs::exists(letter));
+    EXPECT_TRUE(fs::exists(escaped));
+    EXPECT_TRUE(allEntries().empty());
+}
+
+TEST_F(EditedIndexTest, LinksInsideTheCacheAreRemovedNeverFollowed) {
+    const fs::path letter = document("letter.odt");
+    const fs::path content = cache / "Content.IE5";
+    fs::create_directories(content);
+    fs::create_symlink(letter, content / "link.htm");
+    fs::create_directory_symlink(letter.parent_path(), content / "docs");
+    entryNaming("http://a.example/1", content / "link.htm");
+    entryNaming("http://a.example/2", content / "docs" / "letter.odt");
+    EXPECT_TRUE(UrlCache::deleteEntry("http://a.example/1"));
+    EXPECT_TRUE(UrlCache::deleteEntry("http://a.example/2"));
+    EXPECT_FALSE(fs::is_symlink(content / "link.htm"));
+    EXPECT_TRUE(fs::is_symlink(content / "docs"));
+    EXPECT_TRUE(fs::exists(letter));
+}
+
+TEST_F(EditedIndexTest, ACacheFolderMovedOntoTheHomeRemovesNothingThere) {
+    const fs::path letter = document("letter.odt");
+    StringSetting cookies(
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell "
+        "Folders\\Cookies",
+        "", registry::Root::CurrentUser);
+    cookies.set((home.path() / "home").string());
+    cookies.write();
+    // The letter now lies inside the cookies folder, as every file of the home does.
+    entryNaming("http://c.example/x", letter);
+    EXPECT_TRUE(UrlCache::deleteEntry("http://c.example/x"));
+    EXPECT_TRUE(fs::exists(letter));
 }
 
 TEST_F(UrlCacheTest, NothingIsRecordedWithoutAUsableFolder) {

@@ -9,6 +9,7 @@
 #include "proxypool/MyProxiesFormat.h"
 #include "settings/StringSetting.h"
 #include "support/TempHome.h"
+#include "support/WithoutFileOverride.h"
 
 namespace veilport::proxypool {
 namespace {
@@ -144,6 +145,42 @@ TEST_F(MyProxiesFileTest, AFileThatCannotBeWrittenIsReportedAndKeptAsItWas) {
     for (const auto& entry : std::filesystem::directory_iterator(home_.veilportHome()))
         EXPECT_EQ(entry.path().filename().string().rfind("MyProxies.txt.", 0), std::string::npos);
     std::filesystem::permissions(home_.veilportHome(), std::filesystem::perms::owner_all);
+}
+
+// A file that exists but cannot be read must never be taken for an empty list
+// and replaced: every proxy in it would be lost.
+TEST_F(MyProxiesFileTest, AnUnreadableFileIsReportedAndNeverReplaced) {
+    const std::string stored = "1.2.3.4:80->Germany\n5.6.7.8:3128->\n";
+    WriteFile(stored);
+    ::chmod(MyProxiesPath().c_str(), 0200);
+    const std::string denied = "Access to " + MyProxiesPath().string() + " was denied.";
+    {
+        veilport::testing::WithoutFileOverride asAUser;
+        TestedProxyList list;
+        list.appendRow(Loaded("stale", ""));
+        const auto loaded = LoadTestedProxies(list);
+        EXPECT_FALSE(loaded.ok);
+        EXPECT_EQ(loaded.message, denied);
+        EXPECT_EQ(list.rowCount(), 0);
+
+        const auto appended = AppendTestedProxy("9.9.9.9:8080->X");
+        EXPECT_FALSE(appended.ok);
+        EXPECT_EQ(appended.message, denied);
+        list.appendRow(Loaded("9.9.9.9:8080", "X"));
+        const auto saved = SaveTestedProxies(list);
+        EXPECT_FALSE(saved.ok);
+        EXPECT_EQ(saved.message, denied);
+    }
+    ::chmod(MyProxiesPath().c_str(), 0600);
+    EXPECT_EQ(FileText(), stored);
+}
+
+TEST_F(MyProxiesFileTest, AFolderInPlaceOfTheFileLoadsNothingAndIsReported) {
+    std::filesystem::create_directory(MyProxiesPath());
+    TestedProxyList list;
+    EXPECT_FALSE(LoadTestedProxies(list).ok);
+    EXPECT_FALSE(AppendTestedProxy("1.2.3.4:80").ok);
+    EXPECT_TRUE(std::filesystem::is_directory(MyProxiesPath()));
 }
 
 TEST(TestedProxyList, FindsOnlyTheExactKey) {

@@ -47,13 +47,15 @@ private:
 class FakeConnection : public ConnectionSwitch {
 public:
     explicit FakeConnection(CallLog& log) : log_(log) {}
-    void SetConnectionOptions(const std::string& address) override {
+    browsers::SwitchReport SetConnectionOptions(const std::string& address) override {
         log_.push_back("SetConnectionOptions " + address);
         systemProxy = address;
+        return {};
     }
-    void DisableConnectionProxy() override {
+    browsers::SwitchReport DisableConnectionProxy() override {
         log_.push_back("DisableConnectionProxy");
         systemProxy.clear();
+        return {};
     }
     std::string systemProxy;  // empty: direct
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 #include "proxypool/ConnectTime.h"
 #include "proxypool/ProxyTesterSession.h"
 #include "settings/DwordSetting.h"
@@ -16,8 +16,8 @@ namespace {
 // itself, so the lookup fails without a query leaving the machine.
 const std::string kUnresolvable = std::string(70, 'a') + ".invalid";
 
-net::UniqueFd ListenOnLoopback(int& port) {
-    net::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+io::UniqueFd ListenOnLoopback(int& port) {
+    io::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

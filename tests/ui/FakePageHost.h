@@ -61,10 +61,14 @@ public:
 
 class FakeConnectionSwitch : public proxypool::ConnectionSwitch {
 public:
-    void SetConnectionOptions(const std::string& proxyAddress) override {
+    browsers::SwitchReport SetConnectionOptions(const std::string& proxyAddress) override {
         calls.push_back(proxyAddress);
+        return {};
     }
-    void DisableConnectionProxy() override { calls.push_back("direct"); }
+    browsers::SwitchReport DisableConnectionProxy() override {
+        calls.push_back("direct");
+        return {};
+    }
     std::vector<std::string> calls;
 };
 

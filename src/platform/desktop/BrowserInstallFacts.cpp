@@ -5,8 +5,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/desktop/AtomicFile.h"
 #include "platform/desktop/RunProgram.h"
+#include "platform/io/AtomicFile.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/VeilportHome.h"
 
@@ -94,7 +94,7 @@ std::string FirefoxVersion(const std::optional<fs::path>& program) {
         std::error_code ec;
         const fs::path real = fs::canonical(*program, ec);
         if (!ec)
-            if (auto text = ReadWholeFile(real.parent_path() / "application.ini", 1 << 20)) {
+            if (auto text = io::ReadWholeFile(real.parent_path() / "application.ini", 1 << 20)) {
                 std::string_view rest = *text;
                 while (!rest.empty()) {
                     const auto lf = rest.find('\n');

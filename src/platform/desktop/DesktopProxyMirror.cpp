@@ -6,10 +6,12 @@
 
 namespace veilport::desktop {
 
-void MirrorProxyToDesktop(const inet::ProxyOptions& options) {
+std::vector<MirrorOutcome> MirrorProxyToDesktop(const inet::ProxyOptions& options) {
     const DesktopProxySettings settings = DesktopProxyFrom(options);
-    if (GnomePresent()) (void)ApplyGnomeProxy(settings);
-    if (KdePresent()) (void)ApplyKdeProxy(settings);
+    std::vector<MirrorOutcome> outcomes;
+    if (GnomePresent()) outcomes.push_back({"GNOME proxy settings", ApplyGnomeProxy(settings)});
+    if (KdePresent()) outcomes.push_back({KioslavercPath().string(), ApplyKdeProxy(settings)});
+    return outcomes;
 }
 
 }  // namespace veilport::desktop

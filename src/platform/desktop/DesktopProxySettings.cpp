@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/text/Ascii.h"
+
 namespace veilport::desktop {
 
 namespace {
@@ -15,13 +17,6 @@ bool IsAlpha(char c) {
 }
 bool IsSpace(char c) {
     return c == ' ' || c == '\t';
-}
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return out;
 }
 
 std::vector<std::string_view> Split(std::string_view text, std::string_view separators) {
@@ -74,7 +69,7 @@ bool IsSafeHost(std::string_view host) {
 
 std::optional<ProxyEndpoint> ParseLeadingEndpoint(std::string_view text) {
     while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-    if (Lower(text.substr(0, 7)) == "http://") text.remove_prefix(7);
+    if (text::AsciiLowered(text.substr(0, 7)) == "http://") text.remove_prefix(7);
     const auto colon = text.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
     const std::string_view host = text.substr(0, colon);
@@ -100,7 +95,7 @@ std::vector<std::string> IgnoreHostsFrom(std::string_view bypassList) {
             hosts.push_back(std::move(host));
     };
     for (auto entry : Split(FirstLine(bypassList), "; ,\t")) {
-        const std::string lower = Lower(entry);
+        const std::string lower = text::AsciiLowered(entry);
         if (lower == "local" || lower == "<local>") {
             add("localhost");
             add("127.0.0.0/8");
@@ -135,7 +130,7 @@ DesktopProxySettings DesktopProxyFrom(const inet::ProxyOptions& options) {
         for (auto part : Split(server, "; \t")) {
             const auto equals = part.find('=');
             if (equals == std::string_view::npos) continue;
-            const std::string protocol = Lower(part.substr(0, equals));
+            const std::string protocol = text::AsciiLowered(part.substr(0, equals));
             auto endpoint = ParseLeadingEndpoint(part.substr(equals + 1));
             if (!endpoint) continue;
             if (protocol == "http" && !settings.http) settings.http = endpoint;

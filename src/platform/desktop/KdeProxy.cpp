@@ -4,9 +4,9 @@
 #include <string>
 #include <system_error>
 
-#include "platform/desktop/AtomicFile.h"
 #include "platform/desktop/DesktopPaths.h"
 #include "platform/desktop/PrivateProfile.h"
+#include "platform/io/AtomicFile.h"
 
 namespace veilport::desktop {
 
@@ -36,7 +36,7 @@ bool ApplyKdeProxy(const DesktopProxySettings& settings) {
     std::optional<std::string> text;
     std::error_code ec;
     if (std::filesystem::exists(file, ec))
-        text = ReadWholeFile(file);
+        text = io::ReadWholeFile(file);
     else if (!ec)
         text = std::string();
     if (!text) return false;
@@ -58,7 +58,7 @@ bool ApplyKdeProxy(const DesktopProxySettings& settings) {
         put("ProxyType", "0");
     }
     if (!updated) return false;
-    return *updated == *text || ReplaceFileAtomically(file, *updated);
+    return *updated == *text || io::ReplaceFileAtomically(file, *updated);
 }
 
 }  // namespace veilport::desktop

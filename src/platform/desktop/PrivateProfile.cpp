@@ -3,7 +3,8 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/desktop/AtomicFile.h"
+#include "platform/io/AtomicFile.h"
+#include "platform/text/Ascii.h"
 
 namespace veilport::desktop {
 
@@ -41,12 +42,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+    return text::EqualsIgnoringAsciiCase(a, b);
 }
 
 // The section a header line names, or nullopt when the line is no header.
@@ -132,14 +128,14 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     std::error_code ec;
     std::optional<std::string> text;
     if (std::filesystem::exists(file, ec))
-        text = ReadWholeFile(file);
+        text = io::ReadWholeFile(file);
     else if (!ec)
         text = std::string();
     if (!text) return false;
     const auto updated = WriteProfileString(*text, section, key, value);
     if (!updated) return false;
     if (*updated == *text) return true;
-    return ReplaceFileAtomically(file, *updated);
+    return io::ReplaceFileAtomically(file, *updated);
 }
 
 }  // namespace veilport::desktop

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 extern char** environ;
 
@@ -22,7 +22,7 @@ namespace {
 
 // Waits for the child; true when it ended within the timeout.
 bool WaitWithTimeout(pid_t pid, std::chrono::milliseconds timeout) {
-    net::UniqueFd pidFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    io::UniqueFd pidFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
     if (!pidFd) return true;  // No pidfd: fall back to a plain blocking wait.
     pollfd entry{pidFd.get(), POLLIN, 0};
     const auto deadline = std::chrono::steady_clock::now() + timeout;

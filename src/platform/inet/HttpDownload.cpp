@@ -6,15 +6,13 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/text/Ascii.h"
+
 namespace veilport::inet {
 
 namespace {
 
 constexpr std::size_t kChunkBytes = 4095;
-
-char Folded(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Glob match with '*' for any run of characters, without regard to ASCII case.
 bool WildcardMatch(std::string_view pattern, std::string_view text) {
@@ -23,7 +21,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
         if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
             resume = t;
-        } else if (p < pattern.size() && Folded(pattern[p]) == Folded(text[t])) {
+        } else if (p < pattern.size() &&
+                   text::AsciiLower(pattern[p]) == text::AsciiLower(text[t])) {
             ++p;
             ++t;
         } else if (star != std::string_view::npos) {
@@ -130,9 +129,8 @@ std::string ProxyForHost(const InternetAccess& access, std::string_view host) {
         servers.remove_prefix(end == std::string_view::npos ? servers.size() : end + 1);
         const auto equals = entry.find('=');
         if (equals == std::string_view::npos) continue;
-        std::string scheme(entry.substr(0, equals));
-        for (auto& c : scheme) c = Folded(c);
-        if (scheme == "http") return std::string(entry.substr(equals + 1));
+        if (text::EqualsIgnoringAsciiCase(entry.substr(0, equals), "http"))
+            return std::string(entry.substr(equals + 1));
     }
     return {};
 }

@@ -7,8 +7,8 @@ namespace veilport::inet {
 
 void NotifySettingsChanged() {}
 
-void NotifyRefresh() {
-    desktop::MirrorProxyToDesktop(LoadConnectionOptions(std::nullopt));
+std::vector<desktop::MirrorOutcome> NotifyRefresh() {
+    return desktop::MirrorProxyToDesktop(LoadConnectionOptions(std::nullopt));
 }
 
 }  // namespace veilport::inet

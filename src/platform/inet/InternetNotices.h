@@ -1,5 +1,9 @@
 #pragma once
 
+#include <vector>
+
+#include "platform/desktop/DesktopProxyMirror.h"
+
 namespace veilport::inet {
 
 // The system's "settings changed" notice. Every reader of the options reads
@@ -9,7 +13,8 @@ void NotifySettingsChanged();
 
 // The "refresh" notice: makes the LAN's stored options take effect for the
 // rest of the desktop by mirroring them into the GNOME and KDE proxy settings
-// where such a desktop is present (see desktop/DesktopProxyMirror.h).
-void NotifyRefresh();
+// where such a desktop is present (see desktop/DesktopProxyMirror.h). Returns
+// what each desktop found made of it.
+std::vector<desktop::MirrorOutcome> NotifyRefresh();
 
 }  // namespace veilport::inet

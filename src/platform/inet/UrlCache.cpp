@@ -7,11 +7,13 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/RemoveFileBeneath.h"
+#include "platform/io/UniqueFd.h"
 #include "platform/registry/SqliteHandle.h"
 #include "platform/shell/ShellFolders.h"
 #include "platform/shell/UserName.h"
 #include "platform/shell/VeilportHome.h"
+#include "platform/text/Ascii.h"
 
 namespace veilport::inet {
 
@@ -77,7 +79,7 @@ bool writeNewFile(const std::filesystem::path& folder, const std::string& baseNa
     const std::string ext = stem.size() == baseName.size() ? "" : baseName.substr(stem.size());
     for (int n = 1; n < 10000; ++n) {
         const auto candidate = folder / (stem + "[" + std::to_string(n) + "]" + ext);
-        net::UniqueFd fd(
+        io::UniqueFd fd(
             ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!fd) {
             if (errno == EEXIST) continue;
@@ -112,18 +114,42 @@ bool folderFor(std::uint32_t entryType, std::filesystem::path& folder) {
     return true;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A cache folder may only be cleaned from when it is not the root, the user's
+// home or the Veilport home, nor a folder holding one of them: an override
+// pointing the cache there must not make every file of the home an entry's.
+bool mayCleanFrom(const std::filesystem::path& folder) {
+    struct stat target {};
+    if (::stat(folder.c_str(), &target) != 0) return false;
+    for (const auto& inside : {shell::userHome(), shell::veilportHome()}) {
+        for (auto path = inside;; path = path.parent_path()) {
+            struct stat st {};
+            if (::stat(path.c_str(), &st) == 0 && sameFile(st, target)) return false;
+            if (path == path.parent_path() || path.empty()) break;
+        }
+    }
+    return true;
+}
+
 // Removes an entry's local file. The index is a file of the user's that could
-// have been edited, so a name that points into the Veilport home itself, where
-// the stores live, is never removed.
+// have been edited or damaged, so it may name anything: only a file inside the
+// cache's own folders (pages, cookies) is removed, never by way of a link, and
+// never one lying directly in the Veilport home, where the stores live.
 void removeFile(const std::string& file) {
     if (file.empty() || file.front() != '/') return;
-    struct stat parent {};
     struct stat home {};
-    const auto folder = std::filesystem::path(file).parent_path();
-    if (::stat(folder.c_str(), &parent) == 0 && ::stat(shell::veilportHome().c_str(), &home) == 0 &&
-        parent.st_dev == home.st_dev && parent.st_ino == home.st_ino)
-        return;
-    ::unlink(file.c_str());
+    const bool homeKnown = ::stat(shell::veilportHome().c_str(), &home) == 0;
+    const auto notTheHome = [&](const struct stat& parent) {
+        return !homeKnown || !sameFile(parent, home);
+    };
+    for (const std::uint32_t type : {NORMAL_CACHE_ENTRY, COOKIE_CACHE_ENTRY}) {
+        std::filesystem::path folder;
+        if (!folderFor(type, folder) || !mayCleanFrom(folder)) continue;
+        if (io::RemoveFileBeneath(folder, file, notTheHome) != io::RemoveBeneath::Refused) return;
+    }
 }
 
 bool readEntry(SqliteStatement& stmt, UrlCacheEntry& entry, std::int64_t& id) {
@@ -140,9 +166,7 @@ std::string hostOf(std::string_view url) {
     if (const auto scheme = url.find("://"); scheme != std::string_view::npos)
         url = url.substr(scheme + 3);
     url = url.substr(0, url.find_first_of("/:?#"));
-    std::string host;
-    for (char c : url) host += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return host;
+    return text::AsciiLowered(url);
 }
 
 }  // namespace

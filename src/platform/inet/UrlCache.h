@@ -67,8 +67,11 @@ public:
     [[nodiscard]] static bool findNextEntry(UrlCacheFind& find, UrlCacheEntry& entry);
     static void findClose(UrlCacheFind& find);
 
-    // Removes the entry of `url` and its local file. False when there is no
-    // such entry or the index cannot be changed.
+    // Removes the entry of `url` and its local file. The file is removed only
+    // when it lies inside the cache's own folders (the Internet-cache folder's
+    // Content.IE5 and the cookies folder), never through a link; whatever else
+    // an edited index names stays where it is. False when there is no such
+    // entry or the index cannot be changed.
     [[nodiscard]] static bool deleteEntry(std::string_view url);
 
     // Path of the index file of the current home.

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::net {
 

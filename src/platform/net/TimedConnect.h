@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::net {
 

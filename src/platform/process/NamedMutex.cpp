@@ -53,7 +53,7 @@ NamedMutex NamedMutex::create(std::string_view name) {
     const std::filesystem::path folder = runtimeDir(mutex.error_);
     if (mutex.error_) return mutex;
     const std::filesystem::path file = folder / (std::string(name) + ".lock");
-    net::UniqueFd fd(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    io::UniqueFd fd(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd) {
         mutex.error_ = lastError();
         return mutex;

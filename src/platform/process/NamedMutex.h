@@ -3,7 +3,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::process {
 
@@ -34,7 +34,7 @@ public:
     std::error_code error() const { return error_; }
 
 private:
-    net::UniqueFd fd_;
+    io::UniqueFd fd_;
     bool alreadyExisted_ = false;
     std::error_code error_;
 };

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <system_error>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::process {
 
@@ -31,7 +31,7 @@ public:
     [[nodiscard]] bool waitForExit(std::chrono::milliseconds limit) const;
 
 private:
-    net::UniqueFd fd_;
+    io::UniqueFd fd_;
     pid_t pid_ = 0;
     std::error_code error_;
 };

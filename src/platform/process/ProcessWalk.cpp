@@ -3,24 +3,17 @@
 #include <dirent.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <fstream>
 #include <memory>
+
+#include "platform/text/Ascii.h"
 
 namespace veilport::process {
 
 namespace {
 
 constexpr std::string_view kDeletedSuffix = " (deleted)";
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 std::optional<pid_t> parsePid(std::string_view text) {
     pid_t pid = 0;
@@ -54,7 +47,7 @@ std::optional<pid_t> findFirstProcessNamed(std::string_view name,
         const std::optional<pid_t> pid = parsePid(entry->d_name);
         if (!pid || *pid == self) continue;
         const std::optional<std::string> executable = executableFileName(*pid, procRoot);
-        if (executable && equalsIgnoringCase(*executable, name)) return pid;
+        if (executable && text::EqualsIgnoringAsciiCase(*executable, name)) return pid;
     }
     return std::nullopt;
 }

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 #include "platform/process/UnixSocketAddress.h"
 #include "platform/process/WindowSocketName.h"
 
@@ -17,8 +17,8 @@ namespace {
 // queue can fill up, and then connect and send give up after this long.
 constexpr int kGiveUpSeconds = 2;
 
-net::UniqueFd connectTo(const std::filesystem::path& path) {
-    net::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+io::UniqueFd connectTo(const std::filesystem::path& path) {
+    io::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd) return fd;
     const timeval limit{kGiveUpSeconds, 0};
     static_cast<void>(::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit)));
@@ -36,7 +36,7 @@ std::optional<TopLevelWindow> TopLevelWindow::find(std::string_view title) {
 }
 
 bool TopLevelWindow::post(WindowMessage message) const {
-    const net::UniqueFd fd = connectTo(path_);
+    const io::UniqueFd fd = connectTo(path_);
     if (!fd) return false;
     const std::string_view bytes = formatWindowMessage(message);
     std::size_t sent = 0;

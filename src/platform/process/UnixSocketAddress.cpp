@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::process {
 
@@ -19,7 +19,7 @@ std::error_code withAddress(const std::filesystem::path& path, Call call) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::string target = path.string();
-    net::UniqueFd folder;
+    io::UniqueFd folder;
     if (target.size() >= sizeof(address.sun_path)) {
         folder.reset(::open(path.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (!folder) return {errno, std::generic_category()};

@@ -39,12 +39,12 @@ public:
     }
 
 private:
-    net::UniqueFd fd_;
+    io::UniqueFd fd_;
 };
 
 // Whether a live listener answers on the path.
 bool answers(const std::filesystem::path& path) {
-    net::UniqueFd probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    io::UniqueFd probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     return probe && !connectUnix(probe.get(), path);
 }
 
@@ -84,7 +84,7 @@ WindowEndpoint WindowEndpoint::registerTitle(std::string_view title) {
     if (endpoint.error_) return endpoint;
 
     NameLock lock(path);
-    net::UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    io::UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!listener) {
         endpoint.error_ = lastError();
         return endpoint;
@@ -154,7 +154,7 @@ void WindowEndpoint::unregister() {
 
 std::optional<WindowMessage> WindowEndpoint::receive() {
     if (!listener_) return std::nullopt;
-    net::UniqueFd peer(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    io::UniqueFd peer(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
     if (!peer || !peerIsThisUser(peer.get())) return std::nullopt;
     return readMessage(peer.get());
 }

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 #include "platform/process/WindowMessage.h"
 
 namespace veilport::process {
@@ -50,7 +50,7 @@ public:
 private:
     void unregister();
 
-    net::UniqueFd listener_;
+    io::UniqueFd listener_;
     std::filesystem::path path_;
     std::string title_;
     dev_t device_ = 0;

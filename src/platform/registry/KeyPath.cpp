@@ -1,12 +1,11 @@
 #include "platform/registry/KeyPath.h"
 
+#include "platform/text/Ascii.h"
+
 namespace veilport::registry {
 
 std::string foldName(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
+    return text::AsciiLowered(name);
 }
 
 KeyPath::KeyPath(Root root, std::string_view path) : root_(root) {

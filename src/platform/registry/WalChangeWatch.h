@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::registry {
 
@@ -36,7 +36,7 @@ public:
 
 private:
     static constexpr std::size_t kHeaderBytes = 96;  // both copies of the index header
-    net::UniqueFd fd_;
+    io::UniqueFd fd_;
     const volatile unsigned char* map_ = nullptr;
     std::array<unsigned char, kHeaderBytes> seen_{};
     bool haveSeen_ = false;

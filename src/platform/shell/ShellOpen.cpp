@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/text/Ascii.h"
+
 extern char** environ;
 
 namespace veilport::shell {
@@ -16,13 +18,6 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n";
 constexpr std::string_view kSchemes[] = {"http://", "https://", "ftp://"};
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return a == std::tolower(static_cast<unsigned char>(b));
-           });
-}
 
 // "scheme://..." with any scheme; "host:port/..." has no scheme of its own.
 bool hasScheme(std::string_view text) {
@@ -79,7 +74,8 @@ std::string browserAddress(std::string_view address) {
     std::string result(address);
     if (!hasScheme(address)) result = "http://" + result;
     for (const std::string_view scheme : kSchemes)
-        if (startsWithIgnoringCase(result, scheme) && result.size() > scheme.size()) return result;
+        if (text::StartsWithIgnoringAsciiCase(result, scheme) && result.size() > scheme.size())
+            return result;
     return {};
 }
 

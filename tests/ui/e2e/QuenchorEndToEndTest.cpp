@@ -12,6 +12,7 @@
 #include <fstream>
 #include <thread>
 
+#include "PrivatePids.h"
 #include "closer/CloseMainProgram.h"
 #include "closer/PollDialog.h"
 #include "helpers/SpawnedProgram.h"
@@ -27,6 +28,12 @@ using veilport::testing::SpawnedProgram;
 
 class QuenchorEndToEndTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        if (!veilport::testing::NoPrivatePidsReason().empty())
+            GTEST_SKIP() << veilport::testing::NoPrivatePidsReason()
+                         << "; without it these tests could end the user's own Veilport";
+    }
+
     // The stand-in under another executable name (a copy: a link would show
     // the stand-in's own name).
     fs::path standInNamed(const std::string& name) {

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-namespace veilport::net {
+namespace veilport::io {
 
-// Owns one file descriptor and closes it once. Move-only.
+// Owns one file descriptor (a file, a folder, a socket) and closes it once. Move-only.
 class UniqueFd {
 public:
     UniqueFd() = default;
@@ -33,4 +33,9 @@ private:
     int fd_ = -1;
 };
 
+}  // namespace veilport::io
+
+namespace veilport::net {
+// Sockets are descriptors like any other; socket code names the owner as its own.
+using io::UniqueFd;
 }  // namespace veilport::net

@@ -1,4 +1,4 @@
-#include "platform/desktop/AtomicFile.h"
+#include "platform/io/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,21 +7,27 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
 
-namespace veilport::desktop {
+namespace veilport::io {
 
 namespace fs = std::filesystem;
 
 std::optional<std::string> ReadWholeFile(const fs::path& file, std::size_t limit) {
     // Non-blocking so that a FIFO put in the file's place cannot stall us; it is
     // refused below as not a regular file.
-    net::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::size_t>(info.st_size) > limit)
+    if (::fstat(fd.get(), &info) != 0) return std::nullopt;
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return std::nullopt;
+    }
+    if (static_cast<std::size_t>(info.st_size) > limit) {
+        errno = EFBIG;
+        return std::nullopt;
+    }
     std::string contents;
     char buffer[65536];
     for (;;) {
@@ -31,7 +37,10 @@ std::optional<std::string> ReadWholeFile(const fs::path& file, std::size_t limit
         if (got == 0) break;
         contents.append(buffer, static_cast<std::size_t>(got));
         // The file may grow while we read it.
-        if (contents.size() > limit) return std::nullopt;
+        if (contents.size() > limit) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
     }
     return contents;
 }
@@ -62,7 +71,7 @@ bool ReplaceFileAtomically(const fs::path& file, std::string_view contents) {
     const fs::path target = ResolveTarget(file);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    net::UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (!fd) return false;
     const fs::path temp = pattern;
 
@@ -72,13 +81,15 @@ bool ReplaceFileAtomically(const fs::path& file, std::string_view contents) {
         ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), contents) && ::fsync(fd.get()) == 0;
     const int closed = ::close(fd.release());
     if (!written || closed != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
+        const int why = errno;
         ::unlink(temp.c_str());
+        errno = why;
         return false;
     }
     // Make the rename itself durable; a failure here no longer risks the data.
-    if (net::UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dirFd)
+    if (UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dirFd)
         (void)::fsync(dirFd.get());
     return true;
 }
 
-}  // namespace veilport::desktop
+}  // namespace veilport::io

@@ -10,20 +10,23 @@
 #include <string>
 #include <string_view>
 
-namespace veilport::desktop {
+namespace veilport::io {
 
 // Larger files are not configuration files we should be editing in memory.
 inline constexpr std::size_t kMaxConfigFileSize = 64u << 20;
 
-// The whole file, or nullopt when it cannot be read or exceeds `limit` bytes.
+// The whole file, or nullopt when it cannot be read or exceeds `limit` bytes;
+// errno then says why (ENOENT for a missing file, EISDIR or EINVAL for
+// something other than a regular file, EFBIG past the limit).
 [[nodiscard]] std::optional<std::string> ReadWholeFile(const std::filesystem::path& file,
                                                        std::size_t limit = kMaxConfigFileSize);
 
 // Writes `contents` to a temporary file beside `file`, flushes it to disk and
 // renames it over `file`. The old file's permission bits are kept (0600 for a
 // new one). A symbolic link is followed, so the file it names is replaced and
-// the link stays. False, with `file` untouched, on any failure.
+// the link stays. False, with `file` untouched and errno saying why, on any
+// failure.
 [[nodiscard]] bool ReplaceFileAtomically(const std::filesystem::path& file,
                                          std::string_view contents);
 
-}  // namespace veilport::desktop
+}  // namespace veilport::io
