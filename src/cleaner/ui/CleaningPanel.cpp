@@ -34,9 +34,9 @@ CleaningPanel::CleaningPanel(app::PageHost& host, QWidget* parent)
                "Clear AutoComplete Passwords History"},
               {1029, ControlKind::CheckBox, 24, 120, 230, 12, "Clear Internet Explorer Favorites"},
               {1072, ControlKind::Static, 14, 142, 245, 10, "Schedule cleaning:"},
-              {1031, ControlKind::Static, 24, 158, 80, 10, "Perform cleaning every"},
-              {kMinutesId, ControlKind::Edit, 106, 156, 40, 13},
-              {1074, ControlKind::Static, 150, 158, 50, 10, "minutes"},
+              {1031, ControlKind::Static, 24, 158, 100, 10, "Perform cleaning every"},
+              {kMinutesId, ControlKind::Edit, 126, 156, 40, 13},
+              {1074, ControlKind::Static, 170, 158, 50, 10, "minutes"},
               {kSaveId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
           }) {
     app::usePageTextColour(this);

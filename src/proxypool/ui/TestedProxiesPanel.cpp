@@ -55,7 +55,7 @@ TestedProxiesPanel::TestedProxiesPanel(app::PageHost& host, QWidget* parent)
                     {1071, ControlKind::Static, 14, 12, 245, 20,
                      "It presents the list of already tested proxies. Select one from the list "
                      "to use it."},
-                    {kListId, ControlKind::ListView, 14, 36, 245, 148},
+                    {kListId, ControlKind::ListView, 8, 36, 257, 148},
                     {kUseSelectedId, ControlKind::BitmapPushButton, 185, 190, 74, 15},
                 }),
       list_(controls_.control<QTreeWidget>(kListId)),
