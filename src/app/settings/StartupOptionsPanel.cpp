@@ -29,7 +29,7 @@ StartupOptionsPanel::StartupOptionsPanel(PageHost& host, QWidget* parent)
                     {kTestId, ControlKind::BitmapPushButton, 153, 190, 50, 15},
                     {kSaveId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
                 }) {
-    usePageTextColour(this);
+    dressPage(this);
     dressPageButton(controls_.control<skin::BitmapButton>(kTestId), PageButton::Test);
     dressPageButton(controls_.control<skin::BitmapButton>(kSaveId), PageButton::Save);
     nameControls(controls_, {{kPortId, "Local Proxy Port:"}});

@@ -1,5 +1,6 @@
 #include "app/window/PageControls.h"
 
+#include <QCheckBox>
 #include <QPalette>
 
 #include "app/skin/BitmapButton.h"
@@ -45,10 +46,12 @@ void dressPageButton(skin::BitmapButton* button, PageButton label) {
     button->setCursor(Qt::PointingHandCursor);
 }
 
-void usePageTextColour(QWidget* page) {
+void dressPage(QWidget* page) {
     QPalette palette = page->palette();
     palette.setColor(QPalette::WindowText, QColor(80, 80, 80));
     page->setPalette(palette);
+    for (auto* box : page->findChildren<QCheckBox*>())
+        if (box->accessibleName().isEmpty()) box->setAccessibleName(box->text());
 }
 
 void nameControls(const skin::DialogTemplate& controls,

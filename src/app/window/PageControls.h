@@ -24,8 +24,10 @@ enum class PageButton { Apply, UseSelected, Start, ChangeProxy, Test, Save };
 // accessible name: the label is drawn, so nothing else would name it.
 void dressPageButton(skin::BitmapButton* button, PageButton label);
 
-// The page texts' grey on the page background, for every static of a page.
-void usePageTextColour(QWidget* page);
+// What every page shares once its controls are made: the page texts' grey on
+// the page background, and each check box named by its own text, so
+// assistive tools find it by the label a person reads.
+void dressPage(QWidget* page);
 
 // Accessible names for the controls of a template whose text does not name
 // them (fields, lists, drop-downs, progress bars).

@@ -48,7 +48,7 @@ BrowsersPanel::BrowsersPanel(app::PageHost& host, QWidget* parent, BrowserConfig
                     {kApplyId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
                 }),
       logic_(steps) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     app::dressPageButton(controls_.control<skin::BitmapButton>(kApplyId), app::PageButton::Apply);
     for (Browser browser : kAllBrowsers)
         connect(box(browser), &QCheckBox::clicked, this, [this, browser] { boxClicked(browser); });

@@ -39,7 +39,7 @@ CleaningPanel::CleaningPanel(app::PageHost& host, QWidget* parent)
               {1074, ControlKind::Static, 170, 158, 50, 10, "minutes"},
               {kSaveId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
           }) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     app::dressPageButton(controls_.control<skin::BitmapButton>(kSaveId), app::PageButton::Save);
     app::nameControls(controls_, {{kMinutesId, "Perform cleaning every ... minutes"}});
     controls_.onClicked(kSaveId, [this] { save(); });

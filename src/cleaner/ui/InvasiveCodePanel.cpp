@@ -27,7 +27,7 @@ InvasiveCodePanel::InvasiveCodePanel(app::PageHost& host, QWidget* parent)
               {kBlockActiveXId, ControlKind::CheckBox, 24, 112, 200, 12, "Block Active X Objects"},
               {kSaveId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
           }) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     app::dressPageButton(controls_.control<skin::BitmapButton>(kSaveId), app::PageButton::Save);
     controls_.onClicked(kSaveId, [this] { save(); });
     // "Enable" in the settings' names means that blocking is on.

@@ -27,7 +27,7 @@ AddProxyPanel::AddProxyPanel(app::PageHost& host, QWidget* parent)
                     {kApplyId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
                 }),
       field_(controls_.control<QLineEdit>(kFieldId)) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     app::dressPageButton(controls_.control<skin::BitmapButton>(kApplyId), app::PageButton::Apply);
     app::nameControls(controls_, {{kFieldId, "Proxy IP address and port"}});
     controls_.onClicked(kApplyId, [this] { apply(); });

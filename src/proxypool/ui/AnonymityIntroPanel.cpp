@@ -18,7 +18,7 @@ AnonymityIntroPanel::AnonymityIntroPanel(app::PageHost& host, QWidget* parent)
                      "the wizard to have proxies sorted or check the left section to learn more "
                      "about how to manage and use proxies in order to stay invisible online."},
                 }) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
 }
 
 }  // namespace veilport::proxypool::ui

@@ -45,7 +45,7 @@ AnonymityWizardPanel::AnonymityWizardPanel(app::PageHost& host, QWidget* parent)
       post_(controls_.control<QCheckBox>(kPostId)),
       locations_(controls_.control<QComboBox>(kLocationsId)),
       proxies_(controls_.control<QComboBox>(kProxiesId)) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     app::dressPageButton(controls_.control<skin::BitmapButton>(kApplyId), app::PageButton::Apply);
     app::nameControls(controls_,
                       {{kLocationsId, "Select a Location"}, {kProxiesId, "Country proxy list"}});

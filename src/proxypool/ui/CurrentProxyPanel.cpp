@@ -27,7 +27,7 @@ CurrentProxyPanel::CurrentProxyPanel(app::PageHost& host, QWidget* parent)
                     {kAddressId, ControlKind::Static, 14, 104, 245, 12},
                     {kChangeProxyId, ControlKind::BitmapPushButton, 183, 190, 76, 15},
                 }) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     controls_.control(kAddressId)->setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
     app::dressPageButton(controls_.control<skin::BitmapButton>(kChangeProxyId),
                          app::PageButton::ChangeProxy);

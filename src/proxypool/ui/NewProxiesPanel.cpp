@@ -23,7 +23,7 @@ NewProxiesPanel::NewProxiesPanel(app::PageHost& host, QWidget* parent)
                     {kListId, ControlKind::ListView, 14, 40, 245, 170},
                 }),
       list_(controls_.control<QTreeWidget>(kListId)) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     app::nameControls(controls_, {{kListId, "Available anonymous proxies"}});
     list_->setColumnCount(1);
     list_->setHeaderLabels({QString()});

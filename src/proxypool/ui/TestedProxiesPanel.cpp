@@ -61,7 +61,7 @@ TestedProxiesPanel::TestedProxiesPanel(app::PageHost& host, QWidget* parent)
       list_(controls_.control<QTreeWidget>(kListId)),
       menuRunner_(execMenu),
       measure_(RealConnectMeasure()) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     app::dressPageButton(controls_.control<skin::BitmapButton>(kUseSelectedId),
                          app::PageButton::UseSelected);
     app::nameControls(controls_, {{kListId, "Tested proxies"}});

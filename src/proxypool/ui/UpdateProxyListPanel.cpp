@@ -22,7 +22,7 @@ UpdateProxyListPanel::UpdateProxyListPanel(app::PageHost& host, QWidget* parent)
                     {kStartId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
                 }),
       progress_(controls_.control<QProgressBar>(kProgressId)) {
-    app::usePageTextColour(this);
+    app::dressPage(this);
     app::dressPageButton(controls_.control<skin::BitmapButton>(kStartId), app::PageButton::Start);
     app::nameControls(controls_, {{kProgressId, "Update progress"}});
     progress_->setRange(0, 100);
