@@ -72,6 +72,11 @@ TestedProxiesPanel::TestedProxiesPanel(app::PageHost& host, QWidget* parent)
     list_->setHeaderLabels(headings);
     for (int column = 0; column < ProxyRecord::kColumnCount; ++column)
         list_->setColumnWidth(column, kColumnWidths[column]);
+    // The headings must read whole in their fixed widths.
+    QFont headingFont = list_->header()->font();
+    headingFont.setPointSizeF(headingFont.pointSizeF() - 1);
+    list_->header()->setFont(headingFont);
+    list_->header()->setStretchLastSection(true);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this,

@@ -6,8 +6,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTreeWidget>
 #include <cstdio>
 #include <functional>
@@ -43,8 +45,12 @@ void settle() {
 }
 
 bool waitIdle(const proxypool::ui::ServiceListFetcher& fetcher) {
-    for (int i = 0; i < 500 && fetcher.busy(); ++i)
+    QElapsedTimer waited;
+    waited.start();
+    while (fetcher.busy() && waited.elapsed() < 10'000) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
     return !fetcher.busy();
 }
 
