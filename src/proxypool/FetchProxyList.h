@@ -18,4 +18,10 @@ std::string GatewayProxyAddress();
 std::string FetchProxyList(const std::string& url, ConnectionSwitch& connection,
                            const HttpGet& get);
 
+// The two halves of FetchProxyList around its download, for windows that wait
+// for the download off their own thread: first the machine goes direct, and
+// after the download it is pointed back at the Gateway when UseProxy is 1.
+void BeginListFetch(ConnectionSwitch& connection);
+void EndListFetch(ConnectionSwitch& connection);
+
 }  // namespace veilport::proxypool

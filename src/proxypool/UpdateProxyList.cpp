@@ -8,9 +8,19 @@
 
 namespace veilport::proxypool {
 
-void UpdateProxyList(UpdateContext& context, UpdateOrigin origin) {
+void BeginProxyListUpdate(UpdateContext& context) {
     context.connection.DisableConnectionProxy();
-    const auto body = FetchProxyList(ServiceListUrl(), context.connection, context.get);
+    BeginListFetch(context.connection);
+}
+
+void UpdateProxyList(UpdateContext& context, UpdateOrigin origin) {
+    BeginProxyListUpdate(context);
+    const auto body = context.get ? context.get(ServiceListUrl()) : std::string();
+    FinishProxyListUpdate(context, origin, body);
+}
+
+void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin origin, const std::string& body) {
+    EndListFetch(context.connection);
     context.newList.clear();
     context.newList.rebuild(body);
     GeneratorRequest::instance().start(context.generatorGet, GeneratorUrl());

@@ -34,4 +34,11 @@ struct UpdateContext {
 
 void UpdateProxyList(UpdateContext& context, UpdateOrigin origin);
 
+// UpdateProxyList in two halves around the download of the service list, for
+// windows that wait for it off their own thread: the first switches the
+// machine direct; the second takes the downloaded body (empty on failure) and
+// does everything after the download, in the same order.
+void BeginProxyListUpdate(UpdateContext& context);
+void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin origin, const std::string& body);
+
 }  // namespace veilport::proxypool

@@ -29,6 +29,40 @@ inline constexpr int kCloseNormal = 240;
 inline constexpr int kClosePressed = 241;
 inline constexpr int kCloseHover = 242;
 inline constexpr int kCloseMask = 243;
+// Picture buttons of the section pages (the picture carries the label),
+// and the small pictures of the New list's rows.
+inline constexpr int kApplyNormal = 500;
+inline constexpr int kApplyPressed = 501;
+inline constexpr int kApplyHover = 502;
+inline constexpr int kApplyDisabled = 503;
+inline constexpr int kApplyFocus = 504;
+inline constexpr int kUseSelectedNormal = 510;
+inline constexpr int kUseSelectedPressed = 511;
+inline constexpr int kUseSelectedHover = 512;
+inline constexpr int kUseSelectedDisabled = 513;
+inline constexpr int kUseSelectedFocus = 514;
+inline constexpr int kStartNormal = 520;
+inline constexpr int kStartPressed = 521;
+inline constexpr int kStartHover = 522;
+inline constexpr int kStartDisabled = 523;
+inline constexpr int kStartFocus = 524;
+inline constexpr int kChangeProxyNormal = 530;
+inline constexpr int kChangeProxyPressed = 531;
+inline constexpr int kChangeProxyHover = 532;
+inline constexpr int kChangeProxyDisabled = 533;
+inline constexpr int kChangeProxyFocus = 534;
+inline constexpr int kTestNormal = 540;
+inline constexpr int kTestPressed = 541;
+inline constexpr int kTestHover = 542;
+inline constexpr int kTestDisabled = 543;
+inline constexpr int kTestFocus = 544;
+inline constexpr int kSaveNormal = 550;
+inline constexpr int kSavePressed = 551;
+inline constexpr int kSaveHover = 552;
+inline constexpr int kSaveDisabled = 553;
+inline constexpr int kSaveFocus = 554;
+inline constexpr int kProxyPlain = 560;
+inline constexpr int kProxyPost = 561;
 
 // The main window and its sections.
 inline constexpr int kMainBackground = 300;

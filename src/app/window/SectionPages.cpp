@@ -2,8 +2,19 @@
 
 #include <array>
 
+#include "app/settings/StartupOptionsPanel.h"
 #include "app/window/IntroPanels.h"
 #include "app/window/StatusPlaceholderPanel.h"
+#include "browsers/ui/BrowsersPanel.h"
+#include "cleaner/ui/CleaningPanel.h"
+#include "cleaner/ui/InvasiveCodePanel.h"
+#include "proxypool/ui/AddProxyPanel.h"
+#include "proxypool/ui/AnonymityIntroPanel.h"
+#include "proxypool/ui/AnonymityWizardPanel.h"
+#include "proxypool/ui/CurrentProxyPanel.h"
+#include "proxypool/ui/NewProxiesPanel.h"
+#include "proxypool/ui/TestedProxiesPanel.h"
+#include "proxypool/ui/UpdateProxyListPanel.h"
 
 namespace veilport::app {
 
@@ -65,31 +76,31 @@ Page* CreatePage(PageId page, PageHost& host, QWidget* parent) {
         case PageId::Status:
             return new StatusPlaceholderPanel(host, parent);
         case PageId::AnonymityIntro:
-            return new PlaceholderPanel(QStringLiteral("Online Anonymity"), host, parent);
+            return new proxypool::ui::AnonymityIntroPanel(host, parent);
         case PageId::AnonymityWizard:
-            return new PlaceholderPanel(QStringLiteral("Anonymity Wizard"), host, parent);
+            return new proxypool::ui::AnonymityWizardPanel(host, parent);
         case PageId::CurrentProxy:
-            return new PlaceholderPanel(QStringLiteral("Current Proxy"), host, parent);
+            return new proxypool::ui::CurrentProxyPanel(host, parent);
         case PageId::NewProxies:
-            return new PlaceholderPanel(QStringLiteral("New Proxies"), host, parent);
+            return new proxypool::ui::NewProxiesPanel(host, parent);
         case PageId::TestedProxies:
-            return new PlaceholderPanel(QStringLiteral("Tested Proxies"), host, parent);
+            return new proxypool::ui::TestedProxiesPanel(host, parent);
         case PageId::AddProxy:
-            return new PlaceholderPanel(QStringLiteral("Add Proxy"), host, parent);
+            return new proxypool::ui::AddProxyPanel(host, parent);
         case PageId::UpdateProxyList:
-            return new PlaceholderPanel(QStringLiteral("Update Proxy List"), host, parent);
+            return new proxypool::ui::UpdateProxyListPanel(host, parent);
         case PageId::PrivacyIntro:
             return new PrivacyIntroPanel(host, parent);
         case PageId::InvasiveCode:
-            return new PlaceholderPanel(QStringLiteral("Invasive Code"), host, parent);
+            return new cleaner::ui::InvasiveCodePanel(host, parent);
         case PageId::Cleaning:
-            return new PlaceholderPanel(QStringLiteral("Cleaning"), host, parent);
+            return new cleaner::ui::CleaningPanel(host, parent);
         case PageId::SettingsIntro:
             return new SettingsIntroPanel(host, parent);
         case PageId::Browsers:
-            return new PlaceholderPanel(QStringLiteral("Browsers"), host, parent);
+            return new browsers::ui::BrowsersPanel(host, parent);
         case PageId::StartupOptions:
-            return new PlaceholderPanel(QStringLiteral("Start Up Options"), host, parent);
+            return new StartupOptionsPanel(host, parent);
     }
     return new PlaceholderPanel(QString(), host, parent);
 }
