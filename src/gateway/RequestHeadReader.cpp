@@ -36,7 +36,6 @@ RequestHead ReadRequestHead(int fd, std::chrono::milliseconds limit) {
         head.bytes.append(buffer, received.value);
         if (const auto end = scanner.scan(head.bytes)) {
             if (*end > RequestHead::kMaxHeadSize) break;
-            head.headLength = *end;
             head.outcome = RequestHead::Outcome::Complete;
             return head;
         }

@@ -16,7 +16,6 @@ struct RequestHead {
     };
     Outcome outcome = Outcome::Closed;
     std::string bytes;
-    std::size_t headLength = 0;  // when Complete: the header block's length
 
     // Large cookies and long URLs fit many times over; a head larger than
     // this is not a browser's.
