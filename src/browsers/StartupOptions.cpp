@@ -7,8 +7,8 @@
 #include <chrono>
 
 #include "platform/desktop/AutostartEntry.h"
-#include "platform/net/TimedConnect.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/io/UniqueFd.h"
+#include "platform/net/Socket.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -73,8 +73,8 @@ StartupSaveResult SaveStartupOptions(const StartupOptions& options) {
 
 PortProbe ProbeLocalPort(int port) {
     in_addr address{};
-    if (auto resolved = net::resolveIPv4("localhost"))
-        address = *resolved;
+    if (auto resolved = net::resolveIpv4("localhost"); resolved.ok())
+        address = resolved.value;
     else
         address.s_addr = htonl(INADDR_LOOPBACK);
     // Make sure a socket can be had at all before reading a failed connect as
@@ -83,8 +83,10 @@ PortProbe ProbeLocalPort(int port) {
         net::UniqueFd probe(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
         if (!probe) return PortProbe::NoSocket;
     }
-    const net::UniqueFd connection = net::connectWithTimeout(address, port, kProbeTimeout);
-    return connection ? PortProbe::InUse : PortProbe::Free;
+    if (port < 1 || port > 65535) return PortProbe::Free;
+    const auto connection =
+        net::connectTcp(address, static_cast<std::uint16_t>(port), kProbeTimeout);
+    return connection.ok() ? PortProbe::InUse : PortProbe::Free;
 }
 
 }  // namespace veilport::browsers
