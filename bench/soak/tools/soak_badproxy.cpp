@@ -1,13 +1,14 @@
 // A deliberately faulty proxy, for checking that the harness notices faults.
 //
-//   soak_badproxy --mode honest|corrupt|truncate|relay [--upstream PORT]
+//   soak_badproxy --mode honest|corrupt|truncate|relay|relay-corrupt [--upstream PORT]
 //
 // It prints "port N" and serves until killed. honest, corrupt and truncate act
 // as proxy and origin at once: they answer a request for /f/SIZE-VARIANT with
 // that body whole, with one byte changed, or with half of it. relay passes
 // every byte through to the upstream unchanged in both directions (no
 // rewriting), and ends the browser's side with an orderly close however the
-// upstream's side ended.
+// upstream's side ended; relay-corrupt also changes one byte of what the
+// browser sends after its first 64 KiB.
 #include <sys/socket.h>
 
 #include <cstdio>
@@ -44,20 +45,25 @@ void Answer(Fd fd, const std::string& mode) {
 
 // Copies from one socket to the other until the first ends, then passes the
 // end on as an orderly half-close.
-void Pump(int from, int to) {
+void Pump(int from, int to, bool corrupt) {
     char buffer[65536];
+    std::size_t total = 0;
     for (;;) {
         const ssize_t n = ::recv(from, buffer, sizeof(buffer), 0);
-        if (n <= 0 || !SendAll(to, std::string_view(buffer, static_cast<std::size_t>(n)))) break;
+        if (n <= 0) break;
+        if (corrupt && total < 65536 && total + static_cast<std::size_t>(n) >= 65536)
+            buffer[n - 1] ^= 1;
+        total += static_cast<std::size_t>(n);
+        if (!SendAll(to, std::string_view(buffer, static_cast<std::size_t>(n)))) break;
     }
     (void)::shutdown(to, SHUT_WR);
 }
 
-void Relay(Fd browser, std::uint16_t upstreamPort) {
+void Relay(Fd browser, std::uint16_t upstreamPort, bool corrupt) {
     Fd upstream = ConnectLoopback(upstreamPort);
     if (!upstream.valid()) return;
-    std::thread toUpstream(Pump, browser.get(), upstream.get());
-    Pump(upstream.get(), browser.get());
+    std::thread toUpstream(Pump, browser.get(), upstream.get(), corrupt);
+    Pump(upstream.get(), browser.get(), false);
     (void)::shutdown(upstream.get(), SHUT_RDWR);
     (void)::shutdown(browser.get(), SHUT_RDWR);
     toUpstream.join();
@@ -70,8 +76,8 @@ int main(int argc, char** argv) {
     using namespace soak;
     const Options options(argc, argv);
     const std::string mode = options.text("mode", "honest");
-    const std::uint16_t upstream =
-        mode == "relay" ? PortOf(options.text("upstream", "")) : std::uint16_t{0};
+    const bool relay = mode.rfind("relay", 0) == 0;
+    const std::uint16_t upstream = relay ? PortOf(options.text("upstream", "")) : std::uint16_t{0};
     std::uint16_t port = 0;
     const Fd listener = ListenLoopback(256, port);
     if (!listener.valid()) return 1;
@@ -79,8 +85,8 @@ int main(int argc, char** argv) {
     for (;;) {
         Fd fd(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (!fd.valid()) continue;
-        if (mode == "relay")
-            std::thread(Relay, std::move(fd), upstream).detach();
+        if (relay)
+            std::thread(Relay, std::move(fd), upstream, mode == "relay-corrupt").detach();
         else
             std::thread(Answer, std::move(fd), mode).detach();
     }
