@@ -28,7 +28,9 @@ writer='
 # A slot runs its share of the writers one after another, each killed after a
 # random 0-999 ms: in the middle of a write as often as between two.
 slot() {
-    local n pid
+    local n pid=""
+    # Stopped early, a slot takes its running writer down with it.
+    trap '[[ -n "$pid" ]] && kill -KILL -- "-$pid" 2>/dev/null; exit 1' TERM
     for ((n = $1; n < STORE_WRITERS; n += STORE_PARALLEL)); do
         setsid bash -c "$writer" writer "$n" "$key" "$acks" "$VEILPORTCTL" &
         pid=$!
