@@ -208,7 +208,6 @@ private:
             const std::string body = request.head.substr(end + 4);
             request.head.resize(end + 2);
             parseHead(request);
-            bytes = body;
             compareBody(request, body);
             return;
         }
