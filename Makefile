@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run clean format
+.PHONY: deps configure build test run soak clean format
 
 deps:
 	scripts/install-deps
@@ -21,6 +21,13 @@ test: build
 
 run: build
 	scripts/run-veilport $(BUILD_DIR)
+
+# The soak and fault harness (bench/soak/): PROFILE=quick (under 3 minutes) or
+# PROFILE=full (under 30 minutes). Prints one table; fails when an aim is missed.
+PROFILE ?= quick
+soak: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target soak_tools
+	bench/soak/run --profile $(PROFILE) --build $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)
