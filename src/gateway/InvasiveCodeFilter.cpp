@@ -1,22 +1,17 @@
 #include "gateway/InvasiveCodeFilter.h"
 
+#include "platform/text/Ascii.h"
+
 namespace veilport {
 
 namespace {
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (lower(text[i]) != lower(prefix[i])) return false;
-    return true;
+    return text::StartsWithIgnoringAsciiCase(text, prefix);
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithNoCase(a, b);
+    return text::EqualsIgnoringAsciiCase(a, b);
 }
 
 bool containsNoCase(std::string_view text, std::string_view word) {

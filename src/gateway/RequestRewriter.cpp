@@ -3,6 +3,7 @@
 #include <array>
 
 #include "gateway/HeadScanner.h"
+#include "platform/text/Ascii.h"
 
 namespace veilport {
 
@@ -11,14 +12,7 @@ namespace {
 constexpr std::string_view kCrlf = "\r\n";
 
 bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
+    return text::EqualsIgnoringAsciiCase(a, b);
 }
 
 // Fields that either concern only the hop between the browser and us, or would

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "platform/text/Ascii.h"
+
 namespace veilport {
 
 namespace {
@@ -20,10 +22,6 @@ constexpr std::array<TagRow, 4> kRows = {{
     {"</object>", "</noobj> ", &FilterSwitches::objects},
 }};
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 enum class Match { None, Partial, Full };
 
 // Whether `text` (starting at a '<') begins with `tag`, or is cut off while it
@@ -31,7 +29,7 @@ enum class Match { None, Partial, Full };
 Match matchTag(std::string_view text, std::string_view tag) {
     const std::size_t n = text.size() < tag.size() ? text.size() : tag.size();
     for (std::size_t i = 0; i < n; ++i)
-        if (lower(text[i]) != tag[i]) return Match::None;
+        if (text::AsciiLower(text[i]) != tag[i]) return Match::None;
     return n == tag.size() ? Match::Full : Match::Partial;
 }
 
