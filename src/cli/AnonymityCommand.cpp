@@ -2,9 +2,9 @@
 
 #include <ostream>
 
-#include "cli/PoolServices.h"
 #include "cli/RunningVeilport.h"
 #include "proxypool/AnonymityStatus.h"
+#include "services/PoolServices.h"
 #include "settings/DwordSetting.h"
 
 namespace veilport::cli {
@@ -39,8 +39,8 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     // machine may still point at a Gateway nobody runs, so undo it.
     DwordSetting useProxy(settings::kUseProxy);
     if (useProxy.get() == 1) {
-        auto services = MakePoolServices();
-        services.connection->DisableConnectionProxy();
+        auto pool = services::MakePoolServices();
+        pool.connection->DisableConnectionProxy();
         useProxy.set(0);
         useProxy.write();
         out << "Veilport is not running; the proxy settings were switched back to direct\n";

@@ -3,7 +3,6 @@
 #include <ostream>
 #include <string>
 
-#include "cli/PoolServices.h"
 #include "cli/RunningVeilport.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
@@ -12,9 +11,12 @@
 #include "proxypool/ServiceList.h"
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/UpdateProgress.h"
+#include "services/PoolServices.h"
 #include "settings/DwordSetting.h"
 
 namespace veilport::cli {
+
+using services::MakePoolServices;
 
 namespace {
 

@@ -84,39 +84,34 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
     controls_.control(kNewListId)->setAccessibleName(QStringLiteral("New"));
     controls_.control(kTestedListId)->setAccessibleName(QStringLiteral("Tested"));
 
-    // 1. and 2.
+    // The switches' names pick their hover tips.
     DwordSetting useProxy(settings::kUseProxy);
-    StringSetting proxyName(settings::kProxyName);
     button(kAnonymityId).setName(QStringLiteral("Anonymity"));
     button(kPrivacyId).setName(QStringLiteral("Privacy"));
     button(kAnonymityId).setAccessibleName(QStringLiteral("Online Anonymity"));
     button(kPrivacyId).setAccessibleName(QStringLiteral("Privacy"));
 
-    // 3. to 5. Anonymity left on by a program that could not switch it off:
+    // Anonymity left on by a program that could not switch it off:
     // the machine goes straight to the upstream proxy, as its address (an
     // entry's country and marks are no part of a proxy address).
-    if (useProxy.get() == 1) {
-        const auto parts = proxypool::SplitProxyText(proxyName.get());
-        host.connection().SetConnectionOptions(proxypool::AddressKey(parts.host, parts.port));
-    }
+    if (useProxy.get() == 1) pointAtUpstreamDirectly();
     showAnonymityState(useProxy.get() == 1);
     showPrivacyState(DwordSetting(settings::kAutoClean).get() == 1);
 
-    // 6.
+    // The address shown on the IP lines while anonymity is off.
     realIp_ = Q(net::FindLocalAddress());
 
-    // 7. to 9.: the Tested list at once, the New list when the service answers.
+    // The Tested list at once, the New list when the service answers.
     fillTestedList();
     fillNewList();
     startNewListFetch();
 
-    // 10. and 11.
     auto* link = controls_.control<skin::HyperLink>(kTipsLinkId);
     link->setText(QStringLiteral("click here"));
     link->setAddress(QStringLiteral("http://") + QStringLiteral(VEILPORT_VENDOR_HOST) +
                      QStringLiteral("/tips.html"));
 
-    // 12. Beside the switches, inside the page.
+    // The tips sit beside the switches, inside the page.
     tips_ = new StatusTipWindow(this);
     tips_->setGeometry(380, 178, 200, 120);
     tips_->show();
@@ -167,6 +162,13 @@ void StatusPanel::showPrivacyState(bool enabled) {
     auto* word = controls_.control<skin::ColorLabel>(kPrivacyWordId);
     word->setText(enabled ? QStringLiteral("Enabled") : QStringLiteral("Disabled"));
     word->setStatusColor(enabled ? kGreen : kRed);
+}
+
+void StatusPanel::pointAtUpstreamDirectly() {
+    const auto parts = proxypool::SplitProxyText(StringSetting(settings::kProxyName).get());
+    // Without a usable address there is nothing to point at; the machine stays direct.
+    if (parts.host.empty() || !proxypool::IsUsablePort(parts.port)) return;
+    host().connection().SetConnectionOptions(proxypool::AddressKey(parts.host, parts.port));
 }
 
 bool StatusPanel::ApplyAnonymity() {
@@ -303,8 +305,7 @@ void StatusPanel::newListFetched(const std::string& body) {
         if (host().gateway().isRunning()) {
             host().connection().SetConnectionOptions(proxypool::GatewayProxyAddress());
         } else {
-            const auto parts = proxypool::SplitProxyText(StringSetting(settings::kProxyName).get());
-            host().connection().SetConnectionOptions(proxypool::AddressKey(parts.host, parts.port));
+            pointAtUpstreamDirectly();
         }
     }
     host().newList().rebuild(body);

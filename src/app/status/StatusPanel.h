@@ -75,6 +75,7 @@ private:
     Applied apply();
     void showAnonymityState(bool enabled);
     void showPrivacyState(bool enabled);
+    void pointAtUpstreamDirectly();
     void startNewListFetch();
     void newListFetched(const std::string& body);
     void fillNewList();
