@@ -1,3 +1,4 @@
+#include "cli/AnonymityCommand.h"
 #include "cli/BrowsersCommand.h"
 #include "cli/CleanCommand.h"
 #include "cli/Command.h"
@@ -10,8 +11,9 @@ namespace veilport::cli {
 
 std::span<const Command> AllCommands() {
     static const Command commands[] = {
-        RegCommand(),    ListCommand(),     TestCommand(),  TestedCommand(),  AdoptCommand(),
-        UpdateCommand(), BrowsersCommand(), ProxyCommand(), GatewayCommand(), CleanCommand(),
+        RegCommand(),   ListCommand(),    TestCommand(),      TestedCommand(),
+        AdoptCommand(), UpdateCommand(),  AnonymityCommand(), BrowsersCommand(),
+        ProxyCommand(), GatewayCommand(), CleanCommand(),
     };
     return commands;
 }

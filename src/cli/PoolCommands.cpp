@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/RunningVeilport.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/MyProxiesFile.h"
@@ -11,6 +12,7 @@
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/UpdateProgress.h"
 #include "services/PoolServices.h"
+#include "settings/DwordSetting.h"
 
 namespace veilport::cli {
 
@@ -123,6 +125,15 @@ int Tested(Args args, std::ostream& out, std::ostream& err) {
 
 int Adopt(Args args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return UsageError(err, "adopt expects one proxy TEXT such as 1.2.3.4:80");
+    // A running Veilport owns the tested list on screen and the Gateway whose
+    // upstream an adoption changes: it does the work.
+    if (const auto window = FindRunningVeilport()) {
+        const process::WindowRequest request{process::WindowMessage::AdoptProxy,
+                                             std::string(args[0])};
+        if (process::formatWindowRequest(request).empty())
+            return UsageError(err, "adopt expects one proxy TEXT on one line");
+        return HandOver(*window, request, out, err);
+    }
     auto services = MakePoolServices();
     CliUi ui(out, err);
     TestedProxyList tested;
@@ -146,6 +157,16 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
 
 int Update(Args args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return UsageError(err, "update takes no arguments");
+    if (const auto window = FindRunningVeilport())
+        return HandOver(*window, {process::WindowMessage::UpdateProxyList, {}}, out, err);
+    // Without Veilport there is no Gateway to point the machine at once this
+    // process ends; re-applying anonymity here would leave it pointed at none.
+    if (DwordSetting(settings::kUseProxy).get() == 1) {
+        err << "veilportctl: Veilport is not running, so Online Anonymity cannot be re-applied "
+               "after an update; start Veilport, or run 'veilportctl anonymity off' first "
+               "(nothing was changed)\n";
+        return kExitNotFound;
+    }
     auto services = MakePoolServices();
     CliUi ui(out, err);
     NewProxyList newList;
@@ -198,13 +219,16 @@ Command TestedCommand() {
 
 Command AdoptCommand() {
     return {"adopt",
-            "  adopt TEXT                      test a proxy and add it to the tested proxies",
+            "  adopt TEXT                      test a proxy and add it to the tested proxies\n"
+            "    (done by the running Veilport when there is one)",
             &Adopt};
 }
 
 Command UpdateCommand() {
     return {"update",
-            "  update                          fetch the proxy list again and re-apply anonymity",
+            "  update                          fetch the proxy list again and re-apply anonymity\n"
+            "    (done by the running Veilport when there is one; without it, refused while\n"
+            "    UseProxy is 1, since no Gateway would be left to point the machine at)",
             &Update};
 }
 

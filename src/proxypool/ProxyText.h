@@ -26,6 +26,12 @@ struct ProxyParts {
 // "<supports POST>" included. Nothing is validated here: the tester decides.
 ProxyParts SplitProxyText(std::string_view text);
 
+// Whether a port can name an upstream proxy at all. A port outside 1 to 65535
+// (a hand-edited or malformed entry) is refused before anything announces it.
+constexpr bool IsUsablePort(int port) {
+    return port >= 1 && port <= 65535;
+}
+
 // The normalised address "host:port" under which the tested list is searched
 // and shown: "1.2.3.4" and port 80 from "1.2.3.4:0080" give "1.2.3.4:80".
 std::string AddressKey(std::string_view host, int port);

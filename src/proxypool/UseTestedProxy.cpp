@@ -6,11 +6,17 @@
 
 namespace veilport::proxypool {
 
-bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
-                    MainStatusLine& statusLine) {
+namespace {
+
+bool Use(const std::string& address, const std::string& country, GatewayControl& gateway,
+         MainStatusLine& statusLine, UserMessages* messages) {
     DwordSetting useProxy(settings::kUseProxy);
     if (useProxy.get() != 1 || address.empty()) return false;
     const auto parts = SplitProxyText(address);
+    if (!IsUsablePort(parts.port)) {
+        if (messages != nullptr) messages->showMessage(kCannotStartProxy);
+        return false;
+    }
     gateway.updateUpstream(parts.host, parts.port);
     StringSetting proxyName(settings::kProxyName);
     proxyName.set(address);
@@ -19,13 +25,29 @@ bool UseTestedProxy(const std::string& address, const std::string& country, Gate
     return true;
 }
 
+}  // namespace
+
+bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
+                    MainStatusLine& statusLine, UserMessages& messages) {
+    return Use(address, country, gateway, statusLine, &messages);
+}
+
+bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
+                    MainStatusLine& statusLine) {
+    return Use(address, country, gateway, statusLine, nullptr);
+}
+
 bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
-                            MainStatusLine& statusLine) {
+                            MainStatusLine& statusLine, UserMessages& messages) {
+    const std::string address(AddressPartOf(entry));
+    if (!IsUsablePort(SplitProxyText(address).port)) {
+        messages.showMessage(kCannotStartProxy);
+        return false;
+    }
     StringSetting proxyName(settings::kProxyName);
     proxyName.set(entry);
     proxyName.write();
-    return UseTestedProxy(std::string(AddressPartOf(entry)), std::string(CountryOf(entry)), gateway,
-                          statusLine);
+    return Use(address, std::string(CountryOf(entry)), gateway, statusLine, &messages);
 }
 
 FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedDropDown& dropDown,

@@ -19,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto message = process::parseWindowMessage(bytes)) {
         if (process::formatWindowMessage(*message) != bytes) std::abort();
     }
+    if (const auto request = process::parseWindowRequest(bytes)) {
+        if (process::formatWindowRequest(*request) != bytes) std::abort();
+    }
 
     for (const char c : process::windowSocketName(bytes)) {
         const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||

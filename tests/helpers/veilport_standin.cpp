@@ -46,6 +46,14 @@ int main(int argc, char** argv) {
             case WindowMessage::Close:
                 say("close");
                 return 0;
+            case WindowMessage::AnonymityOn:
+            case WindowMessage::AnonymityOff:
+            case WindowMessage::AnonymityStatus:
+            case WindowMessage::UpdateProxyList:
+            case WindowMessage::AdoptProxy:
+                // A stand-in answers nothing: the asker hears no answer.
+                say("request");
+                break;
         }
     }
     return 3;

@@ -79,12 +79,34 @@ TEST_F(TestedFlows, UseTestedProxySwitchesOnlyWhileAnonymous) {
 }
 
 TEST_F(TestedFlows, ADropDownChoiceWritesTheWholeEntryEvenWhenNotAnonymous) {
-    EXPECT_FALSE(UseTestedDropDownEntry("1.2.3.4:80->DE <supports POST>", gateway, ui));
+    EXPECT_FALSE(UseTestedDropDownEntry("1.2.3.4:80->DE <supports POST>", gateway, ui, ui));
     EXPECT_EQ(StringSetting(settings::kProxyName).get(), "1.2.3.4:80->DE <supports POST>");
     DwordSetting(settings::kUseProxy).set(1);
-    EXPECT_TRUE(UseTestedDropDownEntry("5.6.7.8:3128", gateway, ui));
+    EXPECT_TRUE(UseTestedDropDownEntry("5.6.7.8:3128", gateway, ui, ui));
     EXPECT_THAT(log, ElementsAre("updateUpstream 5.6.7.8 3128",
                                  "status Current IP Address in use: 5.6.7.8:3128->"));
+}
+
+TEST_F(TestedFlows, AnUpstreamPortTheGatewayWouldRefuseIsRefusedVisiblyAndNotAnnounced) {
+    DwordSetting useProxy(settings::kUseProxy);
+    useProxy.set(1);
+    useProxy.write();
+    StringSetting proxyName(settings::kProxyName);
+    proxyName.set("9.9.9.9:8080");
+    proxyName.write();
+    for (const char* entry : {"1.2.3.4:70000->DE", "1.2.3.4:0", "1.2.3.4:->DE"}) {
+        log.clear();
+        EXPECT_FALSE(UseTestedDropDownEntry(entry, gateway, ui, ui)) << entry;
+        EXPECT_THAT(log, ElementsAre("message Cannot Start Proxy!")) << entry;
+        EXPECT_EQ(StringSetting(settings::kProxyName).get(), "9.9.9.9:8080") << entry;
+    }
+    log.clear();
+    EXPECT_FALSE(UseTestedProxy("1.2.3.4:65536", "DE", gateway, ui, ui));
+    EXPECT_THAT(log, ElementsAre("message Cannot Start Proxy!"));
+    log.clear();
+    EXPECT_TRUE(UseTestedProxy("1.2.3.4:65535", "DE", gateway, ui, ui));
+    EXPECT_THAT(log, ElementsAre("updateUpstream 1.2.3.4 65535",
+                                 "status Current IP Address in use: 1.2.3.4:65535->DE"));
 }
 
 TEST_F(TestedFlows, PerformEmptyListEmptiesViewDropDownAndFile) {

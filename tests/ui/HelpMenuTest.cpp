@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "app/help/AboutDialog.h"
 #include "app/help/Commands.h"
+#include "proxypool/ui/ProxyListUpdateDialog.h"
 
 namespace veilport::app {
 namespace {
@@ -64,9 +65,19 @@ TEST_F(HelpMenuTest, EachItemReachesItsAction) {
     for (const auto& request : fixture_.shell.requests)
         EXPECT_EQ(request.show, shell::WindowShow::Maximized);
 
-    // Live Update updates the proxy list, never the program.
+    // Live Update updates the proxy list, never the program: its dialog opens.
+    bool updateShown = false;
+    QTimer::singleShot(0, &window, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<proxypool::ui::ProxyListUpdateDialog*>(top);
+                dialog != nullptr && dialog->isVisible()) {
+                updateShown = true;
+                dialog->reject();
+            }
+        }
+    });
     actions.at(8)->trigger();
-    EXPECT_EQ(window.currentPage(), window.page(PageId::UpdateProxyList));
+    EXPECT_TRUE(updateShown);
     EXPECT_EQ(fixture_.shell.requests.size(), 4u);
 }
 

@@ -88,6 +88,34 @@ inline constexpr int kSectionButtons = 320;
 inline constexpr int kSubButtons = 340;
 inline constexpr int kButtonPressedOffset = 1;
 inline constexpr int kButtonHoverOffset = 2;
+// The status page, the proxy tester and the list update (400-499). Each switch
+// has two sets: "enable" shown while its state is off, "disable" while on.
+inline constexpr int kAnonymityEnableNormal = 400;
+inline constexpr int kAnonymityEnablePressed = 401;
+inline constexpr int kAnonymityEnableHover = 402;
+inline constexpr int kAnonymityDisableNormal = 403;
+inline constexpr int kAnonymityDisablePressed = 404;
+inline constexpr int kAnonymityDisableHover = 405;
+inline constexpr int kPrivacyEnableNormal = 406;
+inline constexpr int kPrivacyEnablePressed = 407;
+inline constexpr int kPrivacyEnableHover = 408;
+inline constexpr int kPrivacyDisableNormal = 409;
+inline constexpr int kPrivacyDisablePressed = 410;
+inline constexpr int kPrivacyDisableHover = 411;
+inline constexpr int kStatusHeaderTop = 412;
+inline constexpr int kStatusHeaderMiddle = 413;
+inline constexpr int kStatusHeaderBottom = 414;
+inline constexpr int kStartNormal = 420;
+inline constexpr int kStartPressed = 421;
+inline constexpr int kStartHover = 422;
+inline constexpr int kDoneNormal = 423;
+inline constexpr int kDonePressed = 424;
+inline constexpr int kDoneHover = 425;
+inline constexpr int kCancelNormal = 426;
+inline constexpr int kCancelPressed = 427;
+inline constexpr int kCancelHover = 428;
+inline constexpr int kTesterBackground = 430;
+inline constexpr int kUpdateBackground = 431;
 }  // namespace picture
 
 // The label a picture shows, for pictures that carry one (the section and

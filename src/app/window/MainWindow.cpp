@@ -10,6 +10,8 @@
 #include "app/skin/DialogUnits.h"
 #include "app/skin/HelpRequest.h"
 #include "app/skin/Pictures.h"
+#include "app/status/AnonymityCommands.h"
+#include "app/status/LiveUpdate.h"
 #include "app/window/AnonymityControl.h"
 #include "app/window/HintDialog.h"
 #include "app/window/SectionPages.h"
@@ -17,6 +19,7 @@
 #include "platform/process/SingleInstance.h"
 #include "proxypool/ConnectTime.h"
 #include "proxypool/MyProxiesFile.h"
+#include "proxypool/ui/ProxyTesterDialog.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -59,7 +62,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
                     {1010, ControlKind::Static, 11, 70, 43, 44},
                 }),
       windowMessages_(this),
-      tester_(proxypool::RealConnectMeasure()) {
+      tester_(new proxypool::ui::ProxyTesterDialog(this)) {
     // A window of its own in the task bar, not a dialog over another one.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setWindowIcon(skin::applicationIcon());
@@ -94,6 +97,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
             QString::fromUtf8(process::kMainWindowTitle.data(), process::kMainWindowTitle.size()));
         // A second start brings the window back from the tray: the icon goes.
         connect(receiver_, &WindowMessageReceiver::showRequested, this, [this] { removeIcon(); });
+        // The command line's anonymity requests go to the status page.
+        ConnectAnonymityCommands(*receiver_, *this);
     }
 }
 
@@ -405,9 +410,7 @@ void MainWindow::showAbout(bool withPictures) {
 }
 
 void MainWindow::runProxyListUpdate() {
-    // FIXME: the proxy-list update dialog is not built yet; until it is, the
-    // update page of the anonymity section offers the update.
-    display(PageId::UpdateProxyList);
+    RunLiveUpdate(*this, isVisible() ? this : nullptr);
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

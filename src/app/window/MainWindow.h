@@ -21,6 +21,7 @@
 #include "app/window/WindowMessages.h"
 #include "platform/shell/ShellOpen.h"
 #include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/ui/ProxyTesterDialog.h"
 
 namespace veilport::app {
 
@@ -83,7 +84,7 @@ public:
     proxypool::UserMessages& messages() override;
     proxypool::MainStatusLine& statusLine() override { return *this; }
     proxypool::TestedDropDown& testedDropDown() override;
-    proxypool::ProxyTesterDialog& testerDialog() override { return tester_; }
+    proxypool::ProxyTesterDialog& testerDialog() override { return *tester_; }
     const proxypool::HttpGet& httpGet() override { return services_.get; }
 
     // MainStatusLine: the IP-in-use line.
@@ -132,7 +133,7 @@ private:
     WindowMessages windowMessages_;
     proxypool::TestedProxyList tested_;
     proxypool::NewProxyList newList_;
-    proxypool::WindowlessTester tester_;
+    proxypool::ui::ProxyTesterDialog* tester_ = nullptr;
     MenuButton* helpMenu_ = nullptr;
     SectionBar* mainBar_ = nullptr;
     MainTipWindow* tip_ = nullptr;

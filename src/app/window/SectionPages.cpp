@@ -3,8 +3,8 @@
 #include <array>
 
 #include "app/settings/StartupOptionsPanel.h"
+#include "app/status/StatusPanel.h"
 #include "app/window/IntroPanels.h"
-#include "app/window/StatusPlaceholderPanel.h"
 #include "browsers/ui/BrowsersPanel.h"
 #include "cleaner/ui/CleaningPanel.h"
 #include "cleaner/ui/InvasiveCodePanel.h"
@@ -74,7 +74,7 @@ int SubIndexOf(PageId page) {
 Page* CreatePage(PageId page, PageHost& host, QWidget* parent) {
     switch (page) {
         case PageId::Status:
-            return new StatusPlaceholderPanel(host, parent);
+            return new StatusPanel(host, parent);
         case PageId::AnonymityIntro:
             return new proxypool::ui::AnonymityIntroPanel(host, parent);
         case PageId::AnonymityWizard:

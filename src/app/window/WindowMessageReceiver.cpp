@@ -15,9 +15,10 @@ WindowMessageReceiver::WindowMessageReceiver(QWidget* window, const QString& tit
 }
 
 void WindowMessageReceiver::takeMessages() {
-    const auto message = endpoint_.receive();
-    if (!message || window_ == nullptr) return;
-    switch (*message) {
+    auto incoming = endpoint_.receiveRequest();
+    if (!incoming || window_ == nullptr) return;
+    const Reply reply = std::move(incoming->reply);
+    switch (incoming->request.message) {
         case process::WindowMessage::Show:
             if (window_->isMinimized()) {
                 window_->showNormal();
@@ -36,7 +37,27 @@ void WindowMessageReceiver::takeMessages() {
                 window_->close();
             }
             break;
+        case process::WindowMessage::AnonymityOn:
+            emit anonymityRequested(true, reply);
+            break;
+        case process::WindowMessage::AnonymityOff:
+            emit anonymityRequested(false, reply);
+            break;
+        case process::WindowMessage::AnonymityStatus:
+            emit anonymityStatusRequested(reply);
+            break;
+        case process::WindowMessage::UpdateProxyList:
+            emit updateRequested(reply);
+            break;
+        case process::WindowMessage::AdoptProxy:
+            emit adoptRequested(QString::fromStdString(incoming->request.argument), reply);
+            break;
     }
+    // Posted messages expect no answer; a request nobody kept is told so.
+    const bool posted = incoming->request.message == process::WindowMessage::Show ||
+                        incoming->request.message == process::WindowMessage::Close;
+    if (!posted && reply.use_count() == 1 && !reply->sent())
+        static_cast<void>(reply->send("1\nVeilport cannot carry out this request\n"));
 }
 
 }  // namespace veilport::app

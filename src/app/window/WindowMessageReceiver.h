@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 #include "platform/process/WindowEndpoint.h"
 
@@ -15,6 +16,11 @@ namespace veilport::app {
 // window from hidden or minimised, raises it and activates it; "close" ends
 // it with result 0 when it is a dialog (closes it otherwise), and nothing
 // else is switched off.
+//
+// The command line's requests (anonymity on, off and status, update, adopt)
+// are handed on as signals with the reply they must be answered through
+// (AnonymityCommands does that for the status page). A request nobody took
+// up is answered with exit status 1 and a short text.
 class WindowMessageReceiver : public QObject {
     Q_OBJECT
 
@@ -26,9 +32,15 @@ public:
     // cannot be found.
     bool isRegistered() const { return endpoint_.valid(); }
 
+    using Reply = std::shared_ptr<process::WindowReply>;
+
 signals:
     void showRequested();
     void closeRequested();
+    void anonymityRequested(bool on, std::shared_ptr<veilport::process::WindowReply> reply);
+    void anonymityStatusRequested(std::shared_ptr<veilport::process::WindowReply> reply);
+    void updateRequested(std::shared_ptr<veilport::process::WindowReply> reply);
+    void adoptRequested(const QString& text, std::shared_ptr<veilport::process::WindowReply> reply);
 
 private:
     void takeMessages();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/process/WindowMessage.h"
@@ -19,6 +21,12 @@ public:
     // Posts the message and returns at once, without waiting for the window to
     // act on it. False when the window is gone or did not take the message.
     [[nodiscard]] bool post(WindowMessage message) const;
+
+    // Sends a request and waits for the window's answer. Nothing when the
+    // window is gone, the request cannot be sent, no answer came within
+    // timeout, or the window closed the connection without one.
+    [[nodiscard]] std::optional<std::string> ask(const WindowRequest& request,
+                                                 std::chrono::milliseconds timeout) const;
 
 private:
     explicit TopLevelWindow(std::filesystem::path path) : path_(std::move(path)) {}

@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,7 +19,10 @@ namespace veilport::process {
 namespace {
 
 constexpr int kReadWaitMs = 250;
-constexpr std::size_t kLongestMessage = 16;
+constexpr std::size_t kLongestMessage = kLongestWindowMessage;
+// An answer is small and the asker reads it at once; a stuck asker must not
+// hold the window.
+constexpr int kReplyGiveUpSeconds = 2;
 
 std::error_code lastError() {
     return {errno, std::generic_category()};
@@ -59,7 +63,7 @@ bool peerIsThisUser(int fd) {
     return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
 }
 
-std::optional<WindowMessage> readMessage(int fd) {
+std::optional<WindowRequest> readRequest(int fd) {
     std::string bytes;
     char buffer[kLongestMessage];
     while (bytes.size() < kLongestMessage && (bytes.empty() || bytes.back() != '\n')) {
@@ -72,7 +76,7 @@ std::optional<WindowMessage> readMessage(int fd) {
         if (got <= 0) break;
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
-    return parseWindowMessage(bytes);
+    return parseWindowRequest(bytes);
 }
 
 }  // namespace
@@ -152,11 +156,36 @@ void WindowEndpoint::unregister() {
         ::unlink(path_.c_str());
 }
 
-std::optional<WindowMessage> WindowEndpoint::receive() {
+bool WindowReply::send(std::string_view text) {
+    if (!peer_) return false;
+    const net::UniqueFd peer = std::move(peer_);
+    const timeval limit{kReplyGiveUpSeconds, 0};
+    static_cast<void>(::setsockopt(peer.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit)));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::send(peer.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::optional<IncomingRequest> WindowEndpoint::receiveRequest() {
     if (!listener_) return std::nullopt;
     io::UniqueFd peer(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
     if (!peer || !peerIsThisUser(peer.get())) return std::nullopt;
-    return readMessage(peer.get());
+    auto request = readRequest(peer.get());
+    if (!request) return std::nullopt;
+    return IncomingRequest{std::move(*request), std::make_shared<WindowReply>(std::move(peer))};
+}
+
+std::optional<WindowMessage> WindowEndpoint::receive() {
+    // Programs that only take the posted messages ignore requests they cannot
+    // answer; the asker reads no answer.
+    auto incoming = receiveRequest();
+    if (!incoming || !incoming->request.argument.empty()) return std::nullopt;
+    return incoming->request.message;
 }
 
 std::optional<WindowMessage> WindowEndpoint::waitForMessage() {

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,27 @@
 #include "platform/process/WindowMessage.h"
 
 namespace veilport::process {
+
+// The answer channel of one request: the connection it came on. Sending
+// writes the text and closes the connection; dropping the object unsent
+// closes it with no text, which the asking program reads as "no answer".
+class WindowReply {
+public:
+    explicit WindowReply(net::UniqueFd peer) : peer_(std::move(peer)) {}
+
+    // False when the asker has gone or the answer was sent already.
+    bool send(std::string_view text);
+    bool sent() const { return !peer_; }
+
+private:
+    net::UniqueFd peer_;
+};
+
+// A request as the window receives it, with the way to answer it.
+struct IncomingRequest {
+    WindowRequest request;
+    std::shared_ptr<WindowReply> reply;
+};
 
 // The receiving side of a top-level window: while this object lives, other
 // programs of the same user find the window by its exact title and post it
@@ -43,6 +65,9 @@ public:
     // valid message (a window search only connects and leaves). Waits at most
     // a fraction of a second for a slow peer's bytes.
     [[nodiscard]] std::optional<WindowMessage> receive();
+
+    // As receive, keeping the connection open for the answer.
+    [[nodiscard]] std::optional<IncomingRequest> receiveRequest();
 
     // Blocks until a valid message arrives, for programs without an event loop.
     [[nodiscard]] std::optional<WindowMessage> waitForMessage();

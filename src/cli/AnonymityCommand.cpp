@@ -1,0 +1,64 @@
+#include "cli/AnonymityCommand.h"
+
+#include <ostream>
+
+#include "cli/RunningVeilport.h"
+#include "proxypool/AnonymityStatus.h"
+#include "services/PoolServices.h"
+#include "settings/DwordSetting.h"
+
+namespace veilport::cli {
+
+namespace {
+
+constexpr int kExitNotRunning = 1;
+
+int Run(Args args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1 || (args[0] != "on" && args[0] != "off" && args[0] != "status"))
+        return UsageError(err, "anonymity expects on, off or status");
+    const std::string_view what = args[0];
+    if (const auto window = FindRunningVeilport()) {
+        using process::WindowMessage;
+        const WindowMessage message = what == "on"    ? WindowMessage::AnonymityOn
+                                      : what == "off" ? WindowMessage::AnonymityOff
+                                                      : WindowMessage::AnonymityStatus;
+        return HandOver(*window, {message, {}}, out, err);
+    }
+
+    // No Veilport: nobody runs a Gateway, so nobody may be pointed at one.
+    if (what == "status") {
+        out << proxypool::AnonymityStatusText(false) << "Veilport: not running\n";
+        return kExitOk;
+    }
+    if (what == "on") {
+        err << "veilportctl: Veilport is not running; start it to enable Online Anonymity "
+               "(nothing was changed)\n";
+        return kExitNotRunning;
+    }
+    // Left over from a program that ended without switching back: the
+    // machine may still point at a Gateway nobody runs, so undo it.
+    DwordSetting useProxy(settings::kUseProxy);
+    if (useProxy.get() == 1) {
+        auto pool = services::MakePoolServices();
+        pool.connection->DisableConnectionProxy();
+        useProxy.set(0);
+        useProxy.write();
+        out << "Veilport is not running; the proxy settings were switched back to direct\n";
+    } else {
+        out << "Online Anonymity: Disabled\n";
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+Command AnonymityCommand() {
+    return {"anonymity",
+            "  anonymity on|off|status         switch Online Anonymity in the running Veilport,\n"
+            "    or show its state, upstream proxy, local port and whether the Gateway listens.\n"
+            "    Without a running Veilport, on changes nothing (exit 1) and off only switches\n"
+            "    settings left pointing at a stopped Gateway back to direct.",
+            &Run};
+}
+
+}  // namespace veilport::cli

@@ -1,0 +1,131 @@
+// Renders the status page in both states, the proxy tester after a passed and
+// a failed test, and the list update before and after, as PNG files in the
+// folder given as the only argument. Runs in a throwaway Veilport home with
+// fakes of the Gateway and the system switch: nothing on this machine changes.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QPainter>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+#include "../FakePageHost.h"
+#include "app/skin/BitmapButton.h"
+#include "app/status/StatusPanel.h"
+#include "proxypool/MyProxiesFile.h"
+#include "proxypool/ui/ProxyListUpdateDialog.h"
+#include "proxypool/ui/ProxyTesterDialog.h"
+#include "settings/StringSetting.h"
+
+using namespace veilport;
+
+namespace {
+
+void settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+void waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// A window on a desktop-like backdrop, through its shape when it has one.
+QImage onBackdrop(QWidget& window, int margin = 28) {
+    const QPixmap drawn = window.grab();
+    QImage image(drawn.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient backdrop(0, 0, image.width(), image.height());
+    backdrop.setColorAt(0, QColor(0x5B, 0x6E, 0x96));
+    backdrop.setColorAt(1, QColor(0x9A, 0xAE, 0xC9));
+    painter.fillRect(image.rect(), backdrop);
+    painter.translate(margin, margin);
+    painter.setClipRegion(window.mask().isEmpty() ? QRegion(window.rect()) : window.mask());
+    painter.drawPixmap(0, 0, drawn);
+    return image;
+}
+
+bool save(const QImage& image, const QDir& folder, const QString& name) {
+    const QString path = folder.filePath(name);
+    if (!image.save(path, "PNG")) {
+        std::fprintf(stderr, "status_gallery: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    for (const char* variable : {"VEILPORT_HOME", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+        ::setenv(variable, home.path().toLocal8Bit().constData(), 1);
+
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: status_gallery OUTPUT-FOLDER\n");
+        return 2;
+    }
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(fusion);
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(folder.path())) return 1;
+    bool ok = true;
+
+    static_cast<void>(proxypool::AppendTestedProxy("12.12.12.12:80->United States"));
+    static_cast<void>(proxypool::AppendTestedProxy("5.6.7.8:3128->Germany <supports POST>"));
+    StringSetting proxyName(settings::kProxyName);
+    proxyName.set("12.12.12.12:80->United States");
+    proxyName.write();
+
+    testing::FakePageHost host;
+    host.get = [](const std::string&) {
+        return std::string(
+            "81.2.3.4:8080->France<br />62.7.8.9:3128->Sweden <supports POST><br />");
+    };
+    app::StatusPanel panel(host, nullptr);
+    panel.move(0, 0);
+    panel.show();
+    waitFor([&] { return !panel.fetchingNewList(); });
+    settle();
+    ok = save(panel.grab().toImage(), folder, "status_disabled.png") && ok;
+    panel.controls().control<skin::BitmapButton>(app::StatusPanel::kAnonymityId)->click();
+    panel.controls().control<skin::BitmapButton>(app::StatusPanel::kPrivacyId)->click();
+    settle();
+    ok = save(panel.grab().toImage(), folder, "status_enabled.png") && ok;
+    panel.hide();
+
+    for (const auto& [name, ms] :
+         {std::pair{"tester_passed.png", 42u}, {"tester_failed.png", 0u}}) {
+        const std::uint32_t time = ms;
+        proxypool::ui::ProxyTesterDialog tester(nullptr,
+                                                [time](const std::string&, int) { return time; });
+        tester.prepare("12.12.12.12", 80, "12.12.12.12:80");
+        tester.move(40, 40);
+        tester.show();
+        tester.startTest();
+        waitFor([&] { return !tester.testRunning(); });
+        settle();
+        ok = save(onBackdrop(tester), folder, QString::fromLatin1(name)) && ok;
+    }
+
+    const proxypool::HttpGet none = [](const std::string&) { return std::string(); };
+    proxypool::ui::ProxyListUpdateDialog update(
+        {host.fakeConnection, host.fakeGateway, host.newProxies, host.fakeMessages, none, none});
+    update.setPauseMs(0);
+    update.move(40, 40);
+    update.show();
+    settle();
+    ok = save(onBackdrop(update), folder, "update_ready.png") && ok;
+    update.controls()
+        .control<skin::BitmapButton>(proxypool::ui::ProxyListUpdateDialog::kButtonId)
+        ->click();
+    waitFor([&] { return update.state() == proxypool::ui::ProxyListUpdateDialog::State::Done; });
+    settle();
+    ok = save(onBackdrop(update), folder, "update_done.png") && ok;
+    return ok ? 0 : 1;
+}
