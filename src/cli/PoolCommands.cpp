@@ -3,7 +3,6 @@
 #include <ostream>
 #include <string>
 
-#include "cli/PoolServices.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/MyProxiesFile.h"
@@ -11,8 +10,11 @@
 #include "proxypool/ServiceList.h"
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/UpdateProgress.h"
+#include "services/PoolServices.h"
 
 namespace veilport::cli {
+
+using services::MakePoolServices;
 
 namespace {
 

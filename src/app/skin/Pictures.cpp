@@ -1,7 +1,12 @@
 #include "app/skin/Pictures.h"
 
+#include <QFile>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
+#include <iterator>
+#include <optional>
+#include <string>
 
 #include "app/skin/ColorKey.h"
 
@@ -12,7 +17,15 @@ namespace {
 struct PictureSource {
     int id;
     const char* file;
-    bool keyed;  // a window background with ColorKey margins
+    bool keyed;              // a window background with ColorKey margins
+    const char* label = "";  // replaces "{label}" in the drawing
+};
+
+// The labels of the section buttons and of the sub-buttons, in bar order.
+constexpr const char* kSectionLabels[] = {"Status", "Anonymity", "Privacy", "Settings"};
+constexpr const char* kSubLabels[] = {
+    "Anonymity Wizard",  "Current Proxy", "New Proxies", "Tested Proxies", "Add Proxy",
+    "Update Proxy List", "Invasive Code", "Cleaning",    "Browsers",       "Start Up Options",
 };
 
 constexpr PictureSource kPictures[] = {
@@ -37,16 +50,54 @@ constexpr PictureSource kPictures[] = {
     {picture::kClosePressed, "close_pressed.svg", false},
     {picture::kCloseHover, "close_hover.svg", false},
     {picture::kCloseMask, "close_mask.svg", false},
+    {picture::kMainBackground, "main_background.svg", true},
+    {picture::kMainBarBackground, "main_bar.svg", false},
+    {picture::kTipBackground, "tip_background.svg", false},
+    {picture::kAnonymityBarBackground, "section_bar.svg", false, "Anonymity"},
+    {picture::kPrivacyBarBackground, "section_bar.svg", false, "Privacy"},
+    {picture::kSettingsBarBackground, "section_bar.svg", false, "Settings"},
+    {picture::kHelpNormal, "help_normal.svg", false, "Help"},
+    {picture::kHelpPressed, "help_pressed.svg", false, "Help"},
+    {picture::kHelpHover, "help_hover.svg", false, "Help"},
+    {picture::kWhatIsMyIpNormal, "top_button_normal.svg", false, "What is my IP?"},
+    {picture::kWhatIsMyIpPressed, "top_button_pressed.svg", false, "What is my IP?"},
+    {picture::kWhatIsMyIpHover, "top_button_hover.svg", false, "What is my IP?"},
+    {picture::kUpdateListNormal, "top_button_normal.svg", false, "Update List"},
+    {picture::kUpdateListPressed, "top_button_pressed.svg", false, "Update List"},
+    {picture::kUpdateListHover, "top_button_hover.svg", false, "Update List"},
 };
 
-const PictureSource* findSource(int id) {
+// The section and sub-button pictures come from one drawing per state with
+// the button's label put in, so they are looked up by arithmetic.
+std::optional<PictureSource> findSource(int id) {
     for (const auto& source : kPictures)
-        if (source.id == id) return &source;
-    return nullptr;
+        if (source.id == id) return source;
+    static const std::string sectionFiles[] = {
+        "section_button_normal.svg", "section_button_pressed.svg", "section_button_hover.svg"};
+    static const std::string subFiles[] = {"sub_button_normal.svg", "sub_button_pressed.svg",
+                                           "sub_button_hover.svg"};
+    const int section = id - picture::kSectionButtons;
+    if (section >= 0 && section < 3 * static_cast<int>(std::size(kSectionLabels)))
+        return PictureSource{id, sectionFiles[section % 3].c_str(), false,
+                             kSectionLabels[section / 3]};
+    const int sub = id - picture::kSubButtons;
+    if (sub >= 0 && sub < 3 * static_cast<int>(std::size(kSubLabels)))
+        return PictureSource{id, subFiles[sub % 3].c_str(), false, kSubLabels[sub / 3]};
+    return std::nullopt;
 }
 
-QImage render(const QString& resource, QSize size = {}) {
-    QSvgRenderer renderer(resource);
+QByteArray drawingOf(const PictureSource& source) {
+    QFile file(QStringLiteral(":/skin/pictures/") + QString::fromLatin1(source.file));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QByteArray text = file.readAll();
+    if (*source.label != '\0')
+        text.replace("{label}", QString::fromUtf8(source.label).toHtmlEscaped().toUtf8());
+    return text;
+}
+
+template <typename Source>
+QImage render(const Source& drawing, QSize size = {}) {
+    QSvgRenderer renderer(drawing);
     if (!renderer.isValid()) return {};
     if (size.isEmpty()) size = renderer.defaultSize();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -72,18 +123,31 @@ QImage withColorKeyMargins(const QImage& drawn) {
 }  // namespace
 
 QPixmap loadPicture(int id) {
-    const PictureSource* source = findSource(id);
-    if (source == nullptr) return {};
-    const QImage drawn =
-        render(QStringLiteral(":/skin/pictures/") + QString::fromLatin1(source->file));
+    // Pages share their pictures; each is drawn once per process.
+    const QString key = QStringLiteral("veilport-picture-%1").arg(id);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached)) return cached;
+    const auto source = findSource(id);
+    if (!source) return {};
+    const QByteArray drawing = drawingOf(*source);
+    if (drawing.isEmpty()) return {};
+    const QImage drawn = render(drawing);
     if (drawn.isNull()) return {};
-    return QPixmap::fromImage(source->keyed ? withColorKeyMargins(drawn) : drawn);
+    QPixmap picture = QPixmap::fromImage(source->keyed ? withColorKeyMargins(drawn) : drawn);
+    QPixmapCache::insert(key, picture);
+    return picture;
+}
+
+QString pictureLabel(int id) {
+    const auto source = findSource(id);
+    return source ? QString::fromUtf8(source->label) : QString();
 }
 
 QIcon applicationIcon() {
     QIcon icon;
     for (const int side : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(render(":/skin/pictures/app_icon.svg", {side, side})));
+        icon.addPixmap(QPixmap::fromImage(
+            render(QStringLiteral(":/skin/pictures/app_icon.svg"), {side, side})));
     return icon;
 }
 

@@ -29,7 +29,37 @@ inline constexpr int kCloseNormal = 240;
 inline constexpr int kClosePressed = 241;
 inline constexpr int kCloseHover = 242;
 inline constexpr int kCloseMask = 243;
+
+// The main window and its sections.
+inline constexpr int kMainBackground = 300;
+inline constexpr int kMainBarBackground = 301;
+inline constexpr int kTipBackground = 302;
+// The bars of sections 2 to 4, with the section's title.
+inline constexpr int kAnonymityBarBackground = 303;
+inline constexpr int kPrivacyBarBackground = 304;
+inline constexpr int kSettingsBarBackground = 305;
+inline constexpr int kHelpNormal = 310;
+inline constexpr int kHelpPressed = 311;
+inline constexpr int kHelpHover = 312;
+inline constexpr int kWhatIsMyIpNormal = 313;
+inline constexpr int kWhatIsMyIpPressed = 314;
+inline constexpr int kWhatIsMyIpHover = 315;
+inline constexpr int kUpdateListNormal = 316;
+inline constexpr int kUpdateListPressed = 317;
+inline constexpr int kUpdateListHover = 318;
+// Section button i (0..3) is kSectionButtons + 3 * i, followed by its pressed
+// and hover pictures; sub-button j (0..9, in the order of the sections' pages)
+// likewise from kSubButtons.
+inline constexpr int kSectionButtons = 320;
+inline constexpr int kSubButtons = 340;
+inline constexpr int kButtonPressedOffset = 1;
+inline constexpr int kButtonHoverOffset = 2;
 }  // namespace picture
+
+// The label a picture shows, for pictures that carry one (the section and
+// sub-buttons, the top bar's buttons); empty for the others. It is the
+// accessible name of a button drawn from the picture.
+QString pictureLabel(int id);
 
 // The picture with this identifier, drawn from its SVG source at its own size.
 // Window and dialog backgrounds come with their ColorKey margins: what the

@@ -1,8 +1,9 @@
 #pragma once
 
-// The real implementations behind the pool commands: the Gateway, the system
-// proxy switch, the stored access options for downloads and the URL cache
-// hook. Built in one place so they can be swapped as a whole.
+// The real implementations behind the pool's flows, for the window and the
+// command line alike: the Gateway, the system proxy switch, the stored access
+// options for downloads and the URL cache hook. Built in one place so they can
+// be swapped as a whole.
 
 #include <iosfwd>
 #include <memory>
@@ -11,7 +12,7 @@
 #include "proxypool/GatewayControl.h"
 #include "proxypool/ProxyListService.h"
 
-namespace veilport::cli {
+namespace veilport::services {
 
 struct PoolServices {
     std::unique_ptr<proxypool::GatewayControl> gateway;
@@ -22,4 +23,4 @@ struct PoolServices {
 
 PoolServices MakePoolServices();
 
-}  // namespace veilport::cli
+}  // namespace veilport::services

@@ -1,4 +1,4 @@
-#include "cli/PoolServices.h"
+#include "services/PoolServices.h"
 
 #include <optional>
 #include <ostream>
@@ -8,7 +8,7 @@
 #include "platform/inet/PreconfiguredAccess.h"
 #include "platform/inet/UrlCache.h"
 
-namespace veilport::cli {
+namespace veilport::services {
 
 namespace {
 
@@ -54,11 +54,11 @@ PoolServices MakePoolServices() {
     services.connection = std::make_unique<SystemConnectionSwitch>();
     // Downloads leave their entry in the URL cache as a browser's HTTP stack
     // would; a download that could not be recorded still counts.
-    services.get = proxypool::InetHttpGet(
-        inet::PreconfiguredAccess, [](const std::string& url, const std::string& text) {
-            (void)inet::UrlCache::recordDownload(url, text);
-        });
+    services.get = proxypool::InetHttpGet(inet::PreconfiguredAccess,
+                                          [](const std::string& url, const std::string& text) {
+                                              (void)inet::UrlCache::recordDownload(url, text);
+                                          });
     return services;
 }
 
-}  // namespace veilport::cli
+}  // namespace veilport::services

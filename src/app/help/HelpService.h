@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace veilport::app {
+
+// The program's help, as its windows ask for it. The program's own is the
+// help viewer over the compiled help; tests record the requests.
+class HelpService {
+public:
+    virtual ~HelpService() = default;
+    virtual void showContents() = 0;
+    virtual void showIndex() = 0;
+    // The search tab with this query already run.
+    virtual void showSearch(const QString& query) = 0;
+    // F1: the help at its default page, maximised.
+    virtual void showHelpFile() = 0;
+};
+
+}  // namespace veilport::app

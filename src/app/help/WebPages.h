@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace veilport::app {
+
+// Pages of the vendor's web site, by path.
+namespace webpage {
+inline constexpr std::string_view kProduct = "/features_veilport.html";
+inline constexpr std::string_view kCompany = "/";
+inline constexpr std::string_view kSupport = "/support_veilport.html";
+inline constexpr std::string_view kTellAFriend = "/veilport/tell_a_friend.html";
+inline constexpr std::string_view kWhatIsMyIp = "/veilport/whatismyip.php";
+inline constexpr std::string_view kTips = "/tips.html";
+}  // namespace webpage
+
+// The full address of a page on the vendor's host (chosen at build time).
+std::string VendorPageAddress(std::string_view path);
+
+}  // namespace veilport::app

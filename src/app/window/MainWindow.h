@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QLabel>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/help/HelpService.h"
+#include "app/help/MenuButton.h"
+#include "app/skin/BitmapButton.h"
+#include "app/skin/DialogTemplate.h"
+#include "app/window/MainTipWindow.h"
+#include "app/window/Page.h"
+#include "app/window/PageHost.h"
+#include "app/window/SectionBar.h"
+#include "app/window/SectionContainer.h"
+#include "app/window/TrayDialog.h"
+#include "app/window/WindowMessages.h"
+#include "platform/shell/ShellOpen.h"
+#include "proxypool/ProxyTesterDialog.h"
+
+namespace veilport::app {
+
+class WindowMessageReceiver;
+
+// What the main window works with; the program passes the real services,
+// tests pass fakes. References must outlive the window.
+struct MainWindowServices {
+    proxypool::GatewayControl& gateway;
+    proxypool::ConnectionSwitch& connection;
+    proxypool::HttpGet get;
+    shell::ShellOpen& shell;
+    HelpService& help;
+    // Null: Qt's tray icon.
+    std::unique_ptr<TrayIcon> trayIcon;
+    // Starts the scheduled cleaning (once, when the window is built); none in tests.
+    std::function<void()> startCleaner;
+    // Makes the window findable by its title for a second start and Quenchor.
+    bool registerTitle = false;
+    // Null: the skinned message box.
+    proxypool::UserMessages* messages = nullptr;
+};
+
+// The one window of Veilport: the top bar, the section bar with its tips,
+// the pages of the four sections (exactly one shown, its button disabled),
+// the two address lines, and the tray. It hosts the pages (PageHost) and
+// owns the pool's shared lists.
+class MainWindow : public TrayDialog, public PageHost, public proxypool::MainStatusLine {
+    Q_OBJECT
+
+public:
+    static constexpr int kCloseId = 1001;
+    static constexpr int kWhatIsMyIpId = 1002;
+    static constexpr int kRealIpId = 1013;
+    static constexpr int kIpInUseId = 1014;
+    static constexpr int kHelpMenuId = 1015;
+    static constexpr int kUpdateListId = 1016;
+    static constexpr const char* kTipTexts[] = {
+        "See Veilport current status and quick activation buttons",
+        "Hide your IP and learn how to use the proxies",
+        "Perform scheduled cleaning and invasive code blocking",
+        "Configure browsers and start up options",
+    };
+
+    explicit MainWindow(MainWindowServices services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // PageHost
+    void setRealIpLine(const QString& text) override;
+    void setIpInUseLine(const QString& text) override;
+    void setTipText(const QString& text) override;
+    void showPage(PageId page) override;
+    void hideToTray() override;
+    AnonymityControl& anonymity() override { return *anonymity_; }
+    proxypool::TestedProxyList& testedList() override { return tested_; }
+    proxypool::NewProxyList& newList() override { return newList_; }
+    void poolChanged() override;
+    proxypool::GatewayControl& gateway() override { return services_.gateway; }
+    proxypool::ConnectionSwitch& connection() override { return services_.connection; }
+    proxypool::UserMessages& messages() override;
+    proxypool::MainStatusLine& statusLine() override { return *this; }
+    proxypool::TestedDropDown& testedDropDown() override;
+    proxypool::ProxyTesterDialog& testerDialog() override { return tester_; }
+    const proxypool::HttpGet& httpGet() override { return services_.get; }
+
+    // MainStatusLine: the IP-in-use line.
+    void setStatusText(const std::string& text) override;
+
+    // Every command of the help menu, the tray menu and the About entry.
+    void runCommand(int command);
+    // The close button: to the tray, with the notice while HideHint asks for it.
+    void hideWithHint();
+    // Tray "Exit": anonymity off when it is on, then the window ends.
+    void exitProgram();
+
+    // For tests and the screenshots.
+    Page* page(PageId id) const;
+    Page* currentPage() const { return current_; }
+    SectionBar& mainBar() { return *mainBar_; }
+    SectionContainer* container(int section) const;
+    MainTipWindow& tipWindow() { return *tip_; }
+    MenuButton& helpMenu() { return *helpMenu_; }
+    skin::DialogTemplate& controls() { return controls_; }
+
+signals:
+    // The About box was shown (with or without its pictures), for tests.
+    void aboutShown(bool withPictures);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // The window has no frame and so no window menu: a right click on its
+    // body opens the stand-in, with minimise, close and About.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void buildTopBar();
+    void buildSections();
+    void buildTrayMenu();
+    void fillHelpMenu();
+    void showInitialIpLines();
+    void display(PageId page);
+    void openWebPage(std::string_view path);
+    void showAbout(bool withPictures);
+    void runProxyListUpdate();
+
+    MainWindowServices services_;
+    skin::DialogTemplate controls_;
+    WindowMessages windowMessages_;
+    proxypool::TestedProxyList tested_;
+    proxypool::NewProxyList newList_;
+    proxypool::WindowlessTester tester_;
+    MenuButton* helpMenu_ = nullptr;
+    SectionBar* mainBar_ = nullptr;
+    MainTipWindow* tip_ = nullptr;
+    std::array<SectionContainer*, 3> containers_{};
+    std::map<PageId, Page*> pages_;
+    Page* current_ = nullptr;
+    AnonymityControl* anonymity_ = nullptr;
+    WindowMessageReceiver* receiver_ = nullptr;
+};
+
+}  // namespace veilport::app

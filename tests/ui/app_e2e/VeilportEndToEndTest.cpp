@@ -1,0 +1,120 @@
+// The real veilport on a private X server (Xvfb) with a tray host (trayer)
+// and a throwaway home, driven with xdotool: a second start brings the first
+// window back from the tray, F1 opens the help viewer, and Quenchor ends
+// Veilport with status 0.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "helpers/SpawnedProgram.h"
+#include "support/ChildProcess.h"
+#include "support/TempHome.h"
+
+namespace veilport {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::RunCommand;
+using testing::SpawnedProgram;
+
+bool onPath(const std::string& program) {
+    return RunCommand({"/bin/sh", "-c", "command -v " + program}).exitCode == 0;
+}
+
+class VeilportEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* tool : {"Xvfb", "xdotool", "trayer"})
+            if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
+        // Xvfb picks a free display and writes its number to the descriptor.
+        const fs::path displayFile = home_.path() / "display";
+        xvfb_.emplace("/bin/sh",
+                      std::vector<std::string>{"-c",
+                                               "exec Xvfb -displayfd 3 -screen 0 1280x800x24 "
+                                               "-nolisten tcp 3>'" +
+                                                   displayFile.string() + "' 2>/dev/null"});
+        std::string display;
+        for (int i = 0; i < 200 && display.empty(); ++i) {
+            std::ifstream(displayFile) >> display;
+            if (display.empty()) ::usleep(50'000);
+        }
+        ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+        ::setenv("DISPLAY", (":" + display).c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        tray_.emplace("/bin/sh", std::vector<std::string>{"-c", "exec trayer 2>/dev/null"});
+    }
+
+    void TearDown() override {
+        ::unsetenv("DISPLAY");
+        ::unsetenv("QT_QPA_PLATFORM");
+    }
+
+    // Window ids of visible windows with exactly this title, waiting up to
+    // the limit for one to appear.
+    static std::string visibleWindow(const std::string& title, int seconds = 15) {
+        const auto result = RunCommand({"timeout", std::to_string(seconds), "xdotool", "search",
+                                        "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+        return result.out.substr(0, result.out.find('\n'));
+    }
+    static bool noVisibleWindow(const std::string& title) {
+        for (int i = 0; i < 100; ++i) {
+            const auto result =
+                RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
+            if (result.out.empty()) return true;
+            ::usleep(100'000);
+        }
+        return false;
+    }
+    static void click(const std::string& window, int x, int y) {
+        RunCommand({"xdotool", "mousemove", "--window", window, std::to_string(x),
+                    std::to_string(y), "click", "1"});
+    }
+
+    static fs::path built(const char* name) { return fs::path(VEILPORT_BUILD_DIR) / name; }
+
+    testing::TempHome home_;
+    std::optional<SpawnedProgram> xvfb_;
+    std::optional<SpawnedProgram> tray_;
+};
+
+TEST_F(VeilportEndToEndTest, SecondStartF1AndQuenchor) {
+    SpawnedProgram veilport(built("veilport"));
+    ASSERT_TRUE(veilport.started());
+    const std::string window = visibleWindow("Veilport");
+    ASSERT_FALSE(window.empty()) << "the main window did not appear";
+
+    // The close button (top right) sends the window to the tray.
+    click(window, 733, 22);
+    ASSERT_TRUE(noVisibleWindow("Veilport")) << "the window did not go to the tray";
+
+    // A second start brings it back and ends by itself with status 0.
+    SpawnedProgram second(built("veilport"));
+    const auto secondStatus = second.waitForExit(20s);
+    ASSERT_TRUE(secondStatus) << "the second veilport did not end";
+    EXPECT_TRUE(WIFEXITED(*secondStatus) && WEXITSTATUS(*secondStatus) == 0);
+    EXPECT_FALSE(visibleWindow("Veilport").empty()) << "the first window did not come back";
+
+    // F1 opens the help viewer.
+    click(window, 400, 300);
+    RunCommand({"xdotool", "key", "--window", window, "F1"});
+    RunCommand({"xdotool", "windowfocus", "--sync", window});
+    RunCommand({"xdotool", "key", "F1"});
+    EXPECT_FALSE(visibleWindow("Veilport Help", 30).empty()) << "F1 opened no help viewer";
+
+    // Quenchor ends Veilport with status 0; its own poll dialog is then
+    // left to the test's clean-up.
+    SpawnedProgram quenchor(built("src/closer/quenchor"));
+    const auto status = veilport.waitForExit(20s);
+    ASSERT_TRUE(status) << "Quenchor did not end Veilport";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+}
+
+}  // namespace
+}  // namespace veilport
