@@ -30,7 +30,8 @@ for run in $(seq "$runs"); do
     VEILPORT_HOME=$home/veilport HOME=$home XDG_CONFIG_HOME=$home/.config \
         XDG_RUNTIME_DIR=$home/run XDG_CACHE_HOME=$home/.cache "$program" &
     pid=$!
-    xdotool search --sync --onlyvisible --name '^Veilport$' >/dev/null
+    # Polled without xdotool's own half-second wait between tries.
+    until xdotool search --onlyvisible --name '^Veilport$' >/dev/null; do :; done
     shown=$(( ($(date +%s%N) - start) / 1000000 ))
     sleep 2
     kib=$(awk '/^VmRSS:/ {print $2}' /proc/$pid/status)

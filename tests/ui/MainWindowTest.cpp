@@ -177,6 +177,24 @@ TEST_F(MainWindowTest, EveryButtonHasAnAccessibleName) {
     EXPECT_EQ(subButton(window, 2, 0)->accessibleName(), "Anonymity Wizard");
 }
 
+TEST_F(MainWindowTest, TabMovesThroughTheWindowInReadingOrder) {
+    MainWindow& window = fixture_.open();
+    window.show();
+    window.showPage(PageId::Cleaning);
+    auto* first = window.controls().control(MainWindow::kWhatIsMyIpId);
+    QStringList names;
+    QWidget* widget = first;
+    do {
+        if (widget->isVisibleTo(&window) && widget->isEnabled() &&
+            (widget->focusPolicy() & Qt::TabFocus) && qobject_cast<QAbstractButton*>(widget))
+            names << widget->accessibleName();
+        widget = widget->nextInFocusChain();
+    } while (widget != first && names.size() < 12);
+    EXPECT_EQ(names, QStringList({"What is my IP?", "Update List", "Help", "Hide to tray", "Status",
+                                  "Anonymity", "Settings", "Invasive Code"}))
+        << names.join(", ").toStdString();
+}
+
 TEST_F(MainWindowTest, EnterChangesNothingAndEscapeOnAPageHidesWithoutTheNotice) {
     DwordSetting(settings::kHideHint).set(1);
     MainWindow& window = fixture_.open();

@@ -102,6 +102,34 @@ TEST(ColorKeyTest, WithoutWindowShapingTheDialogStaysRectangular) {
     EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
 }
 
+TEST(ColorKeyTest, EachPlatformGetsTheShapingItCanShow) {
+    EXPECT_EQ(SkinnedDialog::shapingFor("xcb"), SkinnedDialog::Shaping::Mask);
+    EXPECT_EQ(SkinnedDialog::shapingFor("wayland"), SkinnedDialog::Shaping::Translucent);
+    EXPECT_EQ(SkinnedDialog::shapingFor("wayland-egl"), SkinnedDialog::Shaping::Translucent);
+    EXPECT_EQ(SkinnedDialog::shapingFor("offscreen"), SkinnedDialog::Shaping::None);
+    EXPECT_EQ(SkinnedDialog::shapingFor("eglfs"), SkinnedDialog::Shaping::None);
+}
+
+TEST(ColorKeyTest, TranslucentFramesClearExactlyTheKeyPixels) {
+    const QImage background = loadPicture(picture::kMainBackground).toImage();
+    ASSERT_FALSE(background.isNull());
+    const QImage frame = colorKeyToTransparent(background);
+    ASSERT_EQ(frame.size(), background.size());
+    for (const QPoint at : {QPoint(0, 0), QPoint(background.width() - 1, 0),
+                            QPoint(background.width() / 2, 1), QPoint(300, 200)}) {
+        if (background.pixel(at) == ColorKey) {
+            EXPECT_EQ(qAlpha(frame.pixel(at)), 0) << at.x() << "," << at.y();
+        } else {
+            EXPECT_EQ(frame.pixel(at), background.pixel(at)) << at.x() << "," << at.y();
+        }
+    }
+    EXPECT_EQ(background.pixel(0, 0), ColorKey) << "the main window has rounded corners";
+    // A colour one step from the key is not the key.
+    QImage near(1, 1, QImage::Format_RGB32);
+    near.setPixel(0, 0, qRgb(229, 27, 254));
+    EXPECT_EQ(qAlpha(colorKeyToTransparent(near).pixel(0, 0)), 255);
+}
+
 TEST(SkinnedDialogTest, PressOnTheBodyMovesTheWindowButNotOnAPage) {
     SkinnedDialog dialog;
     dialog.resize(200, 100);

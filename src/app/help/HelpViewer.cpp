@@ -26,7 +26,12 @@ public:
     }
 
     QVariant loadResource(int type, const QUrl& name) override {
-        if (name.scheme() == QLatin1String("qthelp")) return engine_.fileData(name);
+        if (name.scheme() == QLatin1String("qthelp")) {
+            const QByteArray data = engine_.fileData(name);
+            // Style sheets are taken as text only.
+            if (type == QTextDocument::StyleSheetResource) return QString::fromUtf8(data);
+            return data;
+        }
         return QTextBrowser::loadResource(type, name);
     }
 
@@ -69,6 +74,9 @@ HelpViewer::HelpViewer(const QString& collectionFile, QWidget* parent)
 
     browser_ = new HelpBrowser(*engine_, this);
     browser_->setAccessibleName(QStringLiteral("Help page"));
+    // The pages' linked style sheet, as the text view applies it to every page.
+    browser_->document()->setDefaultStyleSheet(QString::fromUtf8(engine_->fileData(
+        QUrl(QStringLiteral("qthelp://%1/doc/help.css").arg(QLatin1String(kHelpNamespace))))));
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(tabs_);

@@ -162,31 +162,20 @@ void BitmapButton::paintEvent(QPaintEvent*) {
 }
 
 void BitmapButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !hitButton(event->position().toPoint())) {
-        event->ignore();
-        return;
+    // A press ends the hover look; the press itself is Qt's: it captures the
+    // mouse, shows the button down only while the cursor is over it, and
+    // clicks only when the release comes over it.
+    if (event->button() == Qt::LeftButton && hitButton(event->position().toPoint())) {
+        hovering_ = false;
+        update();
     }
-    hovering_ = false;
-    tracking_ = true;
-    if (focusPolicy() & Qt::ClickFocus) setFocus(Qt::MouseFocusReason);
-    setDown(true);
-    emit pressed();
-    update();
-}
-
-void BitmapButton::mouseDoubleClickEvent(QMouseEvent* event) {
-    mousePressEvent(event);
+    QAbstractButton::mousePressEvent(event);
 }
 
 void BitmapButton::mouseMoveEvent(QMouseEvent* event) {
+    QAbstractButton::mouseMoveEvent(event);
+    if (event->buttons() & Qt::LeftButton) return;
     const bool over = hitButton(event->position().toPoint());
-    if (tracking_) {
-        if (over != isDown()) {
-            setDown(over);
-            update();
-        }
-        return;
-    }
     if (over && !hovering_) {
         hovering_ = true;
         if (!enterReported_) {
@@ -197,59 +186,13 @@ void BitmapButton::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void BitmapButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !tracking_) {
-        event->ignore();
-        return;
+void BitmapButton::nextCheckState() {
+    // A click checks a radio button; it never unchecks one.
+    if (kind_ == Kind::RadioButton) {
+        setChecked(true);
+    } else if (kind_ == Kind::CheckBox) {
+        setChecked(!isChecked());
     }
-    tracking_ = false;
-    const bool over = hitButton(event->position().toPoint());
-    setDown(false);
-    emit released();
-    if (over) activate();
-    update();
-}
-
-void BitmapButton::activate() {
-    if (kind_ == Kind::CheckBox) setChecked(!isChecked());
-    if (kind_ == Kind::RadioButton) setChecked(true);
-    emit clicked(isChecked());
-}
-
-void BitmapButton::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space) {
-        if (!event->isAutoRepeat()) {
-            spaceHeld_ = true;
-            setDown(true);
-            update();
-        }
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void BitmapButton::keyReleaseEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space) {
-        if (!event->isAutoRepeat() && spaceHeld_) {
-            spaceHeld_ = false;
-            setDown(false);
-            activate();
-            update();
-        }
-        return;
-    }
-    QWidget::keyReleaseEvent(event);
-}
-
-void BitmapButton::focusOutEvent(QFocusEvent* event) {
-    // Losing the focus in mid-press gives the mouse back: no click follows.
-    if (tracking_ || spaceHeld_) {
-        tracking_ = false;
-        spaceHeld_ = false;
-        setDown(false);
-    }
-    update();
-    QAbstractButton::focusOutEvent(event);
 }
 
 void BitmapButton::leaveEvent(QEvent* event) {

@@ -11,8 +11,10 @@ namespace veilport::skin {
 // A button that is pictures: a push button, a check box or a radio button
 // drawn from its normal, pressed, hover, disabled and focus pictures.
 //
-// A press captures the mouse; while the button is held it shows pressed only
-// while the cursor is over it, and a release away from it sends no click.
+// Pressing is QAbstractButton's, limited to the button's shape: a press
+// captures the mouse; while the button is held it shows pressed only while
+// the cursor is over it, a release away from it sends no click, and losing
+// the focus mid-press gives the mouse back without a click.
 // A check box toggles and a radio button checks on a click or the Space bar;
 // a radio button that becomes checked unchecks every other radio button of
 // its group (same parent, same group number). Entering and leaving are
@@ -69,17 +71,12 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
+    void nextCheckState() override;
 
 private:
-    void activate();
     void uncheckRestOfGroup();
     void drawPicture(QPainter& painter, const QPixmap& picture) const;
     void drawCaption(QPainter& painter, QPoint offset, bool disabled) const;
@@ -91,8 +88,6 @@ private:
     int group_ = 0;
     bool hovering_ = false;
     bool enterReported_ = false;
-    bool tracking_ = false;
-    bool spaceHeld_ = false;
 };
 
 }  // namespace veilport::skin

@@ -10,4 +10,14 @@ QRegion colorKeyShape(const QImage& image) {
     return QRegion(QBitmap::fromImage(opaque.createMaskFromColor(ColorKey, Qt::MaskInColor)));
 }
 
+QImage colorKeyToTransparent(const QImage& image) {
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x)
+            if ((line[x] | 0xFF000000u) == ColorKey) line[x] = 0;
+    }
+    return result;
+}
+
 }  // namespace veilport::skin

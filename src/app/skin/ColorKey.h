@@ -15,4 +15,8 @@ inline constexpr QRgb ColorKey = 0xFFE51BFF;  // RGB(229, 27, 255)
 // client area looks like the image.
 QRegion colorKeyShape(const QImage& image);
 
+// The image with its ColorKey pixels made fully transparent and every other
+// pixel kept as it is: what a translucent window draws to take its shape.
+QImage colorKeyToTransparent(const QImage& image);
+
 }  // namespace veilport::skin

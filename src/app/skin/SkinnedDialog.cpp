@@ -15,6 +15,8 @@ SkinnedDialog::SkinnedDialog(QWidget* parent, Kind kind) : QDialog(parent), kind
         setWindowFlags(Qt::Widget);
     } else {
         setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+        shaping_ = platformShaping();
+        if (shaping_ == Shaping::Translucent) setAttribute(Qt::WA_TranslucentBackground);
     }
 }
 
@@ -36,11 +38,21 @@ void SkinnedDialog::setPlacementMode(int mode) {
     update();
 }
 
+SkinnedDialog::Shaping SkinnedDialog::shapingFor(const QString& platformName) {
+    // X11 cuts both drawing and input to a mask, with or without a compositor.
+    if (platformName == QLatin1String("xcb")) return Shaping::Mask;
+    // Wayland always composites, and takes a mask for input only.
+    if (platformName.startsWith(QLatin1String("wayland"))) return Shaping::Translucent;
+    // Off-screen and frame-buffer platforms show windows as rectangles.
+    return Shaping::None;
+}
+
+SkinnedDialog::Shaping SkinnedDialog::platformShaping() {
+    return shapingFor(QGuiApplication::platformName());
+}
+
 bool SkinnedDialog::platformCanShapeWindows() {
-    // X11 cuts both drawing and input to the mask. Wayland takes a mask for
-    // input only and would still show the ColorKey pixels, so there (and on
-    // off-screen platforms) skinned windows stay rectangular.
-    return QGuiApplication::platformName() == QLatin1String("xcb");
+    return platformShaping() != Shaping::None;
 }
 
 void SkinnedDialog::paintBackground(QPainter& painter) const {
@@ -75,16 +87,26 @@ QImage SkinnedDialog::renderBackground() const {
 }
 
 void SkinnedDialog::applyColorKey() {
-    if (kind_ != Kind::TopLevel || !platformCanShapeWindows()) return;
+    if (kind_ != Kind::TopLevel || shaping_ == Shaping::None) return;
     if (background_.isNull()) {
+        translucentFrame_ = {};
         clearMask();
         return;
     }
-    setMask(colorKeyShape(renderBackground()));
+    const QImage frame = renderBackground();
+    setMask(colorKeyShape(frame));
+    if (shaping_ == Shaping::Translucent)
+        translucentFrame_ = QPixmap::fromImage(colorKeyToTransparent(frame));
 }
 
 void SkinnedDialog::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (!translucentFrame_.isNull()) {
+        // Replace what is there, alpha included, so the key pixels stay clear.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawPixmap(0, 0, translucentFrame_);
+        return;
+    }
     paintBackground(painter);
 }
 

@@ -11,6 +11,10 @@ namespace veilport::skin {
 // ColorKey where the platform can shape windows (a plain rectangle showing
 // the ColorKey pixels where it cannot), and a press anywhere on the body that
 // moves the window as a grab of its caption would.
+//
+// X11 cuts a window to a mask, composited or not. Wayland compositors take a
+// mask for input only, so there the window is translucent and its ColorKey
+// pixels are drawn fully transparent, with the mask keeping input to the shape.
 class SkinnedDialog : public QDialog {
     Q_OBJECT
 
@@ -40,6 +44,15 @@ public:
 
     Kind kind() const { return kind_; }
 
+    // How a top-level window takes the shape of its picture.
+    enum class Shaping {
+        None,         // rectangular, showing the ColorKey pixels
+        Mask,         // cut to the shape (drawing and input)
+        Translucent,  // ColorKey pixels transparent, input cut to the shape
+    };
+    static Shaping shapingFor(const QString& platformName);
+    static Shaping platformShaping();
+
     // Whether this platform lets a window take the shape of its picture.
     static bool platformCanShapeWindows();
 
@@ -64,7 +77,10 @@ private:
     void paintBackground(QPainter& painter) const;
 
     Kind kind_;
+    Shaping shaping_ = Shaping::None;
     QPixmap background_;
+    // The background with its ColorKey pixels transparent (translucent windows).
+    QPixmap translucentFrame_;
     int placement_ = kTopLeft;
     bool dragging_ = false;
     QPoint dragOffset_;

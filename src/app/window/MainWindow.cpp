@@ -83,6 +83,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     tip_ = new MainTipWindow(this);
     tip_->setGeometry(10, 325, 125, 115);
     tip_->raise();
+    setReadingOrder();
 
     // F1 anywhere in the program opens the help at its default page.
     skin::setHelpHandler([help = &services_.help] { help->showHelpFile(); });
@@ -185,6 +186,20 @@ void MainWindow::buildSections() {
     });
     // The status page shows at start with its button marking it.
     display(PageId::Status);
+}
+
+void MainWindow::setReadingOrder() {
+    // Tab follows the eye: the top bar from left to right, the section bar,
+    // the shown section's own bar, then the page. Hidden controls are skipped.
+    std::vector<QWidget*> order = {controls_.control(kWhatIsMyIpId),
+                                   controls_.control(kUpdateListId), helpMenu_,
+                                   controls_.control(kCloseId)};
+    for (const auto& pair : mainBar_->pairs()) order.push_back(pair.button);
+    for (SectionContainer* container : containers_)
+        for (const auto& pair : container->bar().pairs())
+            if (pair.button->parentWidget() == &container->bar()) order.push_back(pair.button);
+    for (const auto& entry : pages_) order.push_back(entry.second);
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void MainWindow::display(PageId id) {

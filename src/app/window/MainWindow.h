@@ -119,6 +119,7 @@ private:
     void buildTopBar();
     void buildSections();
     void buildTrayMenu();
+    void setReadingOrder();
     void fillHelpMenu();
     void showInitialIpLines();
     void display(PageId page);

@@ -24,15 +24,23 @@ using namespace std::chrono_literals;
 using testing::RunCommand;
 using testing::SpawnedProgram;
 
-bool onPath(const std::string& program) {
-    return RunCommand({"/bin/sh", "-c", "command -v " + program}).exitCode == 0;
+// The full path of a program on PATH, or empty.
+std::string which(const std::string& program) {
+    const auto result = RunCommand({"/bin/sh", "-c", "command -v " + program});
+    return result.exitCode == 0 ? result.out.substr(0, result.out.find('\n')) : std::string();
+}
+
+// xdotool with these arguments; its standard output.
+std::string xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), which("xdotool"));
+    return RunCommand(args).out;
 }
 
 class VeilportEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* tool : {"Xvfb", "xdotool", "trayer"})
-            if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
+            if (which(tool).empty()) GTEST_SKIP() << tool << " is not installed";
         // Xvfb picks a free display and writes its number to the descriptor.
         const fs::path displayFile = home_.path() / "display";
         xvfb_.emplace("/bin/sh",
@@ -56,25 +64,25 @@ protected:
         ::unsetenv("QT_QPA_PLATFORM");
     }
 
-    // Window ids of visible windows with exactly this title, waiting up to
-    // the limit for one to appear.
+    // The first visible window with exactly this title, waiting up to the
+    // limit for one to appear; empty when none did.
     static std::string visibleWindow(const std::string& title, int seconds = 15) {
-        const auto result = RunCommand({"timeout", std::to_string(seconds), "xdotool", "search",
-                                        "--sync", "--onlyvisible", "--name", "^" + title + "$"});
+        const auto result =
+            RunCommand({which("timeout"), std::to_string(seconds), which("xdotool"), "search",
+                        "--sync", "--onlyvisible", "--name", "^" + title + "$"});
         return result.out.substr(0, result.out.find('\n'));
     }
     static bool noVisibleWindow(const std::string& title) {
         for (int i = 0; i < 100; ++i) {
-            const auto result =
-                RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
-            if (result.out.empty()) return true;
+            if (xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}).empty())
+                return true;
             ::usleep(100'000);
         }
         return false;
     }
     static void click(const std::string& window, int x, int y) {
-        RunCommand({"xdotool", "mousemove", "--window", window, std::to_string(x),
-                    std::to_string(y), "click", "1"});
+        xdotool(
+            {"mousemove", "--window", window, std::to_string(x), std::to_string(y), "click", "1"});
     }
 
     static fs::path built(const char* name) { return fs::path(VEILPORT_BUILD_DIR) / name; }
@@ -103,9 +111,8 @@ TEST_F(VeilportEndToEndTest, SecondStartF1AndQuenchor) {
 
     // F1 opens the help viewer.
     click(window, 400, 300);
-    RunCommand({"xdotool", "key", "--window", window, "F1"});
-    RunCommand({"xdotool", "windowfocus", "--sync", window});
-    RunCommand({"xdotool", "key", "F1"});
+    xdotool({"windowfocus", "--sync", window});
+    xdotool({"key", "F1"});
     EXPECT_FALSE(visibleWindow("Veilport Help", 30).empty()) << "F1 opened no help viewer";
 
     // Quenchor ends Veilport with status 0; its own poll dialog is then
