@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run package clean format
+.PHONY: deps configure build test run package soak clean format
 
 deps:
 	scripts/install-deps
@@ -25,6 +25,13 @@ run: build
 # The Debian package, veilport_<version>-<release>_<arch>.deb in $(BUILD_DIR).
 package: build
 	cmake --build $(BUILD_DIR) --target package
+
+# The soak and fault harness (bench/soak/): PROFILE=quick (under 3 minutes) or
+# PROFILE=full (under 30 minutes). Prints one table; fails when an aim is missed.
+PROFILE ?= quick
+soak: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target soak_tools
+	bench/soak/run --profile $(PROFILE) --build $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)
