@@ -21,7 +21,7 @@ for _ in $(seq 200); do [[ -s $display_file ]] && break; sleep 0.05; done
 export DISPLAY=:$(head -n1 "$display_file") QT_QPA_PLATFORM=xcb
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-times=() rss=()
+times=() cpus=() rss=()
 for run in $(seq "$runs"); do
     home=$work/home$run
     mkdir -p "$home/run" && chmod 700 "$home/run"
@@ -33,11 +33,16 @@ for run in $(seq "$runs"); do
     # Polled without xdotool's own half-second wait between tries.
     until xdotool search --onlyvisible --name '^Veilport$' >/dev/null; do :; done
     shown=$(( ($(date +%s%N) - start) / 1000000 ))
+    # The processor time it took, which a busy machine does not inflate the
+    # way it inflates the wall-clock time.
+    ticks=$(awk '{print $14 + $15}' /proc/$pid/stat)
+    cpu=$(( ticks * 1000 / $(getconf CLK_TCK) ))
     sleep 2
     kib=$(awk '/^VmRSS:/ {print $2}' /proc/$pid/status)
     kill -TERM $pid; wait $pid 2>/dev/null || true
-    echo "run $run: window shown after $shown ms, idle RSS $((kib / 1024)) MiB"
-    times+=("$shown") rss+=("$kib")
+    echo "run $run: window shown after $shown ms ($cpu ms of processor time), idle RSS $((kib / 1024)) MiB"
+    times+=("$shown") cpus+=("$cpu") rss+=("$kib")
 done
-echo "median: window shown after $(printf '%s\n' "${times[@]}" | median) ms," \
-     "idle RSS $(( $(printf '%s\n' "${rss[@]}" | median) / 1024 )) MiB"
+echo "median: window shown after $(printf '%s\n' "${times[@]}" | median) ms" \
+     "($(printf '%s\n' "${cpus[@]}" | median) ms of processor time)," \
+     "idle RSS $(( $(printf '%s\n' "${rss[@]}" | median) / 1024 )) MiB; load average $(cut -d' ' -f1 /proc/loadavg)"

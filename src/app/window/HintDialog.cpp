@@ -49,11 +49,7 @@ void HintDialog::setDoNotShowAgain(bool ticked) {
 
 void HintDialog::ok() {
     const bool ticked = controls_.control<skin::BitmapButton>(kDoNotShowId)->isChecked();
-    DwordSetting hideHint(settings::kHideHint);
-    hideHint.set(ticked ? 0 : 1);
-    // set() skips a value equal to what it read; 1 must be stored even when
-    // the notice came from a value other than 1.
-    hideHint.write();
+    DwordSetting(settings::kHideHint).set(ticked ? 0 : 1);
     accept();
 }
 
