@@ -47,7 +47,7 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
             if (!ParsePort(args[++i], settings.localPort))
                 return UsageError(err, "--port expects a number from 0 to 65535");
         } else if (word == "--upstream" && hasValue) {
-            const auto upstream = GatewaySettings::splitProxyName(args[++i]);
+            const auto upstream = GatewaySettings::upstreamOf(args[++i]);
             if (!upstream)
                 return UsageError(err, "--upstream expects HOST:PORT, such as 10.0.0.2:3128");
             settings.upstreamHost = upstream->host;

@@ -8,17 +8,22 @@
 
 namespace veilport {
 
-// One browser connection, from its first read to the close of both sockets.
+// One browser connection, from its request head to the close of both sockets.
 //
-// The first read (at most kChunkSize bytes, within the first-byte time-out) is
-// rewritten for the upstream proxy and the target host recorded in LastDomain.
-// Then the connection goes to the upstream proxy of the moment and relays both
-// ways: the answer back through the invasive-code filter, and whatever else the
-// browser sends (the rest of a body, a tunnel's traffic) unchanged. When the
-// browser closes its sending side the upstream's is shut down too and the
-// answer still comes back; the connection ends when the upstream closes or
-// either side fails. A failed lookup or connect just closes the browser's
-// connection.
+// The whole header block is read first (within the first-request limit, at
+// most RequestHead::kMaxHeadSize bytes), rewritten for the upstream proxy and
+// its target host recorded in LastDomain. Then the connection goes to the
+// upstream proxy of the moment (within the connect limit) and relays both
+// ways: the answer back through the invasive-code filter, and whatever else
+// the browser sends (the rest of a body, a tunnel's traffic) unchanged. When
+// the browser closes its sending side the upstream's is shut down too and the
+// answer still comes back.
+//
+// How it ends: a head that does not come whole, a failed lookup or connect
+// close the browser's connection with no bytes. An upstream that closes
+// cleanly ends it cleanly. An answer cut short (the upstream reset or failed,
+// or nothing moved either way for the idle limit) reaches the browser as a
+// reset, so an answer without a length never looks complete.
 class Connection {
 public:
     static constexpr std::size_t kChunkSize = 4096;
@@ -29,7 +34,11 @@ public:
     void run();
 
 private:
-    bool relay(int upstream, FilterSwitches switches);
+    enum class RelayEnd {
+        Complete,  // the upstream closed and the browser has it all
+        Cut,       // the answer stopped short: either side failed, or went idle
+    };
+    RelayEnd relay(int upstream, FilterSwitches switches);
     bool pumpBrowser(int upstream, char* buffer, bool& browserOpen);
 
     net::UniqueFd browser_;

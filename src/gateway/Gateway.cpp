@@ -8,7 +8,7 @@ Gateway& Gateway::instance() {
 }
 
 Gateway::Gateway(GatewayOptions options)
-    : shared_(std::make_shared<GatewayShared>(options.firstByteTimeout, options.startThread)) {}
+    : shared_(std::make_shared<GatewayShared>(options.limits, options.startThread)) {}
 
 Gateway::~Gateway() {
     stop();

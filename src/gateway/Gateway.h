@@ -11,10 +11,7 @@
 namespace veilport {
 
 struct GatewayOptions {
-    // A browser connection whose first bytes do not come within this time is
-    // closed: browsers open spare connections to their proxy and leave some
-    // unused. Once a request is read there is no time limit.
-    std::chrono::milliseconds firstByteTimeout{60000};
+    ConnectionLimits limits;
     ThreadStarter startThread = &StartDetachedThread;
 };
 

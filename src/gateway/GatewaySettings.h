@@ -15,14 +15,15 @@ struct GatewaySettings {
     std::uint16_t upstreamPort = 0;
 
     // The host and port of a proxy entry text such as
-    // "1.2.3.4:8080->Germany <supports POST>": the host is the text before the
-    // first colon, the port the decimal number the text after it begins with.
-    // Nothing when there is no colon, no host, or no port from 1 to 65535.
+    // "1.2.3.4:8080->Germany <supports POST>", taken apart by the pool's own
+    // rule (SplitProxyText), so that a ProxyName the pool accepts starts the
+    // Gateway from every front end. Nothing when there is no host or no port
+    // from 1 to 65535.
     struct Upstream {
         std::string host;
         std::uint16_t port = 0;
     };
-    static std::optional<Upstream> splitProxyName(std::string_view proxyName);
+    static std::optional<Upstream> upstreamOf(std::string_view proxyName);
 
     // Reads LocalPort and ProxyName from the settings. `upstreamHost` stays
     // empty when ProxyName holds no usable proxy.

@@ -8,9 +8,10 @@ namespace veilport {
 
 namespace {
 
-// A connection needs little stack (two 4 KB buffers and a settings read), and
-// with small stacks the C library keeps finished threads' stacks for the next
-// ones instead of mapping and unmapping 8 MB for every connection.
+// A connection needs little stack (a 16 KB buffer for the request head, two
+// 4 KB buffers for the relay and a settings read), and with small stacks the C
+// library keeps finished threads' stacks for the next ones instead of mapping
+// and unmapping 8 MB for every connection.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr std::size_t kThreadStackSize = 2 * 1024 * 1024;  // sanitizers need room
 #else

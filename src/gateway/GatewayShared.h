@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "gateway/GatewaySettings.h"
+#include "platform/net/Socket.h"
 
 namespace veilport {
 
@@ -15,13 +16,27 @@ namespace veilport {
 using ThreadStarter = bool (*)(std::function<void()> body);
 bool StartDetachedThread(std::function<void()> body);
 
+// How long a browser connection may wait at each stage, so that no peer can
+// hold its thread and sockets for ever.
+struct ConnectionLimits {
+    // The browser's whole request head must come within this: browsers open
+    // spare connections to their proxy and leave some unused.
+    std::chrono::milliseconds firstRequest{60'000};
+    // An upstream proxy that does not answer a connect is given up after this.
+    std::chrono::milliseconds upstreamConnect = net::kConnectTimeout;
+    // Once the request is read, a connection on which no byte moves either way
+    // for this long is ended, as the common filtering proxies do by default.
+    // Transfers that keep moving, however long, are never cut.
+    std::chrono::milliseconds idle{5 * 60'000};
+};
+
 // What the Gateway shares with its listener and connection threads. They hold
 // it by shared_ptr, so connections still in progress outlive a stop or even the
 // Gateway object.
 class GatewayShared {
 public:
-    GatewayShared(std::chrono::milliseconds firstByteTimeout, ThreadStarter startThread)
-        : firstByteTimeout_(firstByteTimeout), startThread_(startThread) {}
+    GatewayShared(ConnectionLimits limits, ThreadStarter startThread)
+        : limits_(limits), startThread_(startThread) {}
 
     // The upstream record is immutable and replaced as a whole, so a connection
     // never sees the host of one setting with the port of another.
@@ -34,7 +49,7 @@ public:
         upstream_ = std::move(settings);
     }
 
-    std::chrono::milliseconds firstByteTimeout() const { return firstByteTimeout_; }
+    const ConnectionLimits& limits() const { return limits_; }
     ThreadStarter threadStarter() const { return startThread_; }
 
     std::atomic<int> activeConnections{0};
@@ -42,7 +57,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::shared_ptr<const GatewaySettings> upstream_;
-    const std::chrono::milliseconds firstByteTimeout_;
+    const ConnectionLimits limits_;
     const ThreadStarter startThread_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "gateway/HeadScanner.h"
+
 namespace veilport {
 
 namespace {
@@ -50,36 +52,45 @@ void appendField(std::string& out, std::string_view name, std::string_view value
 
 }  // namespace
 
-RewrittenRequest RewriteRequest(std::string_view firstRead, const RewriteOptions& options) {
+RewrittenRequest RewriteRequest(std::string_view request, const RewriteOptions& options) {
     RewrittenRequest result;
     std::string& out = result.bytes;
-    out.reserve(firstRead.size() + 64);
+    out.reserve(request.size() + 64);
 
-    std::string_view rest = firstRead;
+    std::string_view rest = request;
     std::string_view requestLine;
     bool firstLine = true;
+    bool complete = false;
     bool sawConnection = false;
     bool sawAcceptEncoding = false;
     std::string fields;
 
     for (;;) {
-        const auto end = rest.find(kCrlf);
-        if (end == std::string_view::npos || end == 0) break;
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end + kCrlf.size());
+        std::string_view unread = rest;
+        const auto line = TakeLine(unread);
+        if (!line) break;  // a cut line stays in the remainder
+        rest = unread;
+        if (line->empty()) {
+            // Empty lines before the request line are noise some clients send
+            // after a previous request's body; the first one after it ends the
+            // header block.
+            if (firstLine) continue;
+            complete = true;
+            break;
+        }
         if (firstLine) {
-            requestLine = line;
+            requestLine = *line;
             firstLine = false;
             continue;
         }
         std::string_view name;
         std::string_view value;
-        const auto colon = line.find(':');
+        const auto colon = line->find(':');
         if (colon == std::string_view::npos) {
-            value = line.substr(1);
+            value = line->substr(1);
         } else {
-            name = line.substr(0, colon);
-            if (colon + 2 <= line.size()) value = line.substr(colon + 2);
+            name = line->substr(0, colon);
+            if (colon + 2 <= line->size()) value = line->substr(colon + 2);
         }
         if (name == "Host") {
             const auto portColon = value.find(':');
@@ -111,6 +122,7 @@ RewrittenRequest RewriteRequest(std::string_view firstRead, const RewriteOptions
     if (!sawConnection) appendField(out, "Connection", "close");
     if (options.identityEncoding && !sawAcceptEncoding)
         appendField(out, "Accept-Encoding", "identity");
+    if (complete) out.append(kCrlf);
     out.append(rest);
     return result;
 }

@@ -12,21 +12,23 @@ struct RewriteOptions {
 };
 
 struct RewrittenRequest {
-    // What the upstream proxy receives for the browser's first read.
+    // What the upstream proxy receives for the browser's request head.
     std::string bytes;
     // From the last `Host` field, without its port; empty when there is none.
     std::string targetHost;
 };
 
-// Rewrites the browser's first read into a one-shot request for the upstream
-// proxy. Never fails: whatever came in is split into a request line, header
-// fields and a remainder and forwarded in rewritten form for the upstream to
-// judge.
+// Rewrites the browser's request head (and whatever part of the body came with
+// it) into a one-shot request for the upstream proxy. Never fails: whatever
+// comes in is split into a request line, header fields and a remainder and
+// forwarded in rewritten form for the upstream to judge.
 //
-// - Lines end at CRLF; the empty line (or the lack of any further CRLF) ends the
-//   header block, and everything from there on is the remainder, forwarded
-//   byte for byte (NUL bytes included), so a cut header line or a part of a
-//   body travels unchanged at the end.
+// - A line ends at LF, with or without a CR before it (HeadScanner's framing);
+//   every line written ends with CR LF. Empty lines before the request line
+//   are skipped; the first empty line after it ends the header block, and
+//   everything after that is the remainder, forwarded byte for byte (NUL bytes
+//   included). Without that empty line the unfinished last line is the
+//   remainder, so a cut header travels unchanged at the end.
 // - The request line is split at its first two blanks and joined again with
 //   single blanks.
 // - A field's name is the text before its first colon; its value begins two
@@ -36,6 +38,6 @@ struct RewrittenRequest {
 //   "close", and one is added when the request had none. Transfer-Encoding is
 //   kept: the body that follows still uses it.
 // - `Host` (exactly so spelled) names the target host.
-RewrittenRequest RewriteRequest(std::string_view firstRead, const RewriteOptions& options = {});
+RewrittenRequest RewriteRequest(std::string_view request, const RewriteOptions& options = {});
 
 }  // namespace veilport

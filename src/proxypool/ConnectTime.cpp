@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/net/TimedConnect.h"
+#include "platform/net/Socket.h"
 
 namespace veilport::proxypool {
 
@@ -14,11 +14,13 @@ std::uint32_t SteadyTicks() {
 
 std::uint32_t MeasureConnectTime(const std::string& host, int port, const TickSource& ticks,
                                  std::chrono::milliseconds timeout) {
-    const auto address = net::resolveIPv4(host);
-    if (!address) return 0;
+    if (port < 1 || port > 65535) return 0;
+    const auto address = net::resolveIpv4(host);
+    if (!address.ok()) return 0;
     const std::uint32_t t0 = ticks();
-    const auto connection = net::connectWithTimeout(*address, port, timeout);
-    if (!connection) return 0;
+    const auto connection =
+        net::connectTcp(address.value, static_cast<std::uint16_t>(port), timeout);
+    if (!connection.ok()) return 0;
     const std::uint32_t elapsed = ticks() - t0;
     return elapsed == 0 ? 1 : elapsed;
 }

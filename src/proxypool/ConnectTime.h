@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/net/Socket.h"
+
 namespace veilport::proxypool {
 
 // A millisecond tick counter; unsigned, so differences survive a wrap.
@@ -16,8 +18,8 @@ using TickSource = std::function<std::uint32_t()>;
 std::uint32_t SteadyTicks();
 
 // Our own limit for one attempt, so a dead host never holds the window for the
-// system's minutes.
-inline constexpr std::chrono::milliseconds kConnectTimeout{10'000};
+// system's minutes; the Gateway gives its upstream connects the same limit.
+inline constexpr std::chrono::milliseconds kConnectTimeout = net::kConnectTimeout;
 
 // Milliseconds from just before the connect to just after it succeeded; 1 when
 // it completed within one tick; 0 when the name does not resolve or the

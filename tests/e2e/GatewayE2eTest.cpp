@@ -104,7 +104,8 @@ protected:
         big_ = BinaryPayload(50 * 1024 * 1024);
         origin_ = std::make_unique<LoopbackServer>([this](int fd) { serve(fd); });
 
-        const std::uint16_t proxyPort = FreePort();
+        proxyPort_ = FreePort();
+        const std::uint16_t proxyPort = proxyPort_;
         const auto config = home_.path() / "tinyproxy.conf";
         std::ofstream(config) << "Port " << proxyPort << "\nListen 127.0.0.1\nTimeout 60\n"
                               << "MaxClients 64\nLogLevel Error\nAllow 127.0.0.1\n"
@@ -126,11 +127,14 @@ protected:
         gatewayPort_ = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 8)));
     }
 
-    // The origin: /page.html and /big.bin, each with its length.
+    // The origin: /page.html, /big.bin and /small... (any query), each with
+    // its length.
     void serve(int fd) {
         const std::string request = ReadUntil(fd, "\r\n\r\n");
         const bool page = request.find(" /page.html ") != std::string::npos;
-        const std::string& body = page ? kPage : big_;
+        const bool small = request.find(" /small") != std::string::npos;
+        static const std::string kSmall = "small";
+        const std::string& body = small ? kSmall : page ? kPage : big_;
         (void)SendText(fd, std::string("HTTP/1.1 200 OK\r\nContent-Type: ") +
                                (page ? "text/html" : "application/octet-stream") +
                                "\r\nContent-Length: " + std::to_string(body.size()) +
@@ -139,13 +143,35 @@ protected:
     }
 
     // Fetches `path` from the origin with curl through the Gateway.
-    std::string fetch(const std::string& path) {
+    std::string fetch(const std::string& path, const std::vector<std::string>& extra = {},
+                      std::uint16_t gatewayPort = 0) {
         const auto file = home_.path() / "fetched";
-        Child curl({"curl", "-s", "-f", "--max-time", "60", "-x",
-                    "127.0.0.1:" + std::to_string(gatewayPort_), "-o", file.string(),
-                    "http://127.0.0.1:" + std::to_string(origin_->port()) + path});
-        EXPECT_EQ(curl.wait(), 0) << "curl failed for " << path;
+        std::vector<std::string> argv = {
+            "curl",
+            "-s",
+            "-f",
+            "--max-time",
+            "60",
+            "-x",
+            "127.0.0.1:" + std::to_string(gatewayPort != 0 ? gatewayPort : gatewayPort_),
+            "-o",
+            file.string()};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        argv.push_back(origin() + path);
+        Child curl(argv);
+        EXPECT_EQ(curl.wait(), 0) << "curl failed for " << path.substr(0, 80);
         return ReadFile(file);
+    }
+
+    std::string origin() const { return "http://127.0.0.1:" + std::to_string(origin_->port()); }
+
+    // Sends `request` as it is, the way a less common client might, and
+    // returns the status line of the answer.
+    std::string statusLineFor(const std::string& request) {
+        auto browser = ConnectLoopback(gatewayPort_);
+        EXPECT_TRUE(SendText(browser.get(), request));
+        const std::string answer = ReadToEnd(browser.get());
+        return answer.substr(0, answer.find("\r\n"));
     }
 
     TempHome home_;
@@ -154,6 +180,7 @@ protected:
     std::unique_ptr<Child> tinyproxy_;
     std::unique_ptr<Child> gateway_;
     std::uint16_t gatewayPort_ = 0;
+    std::uint16_t proxyPort_ = 0;
 };
 
 TEST_F(GatewayEndToEnd, PageAndLargeFileArriveIntact) {
@@ -176,6 +203,35 @@ TEST_F(GatewayEndToEnd, ScriptTagsArriveNeutralizedWhenBlocked) {
     EXPECT_EQ(fetch("/page.html"), expected);
     // Everything that is not a page passes untouched.
     EXPECT_TRUE(fetch("/big.bin") == big_);
+}
+
+// Long tracking links and large cookies: the whole head reaches the upstream
+// rewritten, and the upstream proxy answers as it does without us.
+TEST_F(GatewayEndToEnd, LongUrlsAndLargeCookiesAreAnswered) {
+    EXPECT_EQ(fetch("/small?q=" + std::string(6 * 1024, 'a')), "small");
+    EXPECT_EQ(fetch("/small", {"-H", "Cookie: session=" + std::string(8 * 1024, 'c')}), "small");
+}
+
+TEST_F(GatewayEndToEnd, LeadingEmptyLineAndBareLineFeedsAreAnswered) {
+    const std::string host = "127.0.0.1:" + std::to_string(origin_->port());
+    EXPECT_EQ(
+        statusLineFor("\r\nGET " + origin() + "/small HTTP/1.1\r\nHost: " + host + "\r\n\r\n"),
+        "HTTP/1.1 200 OK");
+    EXPECT_EQ(statusLineFor("GET " + origin() + "/small HTTP/1.1\nHost: " + host +
+                            "\nProxy-Connection: keep-alive\n\n"),
+              "HTTP/1.1 200 OK");
+}
+
+// veilportctl takes the upstream apart as the pool does, blanks and all.
+TEST_F(GatewayEndToEnd, UpstreamGivenAsAPoolEntryTextIsUsed) {
+    Child gateway({std::getenv("VEILPORTCTL"), "gateway", "--port", "0", "--upstream",
+                   "127.0.0.1: " + std::to_string(proxyPort_) + "->Here"},
+                  true);
+    const std::string line = gateway.firstLine();
+    const auto colon = line.find("0.0.0.0:");
+    ASSERT_NE(colon, std::string::npos) << line;
+    const auto port = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 8)));
+    EXPECT_EQ(fetch("/small", {}, port), "small");
 }
 
 }  // namespace

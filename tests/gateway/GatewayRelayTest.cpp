@@ -175,7 +175,7 @@ TEST_F(GatewayRelay, ConnectTunnelCarriesBytesBothWays) {
 TEST_F(GatewayRelay, SilentBrowserIsClosedAfterTheFirstByteTimeout) {
     LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\n"));
     GatewayOptions options;
-    options.firstByteTimeout = 50ms;
+    options.limits.firstRequest = 50ms;
     startGateway(upstream.port(), options);
     auto silent = ConnectLoopback(port_);
     EXPECT_EQ(ReadToEnd(silent.get()), "");
@@ -207,17 +207,22 @@ TEST_F(GatewayRelay, ConnectionWithoutAThreadIsClosedAndListeningGoesOn) {
     EXPECT_TRUE(gateway_->isRunning());
 }
 
-TEST(GatewaySettings, SplitsTheProxyNameAtItsFirstColon) {
-    auto full = GatewaySettings::splitProxyName("10.0.0.2:3128->Germany <supports POST>");
+// ProxyName is taken apart by the same rule as everywhere in the pool, so
+// every front end starts the Gateway from the same texts.
+TEST(GatewaySettings, TakesTheUpstreamFromTheProxyTextAsThePoolDoes) {
+    const auto full = GatewaySettings::upstreamOf("10.0.0.2:3128->Germany <supports POST>");
     ASSERT_TRUE(full);
     EXPECT_EQ(full->host, "10.0.0.2");
     EXPECT_EQ(full->port, 3128);
-    EXPECT_FALSE(GatewaySettings::splitProxyName(""));
-    EXPECT_FALSE(GatewaySettings::splitProxyName("10.0.0.2"));
-    EXPECT_FALSE(GatewaySettings::splitProxyName(":80"));
-    EXPECT_FALSE(GatewaySettings::splitProxyName("h:x80"));
-    EXPECT_FALSE(GatewaySettings::splitProxyName("h:70000"));
-    EXPECT_FALSE(GatewaySettings::splitProxyName("h:0"));
+    const auto blank = GatewaySettings::upstreamOf("127.0.0.1: 3128->Here");
+    ASSERT_TRUE(blank);
+    EXPECT_EQ(blank->host, "127.0.0.1");
+    EXPECT_EQ(blank->port, 3128);
+    const auto sign = GatewaySettings::upstreamOf("h:+81");
+    ASSERT_TRUE(sign);
+    EXPECT_EQ(sign->port, 81);
+    for (const char* unusable : {"", "10.0.0.2", ":80", "h:x80", "h:-81", "h:70000", "h:0", "h:"})
+        EXPECT_FALSE(GatewaySettings::upstreamOf(unusable)) << unusable;
 
     TempHome home;
     StringSetting(settings::kProxyName).set("1.2.3.4:8081");

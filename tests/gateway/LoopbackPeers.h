@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -144,6 +145,49 @@ inline int ThreadCount() {
 }
 inline int DescriptorCount() {
     return CountEntries("/proc/self/fd");
+}
+
+// True once the other end of the loopback connection `fd` has read every byte
+// sent to it: its receive queue, as the kernel lists it, is empty. Lets a test
+// hand a peer bytes in separate reads without sleeping.
+inline bool PeerHasReadAll(int fd) {
+    sockaddr_in self{}, peer{};
+    socklen_t length = sizeof(self);
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&self), &length) != 0) return false;
+    length = sizeof(peer);
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0) return false;
+    std::FILE* table = std::fopen("/proc/net/tcp", "r");
+    if (table == nullptr) return false;
+    char line[512];
+    bool found = false, empty = false;
+    while (!found && std::fgets(line, sizeof(line), table) != nullptr) {
+        unsigned localAddress = 0, localPort = 0, remoteAddress = 0, remotePort = 0, state = 0;
+        unsigned txQueue = 0, rxQueue = 0;
+        if (std::sscanf(line, " %*d: %8X:%4X %8X:%4X %2X %8X:%8X", &localAddress, &localPort,
+                        &remoteAddress, &remotePort, &state, &txQueue, &rxQueue) != 7)
+            continue;
+        // The peer's socket lists our address as its remote one.
+        if (localAddress == peer.sin_addr.s_addr && localPort == ntohs(peer.sin_port) &&
+            remoteAddress == self.sin_addr.s_addr && remotePort == ntohs(self.sin_port)) {
+            found = true;
+            empty = rxQueue == 0;
+        }
+    }
+    std::fclose(table);
+    return found && empty;
+}
+
+// Everything the peer sends until it closes or fails; `error` says which
+// (0 for an orderly close, else the errno, such as ECONNRESET).
+inline std::string ReadToEndOrError(int fd, int& error) {
+    std::string all;
+    char buffer[65536];
+    for (;;) {
+        const auto received = net::receiveSome(fd, buffer, sizeof(buffer));
+        error = received.error;
+        if (!received.ok() || received.value == 0) return all;
+        all.append(buffer, received.value);
+    }
 }
 
 // Polls `done` until it holds or `limit` passes; true when it held.

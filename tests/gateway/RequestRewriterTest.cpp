@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
+#include "gateway/HeadScanner.h"
 #include "gateway/RequestRewriter.h"
 
 namespace veilport {
@@ -76,8 +78,13 @@ const RewriteCase kCases[] = {
     {"RequestLineWithOneBlank", "GET /\r\n\r\n", "GET  /\r\nConnection: close\r\n\r\n", ""},
     {"LineWithoutColon", "GET / HTTP/1.1\r\nfoobar\r\nX:\r\n\r\n",
      "GET / HTTP/1.1\r\n: oobar\r\nX: \r\nConnection: close\r\n\r\n", ""},
-    {"EmptyLineFirst", "\r\nGET / HTTP/1.1\r\n\r\n",
-     "  \r\nConnection: close\r\n\r\nGET / HTTP/1.1\r\n\r\n", ""},
+    {"EmptyLinesBeforeTheRequestLineAreSkipped", "\r\n\n\r\nGET / HTTP/1.1\r\n\r\nbody\r\n",
+     "GET / HTTP/1.1\r\nConnection: close\r\n\r\nbody\r\n", ""},
+    {"BareLineFeedsEndLinesAndLeaveAsCrLf",
+     "GET / HTTP/1.1\nHost: h\nProxy-Connection: keep-alive\r\nAccept: */*\n\nbody\n",
+     "GET / HTTP/1.1\r\nHost: h\r\nAccept: */*\r\nConnection: close\r\n\r\nbody\n", "h"},
+    {"OnlyOneCrBeforeTheLineFeedIsTheLineEnd", "GET / HTTP/1.1\r\nX: a\r\r\n\r\n",
+     "GET / HTTP/1.1\r\nX: a\r\r\nConnection: close\r\n\r\n", ""},
     // A NUL does not cut the request: what follows it is forwarded as well.
     {"NulBytesTravel", "POST / HTTP/1.1\r\nHost: h\r\n\r\na\0b\0"s,
      "POST / HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\na\0b\0"s, "h"},
@@ -127,6 +134,41 @@ TEST(RequestRewriter, LargeHeaderBlocksAreRewrittenWhole) {
     many += "\r\n";
     expected += "Connection: close\r\n\r\n";
     EXPECT_EQ(RewriteRequest(many).bytes, expected);
+}
+
+// Where the header block ends, whether its bytes come at once or one by one.
+TEST(HeadScanner, FindsTheEmptyLineAfterTheRequestLineHoweverTheBytesArrive) {
+    struct Case {
+        std::string bytes;
+        std::optional<std::size_t> end;
+    };
+    const Case cases[] = {
+        {"GET / HTTP/1.1\r\nHost: h\r\n\r\nbody", 27},
+        {"GET / HTTP/1.1\nHost: h\n\nbody", 24},
+        {"\r\n\nGET / HTTP/1.1\r\n\r\n", 21},
+        {"GET / HTTP/1.1\r\nHost: h\r\n", std::nullopt},
+        {"\r\n\r\n\n", std::nullopt},
+        {"GET / HTTP/1.1\r\nHost: h\r\r\n", std::nullopt},
+        {"GET / HTTP/1.1\r\nHost: h\r\n\r", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FindHeadEnd(c.bytes), c.end) << c.bytes;
+        HeadScanner scanner;
+        std::optional<std::size_t> end;
+        for (std::size_t size = 0; size <= c.bytes.size(); ++size) {
+            end = scanner.scan(std::string_view(c.bytes).substr(0, size));
+            if (end) break;
+        }
+        EXPECT_EQ(end, c.end) << "byte by byte: " << c.bytes;
+        // The rewriter ends the block at the same place: what follows it is
+        // carried unchanged.
+        if (c.end) {
+            const auto rewritten = RewriteRequest(c.bytes).bytes;
+            const auto rest = c.bytes.substr(*c.end);
+            EXPECT_TRUE(rewritten.ends_with("\r\n\r\n" + rest)) << rewritten;
+        }
+    }
 }
 
 }  // namespace

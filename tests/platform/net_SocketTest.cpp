@@ -1,4 +1,5 @@
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
@@ -7,6 +8,7 @@
 #include <thread>
 
 #include "platform/net/Socket.h"
+#include "support/BlackHole.h"
 
 namespace veilport::net {
 namespace {
@@ -52,6 +54,33 @@ TEST(Socket, DottedAddressesAreParsedAsTheSystemDoes) {
     const auto local = resolveIpv4("localhost");
     ASSERT_TRUE(local.ok());
     EXPECT_EQ(std::string(inet_ntoa(local.value)), "127.0.0.1");
+    const auto dotted = resolveIpv4("127.0.0.1");
+    ASSERT_TRUE(dotted.ok());
+    EXPECT_EQ(ntohl(dotted.value.s_addr), INADDR_LOOPBACK);
+    // An empty name would otherwise mean this very machine.
+    EXPECT_EQ(resolveIpv4("").error, EINVAL);
+    // A first label longer than DNS allows is refused by the resolver itself,
+    // so no query leaves the machine.
+    EXPECT_FALSE(resolveIpv4(std::string(70, 'a') + ".invalid").ok());
+    EXPECT_FALSE(resolveIpv4("\r\n1.2.3.4").ok());
+}
+
+// The connect keeps the kernel's reason, gives up at our own limit on a host
+// that never answers, and hands back a blocking socket.
+TEST(Socket, ConnectSaysWhyItFailedAndGivesUpAtItsTimeLimit) {
+    auto listening = listenTcp(Loopback(), 0, SOMAXCONN);
+    ASSERT_TRUE(listening.ok());
+    const std::uint16_t port = localPort(listening.value.get()).value;
+    auto connected = connectTcp(Loopback(), port, 5s);
+    ASSERT_TRUE(connected.ok()) << errorText(connected.error);
+    EXPECT_EQ(::fcntl(connected.value.get(), F_GETFL) & O_NONBLOCK, 0);
+
+    testing::BlackHole dark;
+    const auto timedOut = connectTcp(Loopback(), dark.port(), 50ms);
+    EXPECT_EQ(timedOut.error, ETIMEDOUT) << errorText(timedOut.error);
+
+    listening.value.reset();
+    EXPECT_EQ(connectTcp(Loopback(), port, 5s).error, ECONNREFUSED);
 }
 
 TEST(Socket, SendAllFinishesLargeWritesAndReportsAClosedPeer) {

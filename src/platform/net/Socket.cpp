@@ -1,6 +1,7 @@
 #include "platform/net/Socket.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <sys/socket.h>
 
@@ -47,26 +48,31 @@ Result<UniqueFd> acceptConnection(int listenFd) {
     }
 }
 
-Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port) {
-    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
+Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port,
+                            std::chrono::milliseconds timeout) {
+    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!fd) return Result<UniqueFd>::failure(errno);
     sockaddr_in remote{};
     remote.sin_family = AF_INET;
     remote.sin_addr = address;
     remote.sin_port = htons(port);
-    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&remote), sizeof(remote)) == 0)
-        return {std::move(fd), 0};
-    if (errno != EINTR && errno != EINPROGRESS) return Result<UniqueFd>::failure(errno);
-    // An interrupted connect goes on in the background: wait for its outcome
-    // instead of calling connect again (which would answer EALREADY).
-    pollfd entry{fd.get(), POLLOUT, 0};
-    const auto waited = pollFor(&entry, 1, kWaitForever);
-    if (!waited.ok()) return Result<UniqueFd>::failure(waited.error);
-    int error = 0;
-    socklen_t length = sizeof(error);
-    if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&remote), sizeof(remote)) != 0) {
+        // EINTR too leaves the connect going on in the background: wait for its
+        // outcome instead of calling connect again (which would answer EALREADY).
+        if (errno != EINPROGRESS && errno != EINTR) return Result<UniqueFd>::failure(errno);
+        pollfd entry{fd.get(), POLLOUT, 0};
+        const auto waited = pollFor(&entry, 1, timeout);
+        if (!waited.ok()) return Result<UniqueFd>::failure(waited.error);
+        if (waited.value == 0) return Result<UniqueFd>::failure(ETIMEDOUT);
+        int error = 0;
+        socklen_t length = sizeof(error);
+        if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            return Result<UniqueFd>::failure(errno);
+        if (error != 0) return Result<UniqueFd>::failure(error);
+    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return Result<UniqueFd>::failure(errno);
-    if (error != 0) return Result<UniqueFd>::failure(error);
     return {std::move(fd), 0};
 }
 
@@ -77,6 +83,7 @@ std::optional<in_addr> parseDottedIpv4(const std::string& text) {
 }
 
 Result<in_addr> resolveIpv4(const std::string& host) {
+    if (host.empty()) return Result<in_addr>::failure(EINVAL);
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
@@ -132,6 +139,22 @@ Result<int> pollFor(pollfd* fds, std::size_t count, std::chrono::milliseconds ti
         if (ready >= 0) return {ready, 0};
         if (errno != EINTR) return Result<int>::failure(errno);
     }
+}
+
+Result<bool> setResetOnClose(int fd) {
+    const linger abortive{1, 0};
+    if (::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive)) != 0)
+        return Result<bool>::failure(errno);
+    return {true, 0};
+}
+
+Result<bool> setSendTimeout(int fd, std::chrono::milliseconds timeout) {
+    timeval limit{};
+    limit.tv_sec = static_cast<time_t>(timeout.count() / 1000);
+    limit.tv_usec = static_cast<suseconds_t>((timeout.count() % 1000) * 1000);
+    if (::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit)) != 0)
+        return Result<bool>::failure(errno);
+    return {true, 0};
 }
 
 }  // namespace veilport::net

@@ -46,15 +46,25 @@ Result<std::uint16_t> localPort(int fd);
 // every other failure (including the listener being shut down) is returned.
 Result<UniqueFd> acceptConnection(int listenFd);
 
+inline constexpr std::chrono::milliseconds kWaitForever{-1};
+
+// How long a connect to a host that does not answer is given before we give up.
+// Left to the kernel, the SYN retries of one attempt last about two minutes.
+inline constexpr std::chrono::milliseconds kConnectTimeout{10'000};
+
 // Connects a new TCP socket to `address`:`port` (port in host byte order),
-// blocking until the connect completes or fails.
-Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port);
+// waiting at most `timeout` for the connect to complete (a negative timeout
+// waits as long as the kernel does). The error is the connect's errno, or
+// ETIMEDOUT when our time limit ran out. The socket is blocking on success.
+Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port,
+                            std::chrono::milliseconds timeout = kWaitForever);
 
 // The dotted-address parser of the system (inet_aton): accepts the classic
 // forms such as "10.0.0.1", and also "10.1" or "0x7f.1".
 std::optional<in_addr> parseDottedIpv4(const std::string& text);
 
-// The first IPv4 address the system's resolver gives for `host`.
+// The first IPv4 address the system's resolver gives for a host name or dotted
+// address. An empty name fails (EINVAL) rather than meaning the local host.
 Result<in_addr> resolveIpv4(const std::string& host);
 
 // Sends every byte, finishing partial writes; never raises SIGPIPE.
@@ -72,6 +82,12 @@ Result<bool> shutdownSocket(int fd, int how);
 // descriptors (0 on time-out).
 Result<int> pollFor(pollfd* fds, std::size_t count, std::chrono::milliseconds timeout);
 
-inline constexpr std::chrono::milliseconds kWaitForever{-1};
+// Makes the next close of `fd` send a reset instead of the orderly end of the
+// stream, so the peer learns that what it received is not whole.
+Result<bool> setResetOnClose(int fd);
+
+// Makes a blocking send on `fd` give up (EAGAIN) once it has moved no byte for
+// `timeout`; a send that keeps moving bytes is never cut.
+Result<bool> setSendTimeout(int fd, std::chrono::milliseconds timeout);
 
 }  // namespace veilport::net
