@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run soak clean format
+.PHONY: deps configure build test run package soak clean format
 
 deps:
 	scripts/install-deps
@@ -21,6 +21,10 @@ test: build
 
 run: build
 	scripts/run-veilport $(BUILD_DIR)
+
+# The Debian package, veilport_<version>-<release>_<arch>.deb in $(BUILD_DIR).
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 # The soak and fault harness (bench/soak/): PROFILE=quick (under 3 minutes) or
 # PROFILE=full (under 30 minutes). Prints one table; fails when an aim is missed.

@@ -1,6 +1,8 @@
 // Veilport: one instance per user, anonymity off at start, the main window
 // until it ends, then the process exits.
 #include <QApplication>
+#include <cstdio>
+#include <string_view>
 
 #include "app/AppStartup.h"
 #include "app/help/HelpViewerService.h"
@@ -15,6 +17,12 @@
 
 int main(int argc, char** argv) {
     using namespace veilport;
+    // Answered before anything else: it needs no display, no settings and no
+    // check for a running Veilport.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("veilport %s\n", VEILPORT_VERSION);
+        return 0;
+    }
     // Quenchor's terminate signal ends the process at once with status 0.
     (void)process::installTerminateExitHandler();
     // The one Gateway exists, stopped, before anything can start it.

@@ -18,7 +18,8 @@ void PrintHelp(std::ostream& out) {
     out << "Usage: veilportctl COMMAND [ARGS...]\n\n"
            "Command-line front end of Veilport. Settings live in registry.db in the\n"
            "Veilport home ($VEILPORT_HOME, else $XDG_CONFIG_HOME/veilport).\n\n"
-           "Exit status: 0 success, 1 not found, 2 bad usage, 3 a change failed.\n\nCommands:\n";
+           "Exit status: 0 success, 1 not found or no answer, 2 bad usage, 3 a change did\n"
+           "not happen (see the commands below, and man veilportctl).\n\nCommands:\n";
     for (const auto& command : AllCommands()) out << command.help << '\n';
 }
 

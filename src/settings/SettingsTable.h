@@ -37,6 +37,10 @@ inline constexpr DwordSpec kLocalPort{"Software\\Veilport\\LocalPort", 8080};
 inline constexpr DwordSpec kRunAtStartup{"Software\\Veilport\\RunAtStartup", 0};
 // Full path of the program, copied into the autostart entry.
 inline constexpr StringSpec kAppFullPath{"Software\\Veilport\\AppFullPath", ""};
+// The AppFullPath the programs recorded on their own. While AppFullPath still
+// holds it, a program run from another place records itself instead; a path
+// stored by anyone else is kept.
+inline constexpr StringSpec kRecordedAppFullPath{"Software\\Veilport\\RecordedAppFullPath", ""};
 // Where MyProxies.txt and the help file lie.
 inline constexpr StringSpec kAppPath{"Software\\Veilport\\AppPath", ""};
 inline constexpr DwordSpec kEnableJS{"Software\\Veilport\\EnableJS", 0};

@@ -2,7 +2,6 @@
 
 #include "platform/registry/Registry.h"
 #include "settings/DwordSetting.h"
-#include "settings/Installation.h"
 #include "settings/RegistryKey.h"
 #include "settings/SettingPath.h"
 #include "settings/SettingsTable.h"
@@ -197,17 +196,6 @@ TEST_F(SettingsTest, KeyPathIsCutToItsBuffer) {
     ASSERT_EQ(deleter.createKey(), registry::kSuccess);
     EXPECT_EQ(deleter.deleteKey(), registry::kSuccess);
     EXPECT_EQ(deleter.deleteKey(), registry::kFileNotFound);
-}
-
-TEST_F(SettingsTest, InstallationIsRecordedOnceAndNeverOverwritten) {
-    RegisterInstallation("/opt/veilport/bin");
-    EXPECT_EQ(StringSetting(settings::kAppPath).get(), home.veilportHome().string());
-    EXPECT_EQ(StringSetting(settings::kAppFullPath).get(), "/opt/veilport/bin/veilport");
-
-    StringSetting(settings::kAppPath).set("/custom");
-    RegisterInstallation("/elsewhere");
-    EXPECT_EQ(StringSetting(settings::kAppPath).get(), "/custom");
-    EXPECT_EQ(StringSetting(settings::kAppFullPath).get(), "/opt/veilport/bin/veilport");
 }
 
 }  // namespace
