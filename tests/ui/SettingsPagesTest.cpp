@@ -33,8 +33,9 @@ public:
         ++applyCalls;
         if (DwordSetting(settings::kUseProxy).get() == 1)
             return browsers::SetConnectionOptions(
-                "127.0.0.1:" + std::to_string(DwordSetting(settings::kLocalPort).get()));
-        return browsers::DisableConnectionProxy();
+                       "127.0.0.1:" + std::to_string(DwordSetting(settings::kLocalPort).get()))
+                .allDone();
+        return browsers::DisableConnectionProxy().allDone();
     }
 };
 

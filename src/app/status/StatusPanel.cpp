@@ -323,7 +323,9 @@ void StatusPanel::fillNewList() {
 
 void StatusPanel::fillTestedList() {
     resetToPerformEmptyList();
-    const std::string content = proxypool::ReadMyProxies();
+    // A file that cannot be read lists nothing here; the main window's load of
+    // the tested list has already said so.
+    const std::string content = proxypool::ReadMyProxies().value_or(std::string());
     for (const auto line : proxypool::MyProxiesLines(content))
         if (!line.empty()) addEntry(std::string(line));
     controls_.control<QComboBox>(kTestedListId)->setCurrentIndex(-1);

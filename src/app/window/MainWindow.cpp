@@ -77,7 +77,11 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 
     controls_.control(1010)->hide();
     buildTopBar();
-    proxypool::LoadTestedProxies(tested_);
+    // An unreadable MyProxies.txt is kept as it is (nothing will replace it);
+    // the person learns why the tested list is empty once the window is up.
+    if (const auto loaded = proxypool::LoadTestedProxies(tested_); !loaded.ok)
+        QTimer::singleShot(0, this,
+                           [this, text = loaded.message] { messages().showMessage(text); });
     buildSections();
     setBackgroundPicture(pic::kMainBackground);
     fillHelpMenu();

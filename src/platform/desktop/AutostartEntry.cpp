@@ -1,7 +1,7 @@
 #include "platform/desktop/AutostartEntry.h"
 
-#include "platform/desktop/AtomicFile.h"
 #include "platform/desktop/DesktopPaths.h"
+#include "platform/io/AtomicFile.h"
 
 namespace veilport::desktop {
 
@@ -60,7 +60,7 @@ bool MirrorRunEntry(const std::string& command) {
     if (!OneLine(command)) return false;
     std::filesystem::create_directories(path.parent_path(), error);
     if (error) return false;
-    return ReplaceFileAtomically(path, AutostartEntryText(command));
+    return io::ReplaceFileAtomically(path, AutostartEntryText(command));
 }
 
 }  // namespace veilport::desktop

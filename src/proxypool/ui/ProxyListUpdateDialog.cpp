@@ -35,7 +35,7 @@ ProxyListUpdateDialog::ProxyListUpdateDialog(UpdateServices services, QWidget* p
     bar->setValue(0);
     bar->setTextVisible(false);
     auto* button = controls_.control<skin::BitmapButton>(kButtonId);
-    button->setPictures(picture::kStartNormal, picture::kStartPressed, picture::kStartHover);
+    button->setPictures(picture::kDialogStartNormal, picture::kDialogStartPressed, picture::kDialogStartHover);
     button->setAccessibleName(QStringLiteral("Start"));
     controls_.onClicked(kButtonId, [this] { pressed(); });
 }

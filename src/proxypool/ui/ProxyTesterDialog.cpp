@@ -55,7 +55,7 @@ ProxyTesterDialog::ProxyTesterDialog(QWidget* parent, ConnectMeasure measure)
         int id, normal, pressed, hover;
         const char* name;
     } buttons[] = {
-        {kStartId, picture::kStartNormal, picture::kStartPressed, picture::kStartHover, "Start"},
+        {kStartId, picture::kDialogStartNormal, picture::kDialogStartPressed, picture::kDialogStartHover, "Start"},
         {kDoneId, picture::kDoneNormal, picture::kDonePressed, picture::kDoneHover, "Done"},
         {kCancelId, picture::kCancelNormal, picture::kCancelPressed, picture::kCancelHover,
          "Cancel"},
