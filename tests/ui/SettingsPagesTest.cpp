@@ -90,7 +90,8 @@ TEST_F(BrowsersPanelTest, TickingFirefoxFollowsTheAnonymitySwitchInTheProfile) {
     const std::string hostLine(browsers::kHostLine);
 
     // Anonymity off: the Firefox flag is stored, the profile set and at once
-    // restored by the anonymity step, which leaves only the host line.
+    // restored by the anonymity step, which leaves only the host lines (HTTP
+    // and HTTPS) behind, as a restore does.
     StoreDword(settings::kUseProxy, 0);
     {
         BrowsersPanel page(host, nullptr);
@@ -99,7 +100,8 @@ TEST_F(BrowsersPanelTest, TickingFirefoxFollowsTheAnonymitySwitchInTheProfile) {
         EXPECT_EQ(host.switching.applyCalls, 1);
         EXPECT_TRUE(page.box(Browser::Firefox)->isChecked());
         EXPECT_EQ(StoredDword(settings::kBrowserFireFox), 1u);
-        EXPECT_EQ(testing::ReadFile(prefs()), "user_pref(\"a\", 1);\n\n" + hostLine + "\n\n");
+        EXPECT_EQ(testing::ReadFile(prefs()), "user_pref(\"a\", 1);\n\n" + hostLine + "\n\n" +
+                                                  std::string(browsers::kSslHostLine) + "\n\n");
     }
 
     // Anonymity on: untick and tick again, and the profile points at the Gateway.
@@ -113,6 +115,7 @@ TEST_F(BrowsersPanelTest, TickingFirefoxFollowsTheAnonymitySwitchInTheProfile) {
     EXPECT_NE(pointed.find(hostLine), std::string::npos) << pointed;
     EXPECT_NE(pointed.find(browsers::kPortLine), std::string::npos) << pointed;
     EXPECT_NE(pointed.find(browsers::kTypeLine), std::string::npos) << pointed;
+    EXPECT_NE(pointed.find(browsers::kSslPortLine), std::string::npos) << pointed;
 
     // Internet Explorer cleared while anonymity is on keeps its tick.
     page.box(Browser::InternetExplorer)->click();
