@@ -152,7 +152,10 @@ void MainWindow::buildSections() {
         });
         if (section == 1) {
             Page* status = CreatePage(PageId::Status, *this, this);
-            status->setGeometry(150, 80, 600, 370);
+            // The page's template is taller than its place; cut to the place,
+            // so that it never covers the IP lines below it.
+            status->setFixedSize(600, 370);
+            status->move(150, 80);
             pages_[PageId::Status] = status;
             mainBar_->record(status, button);
             anonymity_ = dynamic_cast<AnonymityControl*>(status);
