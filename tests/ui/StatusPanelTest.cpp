@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QSignalSpy>
 #include <fstream>
 #include <future>
@@ -321,6 +322,30 @@ TEST_F(StatusPanelTest, ThePageAppearsAtOnceAndTheNewListFollowsTheDownload) {
     EXPECT_EQ(items(panel, StatusPanel::kTestedListId),
               (QStringList{"Perform empty list", "3.3.3.3:8080->C <supports POST>"}));
     EXPECT_EQ(proxypool::ReadMyProxies(), "3.3.3.3:8080->C <supports POST>\n");
+}
+
+// Our font is wider than the one the page was laid out for: the one-line
+// texts of the status rows must show whole, and nothing there may overlap.
+TEST_F(StatusPanelTest, TheStatusRowsShowTheirTextsWholeAndApart) {
+    auto panel = makePanel();
+    const int rowsTop = panel->controls().control(StatusPanel::kStatusLabelId)->y();
+    QList<QWidget*> row;
+    for (QWidget* child : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->y() >= rowsTop && child->height() < 20) row << child;
+    ASSERT_GE(row.size(), 7);
+    const auto name = [](QWidget* widget) {
+        auto* label = qobject_cast<QLabel*>(widget);
+        return (label ? label->text() : widget->objectName()).toStdString();
+    };
+    for (QWidget* widget : row) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                << label->text().toStdString();
+        }
+        for (QWidget* other : row)
+            EXPECT_TRUE(widget == other || !widget->geometry().intersects(other->geometry()))
+                << name(widget) << " overlaps " << name(other);
+    }
 }
 
 }  // namespace

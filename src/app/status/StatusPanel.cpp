@@ -62,12 +62,15 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
               {kAnonymityId, ControlKind::BitmapPushButton, 7, 108, 238, 33},
               {kPrivacyId, ControlKind::BitmapPushButton, 7, 149, 238, 33},
               {kStatusLabelId, ControlKind::Static, 130, 199, 30, 8, "Status:"},
-              {skin::DialogTemplate::kStaticId, ControlKind::Static, 160, 200, 62, 8,
+              // Our font runs wider than the one these rows were drawn for:
+              // the name is widened and its state word moved right after it.
+              {skin::DialogTemplate::kStaticId, ControlKind::Static, 160, 200, 72, 8,
                "Online Anonymity:"},
-              {kAnonymityWordId, ControlKind::ColorLabel, 223, 200, 80, 8},
+              {kAnonymityWordId, ControlKind::ColorLabel, 233, 200, 80, 8},
               {skin::DialogTemplate::kStaticId, ControlKind::Static, 160, 210, 30, 8, "Privacy:"},
               {kPrivacyWordId, ControlKind::ColorLabel, 191, 210, 79, 8},
-              {skin::DialogTemplate::kStaticId, ControlKind::Static, 120, 219, 150, 8,
+              // Widened to the left, so the link keeps its place.
+              {skin::DialogTemplate::kStaticId, ControlKind::Static, 100, 219, 170, 8,
                "To learn more about Anonymity and Privacy"},
               {kTipsLinkId, ControlKind::HyperLink, 271, 219, 62, 8},
           }) {

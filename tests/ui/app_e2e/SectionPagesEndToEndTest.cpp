@@ -11,19 +11,13 @@
 #include <optional>
 #include <string>
 
-#include "gateway/LoopbackPeers.h"
-#include "helpers/SpawnedProgram.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
-#include "support/ChildProcess.h"
 #include "support/TempHome.h"
+#include "ui/app_e2e/XSession.h"
 
-namespace veilport {
+namespace veilport::e2e {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::RunCommand;
-using testing::SpawnedProgram;
 
 // Where the controls are in the main window's client area: the main bar's
 // section buttons, a section's sub-buttons, and the page controls (the page
@@ -47,68 +41,16 @@ const std::string kPage =
     "<html><head><SCRIPT>track('visitor');</SCRIPT></head>"
     "<body><p>Kept.</p><script src=\"ads.js\"></script></body></html>\n";
 
-// RunCommand executes a path; env looks the program up on PATH.
-testing::CommandResult RunOnPath(std::vector<std::string> argv) {
-    argv.insert(argv.begin(), "/usr/bin/env");
-    return RunCommand(argv);
-}
-
-bool onPath(const std::string& program) {
-    return RunCommand({"/bin/sh", "-c", "command -v " + program}).exitCode == 0;
-}
-
-std::uint16_t FreePort() {
-    auto probe = net::listenTcp(testing::Loopback(), 0, 1);
-    return probe.ok() ? net::localPort(probe.value.get()).value : 0;
-}
-
-bool Accepts(std::uint16_t port) {
-    return net::connectTcp(testing::Loopback(), port).ok();
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, int tenths = 150) {
-    for (int i = 0; i < tenths; ++i) {
-        if (condition()) return true;
-        ::usleep(100'000);
-    }
-    return condition();
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class SectionPagesEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* tool : {"Xvfb", "xdotool", "tinyproxy", "curl"})
-            if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed";
-        const fs::path displayFile = home_.path() / "display";
-        xvfb_.emplace("/bin/sh",
-                      std::vector<std::string>{"-c",
-                                               "exec Xvfb -displayfd 3 -screen 0 1280x800x24 "
-                                               "-nolisten tcp 3>'" +
-                                                   displayFile.string() + "' 2>/dev/null"});
-        std::string display;
-        for (int i = 0; i < 200 && display.empty(); ++i) {
-            std::ifstream(displayFile) >> display;
-            if (display.empty()) ::usleep(50'000);
-        }
-        ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-        ::setenv("DISPLAY", (":" + display).c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    }
-    void TearDown() override {
-        ::unsetenv("DISPLAY");
-        ::unsetenv("QT_QPA_PLATFORM");
+            if (Which(tool).empty()) GTEST_SKIP() << tool << " is not installed";
+        display_.emplace(home_.path(), false);
+        ASSERT_TRUE(display_->ready()) << "Xvfb did not start";
     }
 
-    void click(int x, int y) {
-        RunOnPath({"xdotool", "mousemove", "--window", window_, std::to_string(x),
-                   std::to_string(y), "click", "1"});
-    }
+    void click(int x, int y) { Click(window_, x, y); }
     void showPage(int section, int subIndex) {
         click(kSectionButtonX, SectionButtonY(section));
         click(kSubButtonX, SubButtonY(subIndex));
@@ -121,37 +63,21 @@ protected:
     }
 
     testing::TempHome home_;
-    std::optional<SpawnedProgram> xvfb_;
+    std::optional<PrivateDisplay> display_;
     std::string window_;
 };
 
 TEST_F(SectionPagesEndToEnd, BlockJavaScriptAndFirefoxClickedInTheRealWindow) {
     // The origin, the upstream proxy and the Gateway, all on loopback.
-    testing::LoopbackServer origin([](int fd) {
-        char buffer[4096];
-        std::string request;
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            const auto got = net::receiveSome(fd, buffer, sizeof buffer);
-            if (!got.ok() || got.value == 0) return;
-            request.append(buffer, got.value);
-        }
-        const std::string answer =
-            "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
-            std::to_string(kPage.size()) + "\r\nConnection: close\r\n\r\n" + kPage;
-        (void)net::sendAll(fd, answer.data(), answer.size());
-    });
-    const std::uint16_t upstreamPort = FreePort();
-    const fs::path config = home_.path() / "tinyproxy.conf";
-    std::ofstream(config) << "Port " << upstreamPort
-                          << "\nListen 127.0.0.1\nTimeout 30\nMaxClients 8\nLogLevel Error\n"
-                          << "Allow 127.0.0.1\n";
-    SpawnedProgram tinyproxy("/bin/sh", {"-c", "exec tinyproxy -d -c '" + config.string() + "'"});
-    ASSERT_TRUE(WaitFor([&] { return Accepts(upstreamPort); })) << "tinyproxy did not start";
+    testing::LoopbackServer origin(ServePage(kPage));
+    LocalTinyproxy tinyproxy(home_.path());
+    ASSERT_TRUE(tinyproxy.started()) << "tinyproxy did not start";
+    const std::uint16_t upstreamPort = tinyproxy.port();
     const std::uint16_t gatewayPort = FreePort();
     SpawnedProgram gateway(fs::path(VEILPORT_BUILD_DIR) / "veilportctl",
                            {"gateway", "--port", std::to_string(gatewayPort), "--upstream",
                             "127.0.0.1:" + std::to_string(upstreamPort)});
-    ASSERT_TRUE(WaitFor([&] { return Accepts(gatewayPort); })) << "the Gateway did not start";
+    ASSERT_TRUE(Eventually([&] { return Accepts(gatewayPort); })) << "the Gateway did not start";
     const std::string plain = fetchThroughGateway(gatewayPort, origin.port());
     ASSERT_NE(plain.find("<SCRIPT>"), std::string::npos) << plain;
 
@@ -162,17 +88,14 @@ TEST_F(SectionPagesEndToEnd, BlockJavaScriptAndFirefoxClickedInTheRealWindow) {
 
     SpawnedProgram veilport(fs::path(VEILPORT_BUILD_DIR) / "veilport");
     ASSERT_TRUE(veilport.started());
-    window_ = RunOnPath({"timeout", "20", "xdotool", "search", "--sync", "--onlyvisible", "--name",
-                         "^Veilport$"})
-                  .out;
-    window_ = window_.substr(0, window_.find('\n'));
+    window_ = VisibleWindow("Veilport", 20);
     ASSERT_FALSE(window_.empty()) << "the main window did not appear";
 
     // Privacy section, invasive-code page: tick "Block Java Script", save.
     showPage(3, 0);
     click(PageX(24) + 8, PageY(96) + 9);
     click(PageX(234), PageY(197));
-    ASSERT_TRUE(WaitFor([] { return DwordSetting(settings::kEnableJS).get() == 1; }))
+    ASSERT_TRUE(Eventually([] { return DwordSetting(settings::kEnableJS).get() == 1; }))
         << "Block Java Script was not stored";
     EXPECT_EQ(DwordSetting(settings::kEnableActiveX).get(), 0u);
     const std::string filtered = fetchThroughGateway(gatewayPort, origin.port());
@@ -187,15 +110,15 @@ TEST_F(SectionPagesEndToEnd, BlockJavaScriptAndFirefoxClickedInTheRealWindow) {
     showPage(4, 0);
     click(PageX(140) + 8, PageY(76) + 9);
     click(PageX(234), PageY(197));
-    ASSERT_TRUE(WaitFor([] { return DwordSetting(settings::kBrowserFireFox).get() == 1; }))
+    ASSERT_TRUE(Eventually([] { return DwordSetting(settings::kBrowserFireFox).get() == 1; }))
         << "the Firefox tick was not stored";
     // The profile was pointed at the Gateway's host; what the anonymity step
     // after the apply leaves of the port and type lines is the status page's.
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(Eventually([&] {
         return ReadFile(prefs).find("user_pref(\"network.proxy.http\", \"127.0.0.1\");") !=
                std::string::npos;
     })) << ReadFile(prefs);
 }
 
 }  // namespace
-}  // namespace veilport
+}  // namespace veilport::e2e
