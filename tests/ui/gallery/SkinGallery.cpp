@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "GalleryPictures.h"
 #include "app/skin/BitmapButton.h"
 #include "app/skin/ColorLabel.h"
 #include "app/skin/HyperLink.h"
@@ -26,6 +27,13 @@ using namespace veilport::skin;
 
 namespace {
 
+using veilport::testing::onBackdrop;
+using veilport::testing::settle;
+
+bool save(const QImage& image, const QDir& folder, const QString& name) {
+    return veilport::testing::savePicture(image, folder, name, "skin_gallery");
+}
+
 const QColor kNavy(0x1E, 0x2B, 0x45);
 const QColor kGrey(80, 80, 80);
 
@@ -36,36 +44,6 @@ public:
         return false;
     }
 };
-
-void settle() {
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
-}
-
-// A window drawn on a backdrop, through its shape when it has one.
-QImage onBackdrop(QWidget& window, int margin = 28) {
-    const QPixmap drawn = window.grab();
-    QImage image(drawn.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient backdrop(0, 0, image.width(), image.height());
-    backdrop.setColorAt(0, QColor(0x5B, 0x6E, 0x96));
-    backdrop.setColorAt(1, QColor(0x9A, 0xAE, 0xC9));
-    painter.fillRect(image.rect(), backdrop);
-    painter.translate(margin, margin);
-    const QRegion shape = window.mask().isEmpty() ? QRegion(window.rect()) : window.mask();
-    painter.setClipRegion(shape);
-    painter.drawPixmap(0, 0, drawn);
-    return image;
-}
-
-bool save(const QImage& image, const QDir& folder, const QString& name) {
-    const QString path = folder.filePath(name);
-    if (!image.save(path, "PNG")) {
-        std::fprintf(stderr, "skin_gallery: cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
 
 ColorLabel* label(QWidget* parent, const QString& text, QRect place, int status = 0) {
     auto* l = new ColorLabel(text, parent);

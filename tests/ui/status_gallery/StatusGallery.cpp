@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "../FakePageHost.h"
+#include "GalleryPictures.h"
 #include "app/skin/BitmapButton.h"
 #include "app/status/StatusPanel.h"
 #include "proxypool/MyProxiesFile.h"
@@ -23,8 +24,11 @@ using namespace veilport;
 
 namespace {
 
-void settle() {
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+using veilport::testing::onBackdrop;
+using veilport::testing::settle;
+
+bool save(const QImage& image, const QDir& folder, const QString& name) {
+    return veilport::testing::savePicture(image, folder, name, "status_gallery");
 }
 
 void waitFor(const std::function<bool()>& condition) {
@@ -33,29 +37,6 @@ void waitFor(const std::function<bool()>& condition) {
 }
 
 // A window on a desktop-like backdrop, through its shape when it has one.
-QImage onBackdrop(QWidget& window, int margin = 28) {
-    const QPixmap drawn = window.grab();
-    QImage image(drawn.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient backdrop(0, 0, image.width(), image.height());
-    backdrop.setColorAt(0, QColor(0x5B, 0x6E, 0x96));
-    backdrop.setColorAt(1, QColor(0x9A, 0xAE, 0xC9));
-    painter.fillRect(image.rect(), backdrop);
-    painter.translate(margin, margin);
-    painter.setClipRegion(window.mask().isEmpty() ? QRegion(window.rect()) : window.mask());
-    painter.drawPixmap(0, 0, drawn);
-    return image;
-}
-
-bool save(const QImage& image, const QDir& folder, const QString& name) {
-    const QString path = folder.filePath(name);
-    if (!image.save(path, "PNG")) {
-        std::fprintf(stderr, "status_gallery: cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
 
 }  // namespace
 

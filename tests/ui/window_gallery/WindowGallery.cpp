@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "FakePageHost.h"
+#include "GalleryPictures.h"
 #include "UiTestSupport.h"
 #include "app/help/AboutDialog.h"
 #include "app/help/HelpFiles.h"
@@ -29,36 +30,16 @@ using namespace veilport::app;
 
 namespace {
 
+using veilport::testing::onBackdrop;
+
+bool save(const QImage& image, const QDir& folder, const QString& name) {
+    return veilport::testing::savePicture(image, folder, name, "window_gallery");
+}
+
 void settle(int milliseconds = 100) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-// A window drawn on a backdrop, through its shape when it has one.
-QImage onBackdrop(QWidget& window, int margin = 28) {
-    const QPixmap drawn = window.grab();
-    QImage image(drawn.size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient backdrop(0, 0, image.width(), image.height());
-    backdrop.setColorAt(0, QColor(0x5B, 0x6E, 0x96));
-    backdrop.setColorAt(1, QColor(0x9A, 0xAE, 0xC9));
-    painter.fillRect(image.rect(), backdrop);
-    painter.translate(margin, margin);
-    const QRegion shape = window.mask().isEmpty() ? QRegion(window.rect()) : window.mask();
-    painter.setClipRegion(shape);
-    painter.drawPixmap(0, 0, drawn);
-    return image;
-}
-
-bool save(const QImage& image, const QDir& folder, const QString& name) {
-    const QString path = folder.filePath(name);
-    if (!image.save(path, "PNG")) {
-        std::fprintf(stderr, "window_gallery: cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
 }
 
 }  // namespace
