@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     const app::Startup startup = app::BeginStartup(anonymity);
     if (!startup.proceed) return 0;
     RegisterInstallation(RunningProgramDir());
-    desktop::RecordBrowserInstallations();
+    desktop::recordBrowserInstallations();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veilport"));

@@ -2,7 +2,7 @@
 
 // Registry keys of other programs that browser detection and the Opera files
 // read, all under HKEY_LOCAL_MACHINE. On Linux they are recorded by
-// desktop::RecordBrowserInstallations from what is found on the machine.
+// desktop::recordBrowserInstallations from what is found on the machine.
 
 #include <string_view>
 

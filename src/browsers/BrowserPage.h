@@ -23,7 +23,7 @@ public:
     // Ticks each box whose flag is set (not 0) and, except for Internet
     // Explorer, whose browser is found; all cleared when Software\Veilport does
     // not exist. Enables a box only when its browser is found. Detection reads
-    // the installation facts that desktop::RecordBrowserInstallations() writes;
+    // the installation facts that desktop::recordBrowserInstallations() writes;
     // the program records them once when it starts.
     void LoadBrowserPage();
 

@@ -15,15 +15,15 @@ void InternetOptions::freeOptions(inet::PerConnOption* options) {
 }
 
 bool InternetOptions::setPerConnectionOptions(inet::PerConnOptionList& list) {
-    return inet::SetPerConnectionOptions(list);
+    return inet::setPerConnectionOptions(list);
 }
 
 void InternetOptions::settingsChanged() {
-    desktop::NotifySettingsChanged();
+    desktop::notifySettingsChanged();
 }
 
 std::vector<desktop::MirrorOutcome> InternetOptions::refresh() {
-    return desktop::NotifyRefresh();
+    return desktop::notifyRefresh();
 }
 
 InternetOptions& SystemInternetOptions() {

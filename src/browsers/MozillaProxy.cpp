@@ -25,14 +25,14 @@ SwitchReport EditProfiles(const std::filesystem::path& root, Edit edit) {
     for (const auto& place : finder.unreachable())
         report.failed(place.folder.string(), place.reason);
     for (const auto& file : finder.results()) {
-        const auto bytes = io::ReadWholeFile(file);
+        const auto bytes = io::readWholeFile(file);
         if (!bytes) {
             if (errno != ENOENT) report.failed(file.string(), Why("cannot be read"));
             continue;
         }
         // Written back with this system's LF line breaks.
         const std::string text = edit(ReadPrefsText(*bytes));
-        if (text == *bytes || io::ReplaceFileAtomically(file, text))
+        if (text == *bytes || io::replaceFileAtomically(file, text))
             report.done(file.string());
         else
             report.failed(file.string(), Why("cannot be written"));

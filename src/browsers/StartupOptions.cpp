@@ -56,7 +56,7 @@ StartupSaveResult SaveStartupOptions(const StartupOptions& options) {
         // Emptied, not removed; an entry that never existed stays absent.
         runEntry.set(std::string());
     }
-    result.autostartMirrored = desktop::MirrorRunEntry(StringSetting(settings::kRunEntry).get());
+    result.autostartMirrored = desktop::mirrorRunEntry(StringSetting(settings::kRunEntry).get());
 
     // A text that is no number, or a number no port can have, would leave the
     // Gateway listening on a port nobody chose: it is refused and the stored

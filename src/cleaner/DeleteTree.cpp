@@ -63,7 +63,7 @@ private:
         if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
         if (context_.protectedPaths.isStoreFile(st)) return false;
         if (S_ISDIR(st.st_mode)) return removeFolder(dirFd, name, st, shown, depth);
-        if (!deleteDesktopIni_ && text::EqualsIgnoringAsciiCase(name, "desktop.ini")) return false;
+        if (!deleteDesktopIni_ && text::equalsIgnoringAsciiCase(name, "desktop.ini")) return false;
         const bool regular = S_ISREG(st.st_mode);
         if (context_.dryRun)
             return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);
@@ -71,7 +71,7 @@ private:
         // elsewhere is not ours alone, so its mode is left as it is.
         if (regular && st.st_nlink == 1 && !(st.st_mode & S_IWUSR))
             addModeBits(dirFd, name, (st.st_mode & 07777) | S_IWUSR);
-        if (regular && wipeIndexDat_ && text::EqualsIgnoringAsciiCase(name, "index.dat"))
+        if (regular && wipeIndexDat_ && text::equalsIgnoringAsciiCase(name, "index.dat"))
             (void)WipeIndexFile(dirFd, name);
         if (::unlinkat(dirFd, name, 0) != 0) return errno == ENOENT;
         return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);

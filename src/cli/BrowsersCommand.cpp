@@ -13,7 +13,7 @@ namespace {
 
 int Run(Args args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return UsageError(err, "browsers takes no arguments");
-    desktop::RecordBrowserInstallations();
+    desktop::recordBrowserInstallations();
     using namespace veilport::browsers;
     out << std::left << std::setw(20) << "browser" << std::setw(12) << "found"
         << "flag\n";

@@ -25,7 +25,7 @@ using namespace veilport::proxypool;
 
 // Messages go to stderr, the status line to stdout; the drop-down has no
 // counterpart on a command line.
-class CliUi : public UserMessages, public MainStatusLine, public TestedDropDown {
+class CliUi : public UserMessages, public StatusLine, public TestedListMirror {
 public:
     CliUi(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
     void showMessage(const std::string& text) override { err_ << "veilportctl: " << text << '\n'; }

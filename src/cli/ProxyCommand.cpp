@@ -25,7 +25,7 @@ std::string FlagNames(std::uint32_t flags) {
 
 void PrintConnection(std::ostream& out, const std::string& title,
                      const std::optional<std::string>& connection) {
-    const auto options = inet::LoadConnectionOptions(connection);
+    const auto options = inet::loadConnectionOptions(connection);
     out << title << '\n'
         << "  flags   " << options.flags << " (" << FlagNames(options.flags) << ")\n"
         << "  server  " << options.proxyServer << '\n'

@@ -15,7 +15,7 @@ namespace {
 constexpr std::chrono::seconds kExitWait{3};
 
 bool isVeilport(const std::optional<std::string>& executable) {
-    return executable && text::EqualsIgnoringAsciiCase(*executable, kVeilportExecutable);
+    return executable && text::equalsIgnoringAsciiCase(*executable, kVeilportExecutable);
 }
 
 }  // namespace

@@ -7,11 +7,11 @@ namespace veilport {
 namespace {
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text::StartsWithIgnoringAsciiCase(text, prefix);
+    return text::startsWithIgnoringAsciiCase(text, prefix);
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    return text::EqualsIgnoringAsciiCase(a, b);
+    return text::equalsIgnoringAsciiCase(a, b);
 }
 
 bool containsNoCase(std::string_view text, std::string_view word) {

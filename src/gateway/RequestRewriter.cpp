@@ -12,7 +12,7 @@ namespace {
 constexpr std::string_view kCrlf = "\r\n";
 
 bool sameName(std::string_view a, std::string_view b) {
-    return text::EqualsIgnoringAsciiCase(a, b);
+    return text::equalsIgnoringAsciiCase(a, b);
 }
 
 // Fields that either concern only the hop between the browser and us, or would

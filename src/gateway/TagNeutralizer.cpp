@@ -29,7 +29,7 @@ enum class Match { None, Partial, Full };
 Match matchTag(std::string_view text, std::string_view tag) {
     const std::size_t n = text.size() < tag.size() ? text.size() : tag.size();
     for (std::size_t i = 0; i < n; ++i)
-        if (text::AsciiLower(text[i]) != tag[i]) return Match::None;
+        if (text::asciiLower(text[i]) != tag[i]) return Match::None;
     return n == tag.size() ? Match::Full : Match::Partial;
 }
 

@@ -10,11 +10,11 @@ std::string GatewayProxyAddress() {
     return "127.0.0.1:" + std::to_string(localPort.get());
 }
 
-void BeginListFetch(ConnectionSwitch& connection) {
+void BeginListFetch(ProxySwitch& connection) {
     connection.DisableConnectionProxy();
 }
 
-void EndListFetch(ConnectionSwitch& connection) {
+void EndListFetch(ProxySwitch& connection) {
     // Restore what anonymity had set: the Gateway's address. ProxyName names the
     // upstream, and as an entry text ("ip:port->Country ...") it is no proxy
     // address a browser could use; pointing browsers at it would also bypass
@@ -22,8 +22,7 @@ void EndListFetch(ConnectionSwitch& connection) {
     if (AnonymityFlag::isOn()) connection.SetConnectionOptions(GatewayProxyAddress());
 }
 
-std::string FetchProxyList(const std::string& url, ConnectionSwitch& connection,
-                           const HttpGet& get) {
+std::string FetchProxyList(const std::string& url, ProxySwitch& connection, const HttpGet& get) {
     BeginListFetch(connection);
     std::string body = get ? get(url) : std::string();
     EndListFetch(connection);

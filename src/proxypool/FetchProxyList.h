@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "proxypool/ConnectionSwitch.h"
 #include "proxypool/ProxyListService.h"
+#include "proxypool/ProxySwitch.h"
 
 namespace veilport::proxypool {
 
@@ -15,13 +15,12 @@ std::string GatewayProxyAddress();
 // out directly even while anonymity is on. Afterwards, when UseProxy is 1, the
 // machine is pointed back at the Gateway, as it was before. The body, or the
 // empty text on failure.
-std::string FetchProxyList(const std::string& url, ConnectionSwitch& connection,
-                           const HttpGet& get);
+std::string FetchProxyList(const std::string& url, ProxySwitch& connection, const HttpGet& get);
 
 // The two halves of FetchProxyList around its download, for windows that wait
 // for the download off their own thread: first the machine goes direct, and
 // after the download it is pointed back at the Gateway when UseProxy is 1.
-void BeginListFetch(ConnectionSwitch& connection);
-void EndListFetch(ConnectionSwitch& connection);
+void BeginListFetch(ProxySwitch& connection);
+void EndListFetch(ProxySwitch& connection);
 
 }  // namespace veilport::proxypool

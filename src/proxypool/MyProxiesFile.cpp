@@ -32,7 +32,7 @@ std::optional<std::string> ReadMyProxies() {
     const auto path = MyProxiesPath();
     // However long the file, it is read whole: a part of it must never be
     // written back as if it were all.
-    if (auto content = io::ReadWholeFile(path, std::numeric_limits<std::size_t>::max()))
+    if (auto content = io::readWholeFile(path, std::numeric_limits<std::size_t>::max()))
         return content;
     if (errno == ENOENT) return std::string();
     return std::nullopt;
@@ -50,20 +50,20 @@ FileWriteResult SaveTestedProxies(const TestedProxyList& list) {
     // The rows may stand for a file that could not be loaded; replacing it
     // would lose whatever it holds.
     if (!ReadMyProxies()) return Denied(MyProxiesPath());
-    return ReplaceFileAtomically(MyProxiesPath(), FormatMyProxies(list.rows()));
+    return replaceFileAtomically(MyProxiesPath(), FormatMyProxies(list.rows()));
 }
 
 FileWriteResult AppendTestedProxy(std::string_view entry) {
     const auto content = ReadMyProxies();
     if (!content) return Denied(MyProxiesPath());
-    return ReplaceFileAtomically(MyProxiesPath(), AppendMyProxiesLine(*content, entry));
+    return replaceFileAtomically(MyProxiesPath(), AppendMyProxiesLine(*content, entry));
 }
 
-FileWriteResult ReplaceFileAtomically(const std::filesystem::path& path, std::string_view text) {
+FileWriteResult replaceFileAtomically(const std::filesystem::path& path, std::string_view text) {
     std::error_code ec;
     if (const auto folder = path.parent_path(); !folder.empty())
         std::filesystem::create_directories(folder, ec);
-    return io::ReplaceFileAtomically(path, text) ? FileWriteResult{} : Denied(path);
+    return io::replaceFileAtomically(path, text) ? FileWriteResult{} : Denied(path);
 }
 
 }  // namespace veilport::proxypool

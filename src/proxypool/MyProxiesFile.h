@@ -46,7 +46,7 @@ FileResult LoadTestedProxies(TestedProxyList& list);
 [[nodiscard]] FileWriteResult AppendTestedProxy(std::string_view entry);
 
 // Writes text to path through a temporary file in the same folder and a rename.
-[[nodiscard]] FileWriteResult ReplaceFileAtomically(const std::filesystem::path& path,
+[[nodiscard]] FileWriteResult replaceFileAtomically(const std::filesystem::path& path,
                                                     std::string_view text);
 
 }  // namespace veilport::proxypool

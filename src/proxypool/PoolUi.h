@@ -18,17 +18,17 @@ public:
 };
 
 // The main window's status line.
-class MainStatusLine {
+class StatusLine {
 public:
-    virtual ~MainStatusLine() = default;
+    virtual ~StatusLine() = default;
     // Sets the text and repaints the main window.
     virtual void setStatusText(const std::string& text) = 0;
 };
 
 // The status page's Tested drop-down, which mirrors the tested proxies.
-class TestedDropDown {
+class TestedListMirror {
 public:
-    virtual ~TestedDropDown() = default;
+    virtual ~TestedListMirror() = default;
     virtual void addEntry(const std::string& text) = 0;
     // Empties the drop-down and leaves "Perform empty list" as its only entry.
     virtual void resetToPerformEmptyList() = 0;

@@ -26,7 +26,7 @@ HttpGet InetHttpGet(AccessLoader loadAccess,
         if (loadAccess) options.access = loadAccess();
         options.port = 80;
         options.recordInUrlCache = recordInUrlCache;
-        return inet::HttpDownloadText(url, options);
+        return inet::httpDownloadText(url, options);
     };
 }
 

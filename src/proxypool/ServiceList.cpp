@@ -17,8 +17,8 @@ bool IsNull(std::string_view entry) {
 // The order of a sorted drop-down: letters compared without regard to case;
 // names equal that way keep a fixed order by their bytes.
 bool DropDownLess(const std::string& a, const std::string& b) {
-    if (text::LessIgnoringAsciiCase(a, b)) return true;
-    return !text::LessIgnoringAsciiCase(b, a) && a < b;
+    if (text::lessIgnoringAsciiCase(a, b)) return true;
+    return !text::lessIgnoringAsciiCase(b, a) && a < b;
 }
 
 }  // namespace

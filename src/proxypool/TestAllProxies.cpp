@@ -5,7 +5,7 @@
 namespace veilport::proxypool {
 
 FileWriteResult TestAllProxies(TestedProxyList& tested, const ConnectMeasure& measure,
-                               MainStatusLine& statusLine, UserMessages& messages) {
+                               StatusLine& statusLine, UserMessages& messages) {
     int i = 0;
     while (i < tested.rowCount()) {
         const auto& row = tested.row(i);

@@ -13,6 +13,6 @@ namespace veilport::proxypool {
 // Stops early, with the message shown, when the file cannot be written. The
 // tester dialog's settings values are left alone.
 FileWriteResult TestAllProxies(TestedProxyList& tested, const ConnectMeasure& measure,
-                               MainStatusLine& statusLine, UserMessages& messages);
+                               StatusLine& statusLine, UserMessages& messages);
 
 }  // namespace veilport::proxypool

@@ -28,7 +28,7 @@ bool AddsToFile(AdoptEntryPoint entryPoint) {
 AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
                           AdoptEntryPoint entryPoint, AdoptContext& context) {
     const auto parts = SplitProxyText(text);
-    if (context.dialog.run(parts.host, parts.port, text) != ProxyTesterDialog::Result::Ok)
+    if (context.dialog.run(parts.host, parts.port, text) != ProxyTester::Result::Ok)
         return AdoptOutcome::NotAdopted;
     DwordSetting fail(settings::kFail);
     StringSetting responseTime(settings::kTmpResponseTime);

@@ -8,7 +8,7 @@
 
 #include "proxypool/GatewayControl.h"
 #include "proxypool/PoolUi.h"
-#include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/ProxyTester.h"
 #include "proxypool/TestedProxyList.h"
 
 namespace veilport::proxypool {
@@ -30,10 +30,10 @@ enum class AdoptOutcome {
 
 struct AdoptContext {
     TestedProxyList& tested;
-    ProxyTesterDialog& dialog;
+    ProxyTester& dialog;
     GatewayControl& gateway;
-    MainStatusLine& statusLine;
-    TestedDropDown& dropDown;
+    StatusLine& statusLine;
+    TestedListMirror& dropDown;
     UserMessages& messages;
 };
 

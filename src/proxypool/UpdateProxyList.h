@@ -6,11 +6,11 @@
 
 #include <functional>
 
-#include "proxypool/ConnectionSwitch.h"
 #include "proxypool/GatewayControl.h"
 #include "proxypool/NewProxyList.h"
 #include "proxypool/PoolUi.h"
 #include "proxypool/ProxyListService.h"
+#include "proxypool/ProxySwitch.h"
 
 namespace veilport::proxypool {
 
@@ -19,7 +19,7 @@ namespace veilport::proxypool {
 enum class UpdateOrigin { UpdatePanel, UpdateDialog };
 
 struct UpdateContext {
-    ConnectionSwitch& connection;
+    ProxySwitch& connection;
     GatewayControl& gateway;
     NewProxyList& newList;
     UserMessages& messages;

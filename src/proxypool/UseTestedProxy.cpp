@@ -10,7 +10,7 @@ namespace veilport::proxypool {
 namespace {
 
 bool Use(const std::string& address, const std::string& country, GatewayControl& gateway,
-         MainStatusLine& statusLine, UserMessages* messages) {
+         StatusLine& statusLine, UserMessages* messages) {
     if (!AnonymityFlag::isOn() || address.empty()) return false;
     const auto parts = SplitProxyText(address);
     if (!IsUsablePort(parts.port)) {
@@ -28,17 +28,17 @@ bool Use(const std::string& address, const std::string& country, GatewayControl&
 }  // namespace
 
 bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
-                    MainStatusLine& statusLine, UserMessages& messages) {
+                    StatusLine& statusLine, UserMessages& messages) {
     return Use(address, country, gateway, statusLine, &messages);
 }
 
 bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
-                    MainStatusLine& statusLine) {
+                    StatusLine& statusLine) {
     return Use(address, country, gateway, statusLine, nullptr);
 }
 
 bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
-                            MainStatusLine& statusLine, UserMessages& messages) {
+                            StatusLine& statusLine, UserMessages& messages) {
     const std::string address(AddressPartOf(entry));
     if (!IsUsablePort(SplitProxyText(address).port)) {
         messages.showMessage(kCannotStartProxy);
@@ -50,7 +50,7 @@ bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
     return Use(address, std::string(CountryOf(entry)), gateway, statusLine, &messages);
 }
 
-FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedDropDown& dropDown,
+FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedListMirror& dropDown,
                                  UserMessages& messages) {
     dropDown.resetToPerformEmptyList();
     // The file is emptied before the list announces its change, so that a

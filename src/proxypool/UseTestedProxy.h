@@ -19,21 +19,21 @@ namespace veilport::proxypool {
 // the Gateway would not take it, so ProxyName and the status line stay as
 // they are rather than announce a proxy that carries no traffic.
 bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
-                    MainStatusLine& statusLine, UserMessages& messages);
+                    StatusLine& statusLine, UserMessages& messages);
 bool UseTestedProxy(const std::string& address, const std::string& country, GatewayControl& gateway,
-                    MainStatusLine& statusLine);
+                    StatusLine& statusLine);
 
 // A choice in the status page's Tested drop-down (other than "Perform empty
 // list"): ProxyName becomes the whole entry whatever UseProxy holds, then
 // UseTestedProxy with its address and country. An entry with an unusable port
 // changes nothing and shows "Cannot Start Proxy!".
 bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
-                            MainStatusLine& statusLine, UserMessages& messages);
+                            StatusLine& statusLine, UserMessages& messages);
 
 // "Perform empty list": the drop-down keeps only that entry, the tested list
 // loses every row, and MyProxies.txt is left empty. A file that cannot be
 // written is reported through messages.
-FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedDropDown& dropDown,
+FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedListMirror& dropDown,
                                  UserMessages& messages);
 
 }  // namespace veilport::proxypool

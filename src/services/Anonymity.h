@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "browsers/SwitchReport.h"
-#include "proxypool/ConnectionSwitch.h"
 #include "proxypool/GatewayControl.h"
+#include "proxypool/ProxySwitch.h"
 
 namespace veilport::services {
 
@@ -37,7 +37,7 @@ struct AnonymityOutcome {
 // one owner (the window thread, or the command line's one thread) calls it.
 class Anonymity {
 public:
-    Anonymity(proxypool::GatewayControl& gateway, proxypool::ConnectionSwitch& connection)
+    Anonymity(proxypool::GatewayControl& gateway, proxypool::ProxySwitch& connection)
         : gateway_(gateway), connection_(connection) {}
 
     // UseProxy becomes 1, then the stored state is applied.
@@ -73,7 +73,7 @@ private:
     void changed(const AnonymityOutcome& outcome);
 
     proxypool::GatewayControl& gateway_;
-    proxypool::ConnectionSwitch& connection_;
+    proxypool::ProxySwitch& connection_;
     std::vector<Listener> listeners_;
 };
 

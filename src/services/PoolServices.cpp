@@ -38,7 +38,7 @@ private:
 };
 
 // The machine's proxy settings and the flagged browsers' files.
-class SystemConnectionSwitch : public proxypool::ConnectionSwitch {
+class SystemConnectionSwitch : public proxypool::ProxySwitch {
 public:
     browsers::SwitchReport SetConnectionOptions(const std::string& proxyAddress) override {
         return browsers::SetConnectionOptions(proxyAddress);
@@ -56,7 +56,7 @@ PoolServices MakePoolServices() {
     services.connection = std::make_unique<SystemConnectionSwitch>();
     // Downloads leave their entry in the URL cache as a browser's HTTP stack
     // would; a download that could not be recorded still counts.
-    services.get = proxypool::InetHttpGet(inet::PreconfiguredAccess,
+    services.get = proxypool::InetHttpGet(inet::preconfiguredAccess,
                                           [](const std::string& url, const std::string& text) {
                                               (void)inet::UrlCache::recordDownload(url, text);
                                           });

@@ -8,15 +8,15 @@
 #include <iosfwd>
 #include <memory>
 
-#include "proxypool/ConnectionSwitch.h"
 #include "proxypool/GatewayControl.h"
 #include "proxypool/ProxyListService.h"
+#include "proxypool/ProxySwitch.h"
 
 namespace veilport::services {
 
 struct PoolServices {
     std::unique_ptr<proxypool::GatewayControl> gateway;
-    std::unique_ptr<proxypool::ConnectionSwitch> connection;
+    std::unique_ptr<proxypool::ProxySwitch> connection;
     // Downloads with the LAN connection's stored proxy options, recorded in the URL cache.
     proxypool::HttpGet get;
 };

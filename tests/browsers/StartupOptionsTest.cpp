@@ -32,7 +32,7 @@ TEST(StartupOptionsTest, ProbeSeesAListenerOnLoopback) {
 }
 
 TEST(AutostartEntryTest, ExecQuotesThePathSoBlanksAndQuotesSurvive) {
-    const std::string text = desktop::AutostartEntryText("/opt/a \"b\" $c\\d/veilport");
+    const std::string text = desktop::autostartEntryText("/opt/a \"b\" $c\\d/veilport");
     EXPECT_NE(text.find("Exec=\"/opt/a \\\\\"b\\\\\" \\\\$c\\\\\\\\d/veilport\"\n"),
               std::string::npos)
         << text;
@@ -41,12 +41,12 @@ TEST(AutostartEntryTest, ExecQuotesThePathSoBlanksAndQuotesSurvive) {
 
 TEST(AutostartEntryTest, AnEmptyCommandRemovesTheEntryAndALineBreakIsRefused) {
     testing::TempHome home;
-    ASSERT_TRUE(desktop::MirrorRunEntry("/usr/bin/veilport"));
-    EXPECT_TRUE(std::filesystem::exists(desktop::AutostartEntryPath()));
-    EXPECT_FALSE(desktop::MirrorRunEntry("/usr/bin/veilport\nExec=/bin/evil"));
-    ASSERT_TRUE(desktop::MirrorRunEntry(""));
-    EXPECT_FALSE(std::filesystem::exists(desktop::AutostartEntryPath()));
-    EXPECT_TRUE(desktop::MirrorRunEntry("")) << "removing what is not there is no failure";
+    ASSERT_TRUE(desktop::mirrorRunEntry("/usr/bin/veilport"));
+    EXPECT_TRUE(std::filesystem::exists(desktop::autostartEntryPath()));
+    EXPECT_FALSE(desktop::mirrorRunEntry("/usr/bin/veilport\nExec=/bin/evil"));
+    ASSERT_TRUE(desktop::mirrorRunEntry(""));
+    EXPECT_FALSE(std::filesystem::exists(desktop::autostartEntryPath()));
+    EXPECT_TRUE(desktop::mirrorRunEntry("")) << "removing what is not there is no failure";
 }
 
 }  // namespace

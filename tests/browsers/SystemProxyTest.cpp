@@ -119,20 +119,20 @@ TEST_F(SystemProxyTest, AutodialWithoutDefaultInternetConfiguresTheEmptyName) {
     ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", report, inet));
     ASSERT_EQ(inet.calls.size(), 1u);
     EXPECT_EQ(inet.calls[0].connection, std::optional<std::string>(""));
-    EXPECT_EQ(inet::LoadConnectionOptions(std::string()).proxyServer, "10.0.0.1:3128");
-    EXPECT_FALSE(inet::LoadConnectionOptions(std::nullopt).usesProxy()) << "LAN untouched";
+    EXPECT_EQ(inet::loadConnectionOptions(std::string()).proxyServer, "10.0.0.1:3128");
+    EXPECT_FALSE(inet::loadConnectionOptions(std::nullopt).usesProxy()) << "LAN untouched";
 }
 
 TEST_F(SystemProxyTest, ClearingKeepsServerAndBypassAndOnlyTurnsFlagsToDirect) {
     RecordingInternet inet;
     SwitchReport report;
     ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", report, inet));
-    auto lan = inet::LoadConnectionOptions(std::nullopt);
+    auto lan = inet::loadConnectionOptions(std::nullopt);
     EXPECT_EQ(lan.flags, inet::kProxyTypeDirect | inet::kProxyTypeProxy);
     EXPECT_TRUE(lan.usesProxy());
     ASSERT_TRUE(ClearSystemProxy(report, inet));
     ASSERT_TRUE(ClearSystemProxy(report, inet)) << "a second clear is harmless";
-    lan = inet::LoadConnectionOptions(std::nullopt);
+    lan = inet::loadConnectionOptions(std::nullopt);
     EXPECT_EQ(lan.flags, inet::kProxyTypeDirect);
     EXPECT_EQ(lan.proxyServer, "10.0.0.1:3128");
     EXPECT_EQ(lan.bypassList, "local");
@@ -166,7 +166,7 @@ TEST_F(SystemProxyTest, AllocationFailureStopsBeforeNoticesAndHttp11) {
     EXPECT_EQ(inet.calls[0].connection, std::optional<std::string>("Provider"));
     EXPECT_TRUE(inet.notices.empty());
     EXPECT_FALSE(DwordSetting(settings::kEnableHttp11).valid());
-    EXPECT_TRUE(inet::LoadConnectionOptions(std::string("Provider")).usesProxy())
+    EXPECT_TRUE(inet::loadConnectionOptions(std::string("Provider")).usesProxy())
         << "the connection done before the failure stays configured";
     EXPECT_EQ(
         report.failures(),

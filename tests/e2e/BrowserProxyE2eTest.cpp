@@ -66,7 +66,7 @@ int Ctl(std::vector<std::string> words) {
     const char* ctl = getenv("VEILPORTCTL");
     if (ctl == nullptr) return -1;
     words.insert(words.begin(), ctl);
-    return veilport::desktop::RunProgram(words, std::chrono::seconds(60)).value_or(-1);
+    return veilport::desktop::runProgram(words, std::chrono::seconds(60)).value_or(-1);
 }
 
 std::string CtlOutput(const std::string& arguments) {
@@ -128,7 +128,7 @@ TEST_F(BrowserProxyE2e, ProxySetThenClearEditsProfilesAndMirrorsIntoGnome) {
                                           "\n" + kSslPort + "\n" + kType);
     EXPECT_EQ(Read(firefox() / "profiles.ini").find("network"), std::string::npos);
 
-    const bool gnome = veilport::desktop::FindOnPath("gsettings").has_value();
+    const bool gnome = veilport::desktop::findOnPath("gsettings").has_value();
     if (gnome) {
         const std::string manual = Read(keyfile());
         EXPECT_NE(manual.find("[system/proxy/http]\nhost='127.0.0.1'\nport=8080"),

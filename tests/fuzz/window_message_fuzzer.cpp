@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!address.empty()) {
         const auto mark = address.find("://");
         if (mark == std::string::npos) std::abort();
-        const std::string scheme = text::AsciiLowered(address.substr(0, mark));
+        const std::string scheme = text::asciiLowered(address.substr(0, mark));
         if (scheme != "http" && scheme != "https" && scheme != "ftp") std::abort();
         if (address.size() == mark + 3) std::abort();
     }

@@ -77,7 +77,7 @@ int ClosedPort() {
     return ntohs(address.sin_port);
 }
 
-class NoSwitch : public veilport::proxypool::ConnectionSwitch {
+class NoSwitch : public veilport::proxypool::ProxySwitch {
 public:
     veilport::browsers::SwitchReport SetConnectionOptions(const std::string& address) override {
         std::cout << "switch: SetConnectionOptions " << address << '\n';

@@ -19,32 +19,32 @@ TEST(AsciiTest, FoldsOnlyTheTwentySixLettersWhateverTheLocale) {
         const char byte = static_cast<char>(c);
         const bool upper = c >= 'A' && c <= 'Z';
         const bool lower = c >= 'a' && c <= 'z';
-        EXPECT_EQ(AsciiLower(byte), upper ? static_cast<char>(c + 32) : byte) << c;
-        EXPECT_EQ(AsciiUpper(byte), lower ? static_cast<char>(c - 32) : byte) << c;
+        EXPECT_EQ(asciiLower(byte), upper ? static_cast<char>(c + 32) : byte) << c;
+        EXPECT_EQ(asciiUpper(byte), lower ? static_cast<char>(c - 32) : byte) << c;
     }
     std::setlocale(LC_CTYPE, previous.c_str());
-    EXPECT_EQ(AsciiLowered("Veilport.EXE @[`{ \xC4\xD6"), "veilport.exe @[`{ \xC4\xD6");
+    EXPECT_EQ(asciiLowered("Veilport.EXE @[`{ \xC4\xD6"), "veilport.exe @[`{ \xC4\xD6");
 }
 
 TEST(AsciiTest, ComparisonsIgnoreLetterCaseOnly) {
-    EXPECT_TRUE(EqualsIgnoringAsciiCase("Desktop.INI", "desktop.ini"));
-    EXPECT_FALSE(EqualsIgnoringAsciiCase("desktop.ini", "desktop.in"));
-    EXPECT_FALSE(EqualsIgnoringAsciiCase("@", "`")) << "0x40 and 0x60 differ by the case bit";
-    EXPECT_FALSE(EqualsIgnoringAsciiCase("[", "{"));
-    EXPECT_FALSE(EqualsIgnoringAsciiCase("\xC4", "\xE4"));
-    EXPECT_TRUE(EqualsIgnoringAsciiCase("", ""));
+    EXPECT_TRUE(equalsIgnoringAsciiCase("Desktop.INI", "desktop.ini"));
+    EXPECT_FALSE(equalsIgnoringAsciiCase("desktop.ini", "desktop.in"));
+    EXPECT_FALSE(equalsIgnoringAsciiCase("@", "`")) << "0x40 and 0x60 differ by the case bit";
+    EXPECT_FALSE(equalsIgnoringAsciiCase("[", "{"));
+    EXPECT_FALSE(equalsIgnoringAsciiCase("\xC4", "\xE4"));
+    EXPECT_TRUE(equalsIgnoringAsciiCase("", ""));
 
-    EXPECT_TRUE(StartsWithIgnoringAsciiCase("HTTP://host/", "http://"));
-    EXPECT_TRUE(StartsWithIgnoringAsciiCase("http", "http"));
-    EXPECT_FALSE(StartsWithIgnoringAsciiCase("htt", "http"));
+    EXPECT_TRUE(startsWithIgnoringAsciiCase("HTTP://host/", "http://"));
+    EXPECT_TRUE(startsWithIgnoringAsciiCase("http", "http"));
+    EXPECT_FALSE(startsWithIgnoringAsciiCase("htt", "http"));
 
-    EXPECT_TRUE(LessIgnoringAsciiCase("apple", "Banana"));
-    EXPECT_TRUE(LessIgnoringAsciiCase("Germany", "germany2"));
-    EXPECT_FALSE(LessIgnoringAsciiCase("GERMANY", "germany"));
-    EXPECT_FALSE(LessIgnoringAsciiCase("germany", "GERMANY"));
-    EXPECT_TRUE(LessIgnoringAsciiCase("Zulu", "\xC4land")) << "bytes above 127 sort last";
-    EXPECT_FALSE(LessIgnoringAsciiCase("Z", "_")) << "'Z' sorts as 'z', after '_'";
-    EXPECT_TRUE(LessIgnoringAsciiCase("_", "a"));
+    EXPECT_TRUE(lessIgnoringAsciiCase("apple", "Banana"));
+    EXPECT_TRUE(lessIgnoringAsciiCase("Germany", "germany2"));
+    EXPECT_FALSE(lessIgnoringAsciiCase("GERMANY", "germany"));
+    EXPECT_FALSE(lessIgnoringAsciiCase("germany", "GERMANY"));
+    EXPECT_TRUE(lessIgnoringAsciiCase("Zulu", "\xC4land")) << "bytes above 127 sort last";
+    EXPECT_FALSE(lessIgnoringAsciiCase("Z", "_")) << "'Z' sorts as 'z', after '_'";
+    EXPECT_TRUE(lessIgnoringAsciiCase("_", "a"));
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(BrowserInstallFactsTest, NothingFoundWritesNothing) {
-    RecordBrowserInstallations(where());
+    recordBrowserInstallations(where());
     EXPECT_FALSE(Present("Software\\Mozilla"));
     EXPECT_FALSE(Present("Software\\Microsoft"));
     EXPECT_FALSE(Present("Software\\Netscape"));
@@ -66,7 +66,7 @@ TEST_F(BrowserInstallFactsTest, ProgramsAndProfileHomesAreRecordedAsAnInstallerW
     fs::create_directories(userHome() / ".mozilla/seamonkey");
     fs::create_directories(userHome() / ".netscape");
 
-    RecordBrowserInstallations(where());
+    recordBrowserInstallations(where());
     EXPECT_EQ(Text(kFirefox, "CurrentVersion"), "115.5.0");
     EXPECT_TRUE(Present(std::string(kUninstall) + "Mozilla (1.7.1)"));
     EXPECT_EQ(Text("Software\\Netscape\\Netscape", "CurrentVersion"), "unknown");
@@ -79,20 +79,20 @@ TEST_F(BrowserInstallFactsTest, AnEmptyAppPathsKeyIsFilledIn) {
     KeyHandle key;
     ASSERT_EQ(createKey(Root::LocalMachine, kOperaAppPaths, kKeyWrite, key), kSuccess);
     Program(bin() / "opera");
-    RecordBrowserInstallations(where());
+    recordBrowserInstallations(where());
     EXPECT_EQ(Text(kOperaAppPaths, "Path"), bin().string());
 }
 
 TEST_F(BrowserInstallFactsTest, FlatpakProfileHomeAloneMeansFirefox) {
     fs::create_directories(userHome() / ".var/app/org.mozilla.firefox/.mozilla/firefox");
-    RecordBrowserInstallations(where());
+    recordBrowserInstallations(where());
     EXPECT_EQ(Text(kFirefox, "CurrentVersion"), "unknown");
 }
 
 TEST_F(BrowserInstallFactsTest, OnlyOurOwnRecordsAreTakenBackWhenABrowserIsGone) {
     fs::create_directories(userHome() / ".mozilla/firefox");
     fs::create_directories(userHome() / ".opera");
-    RecordBrowserInstallations(where());
+    recordBrowserInstallations(where());
     ASSERT_TRUE(Present(kFirefox));
     // An Opera key written by someone else.
     KeyHandle foreign;
@@ -102,7 +102,7 @@ TEST_F(BrowserInstallFactsTest, OnlyOurOwnRecordsAreTakenBackWhenABrowserIsGone)
 
     fs::remove_all(userHome() / ".mozilla");
     fs::remove_all(userHome() / ".opera");
-    RecordBrowserInstallations(where());
+    recordBrowserInstallations(where());
     EXPECT_FALSE(Present(kFirefox));
     EXPECT_TRUE(Present(std::string(kUninstall) + "Opera"));
 }
@@ -113,7 +113,7 @@ TEST_F(BrowserInstallFactsTest, ForeignValuesAreNeverOverwritten) {
     const char version[] = "3.6 (en-US)";
     ASSERT_EQ(setValue(key, "CurrentVersion", kTypeSz, version, sizeof(version)), kSuccess);
     fs::create_directories(userHome() / ".mozilla/firefox");
-    RecordBrowserInstallations(where());
+    recordBrowserInstallations(where());
     EXPECT_EQ(Text(kFirefox, "CurrentVersion"), "3.6 (en-US)");
 }
 

@@ -14,7 +14,7 @@ class ServerText : public ::testing::TestWithParam<ServerCase> {};
 
 TEST_P(ServerText, OnlyAHostAndAPortEverReachTheDesktop) {
     const auto& param = GetParam();
-    const auto settings = DesktopProxyFrom({3, param.server, "local"});
+    const auto settings = desktopProxyFrom({3, param.server, "local"});
     EXPECT_EQ(settings.http, param.expected);
     EXPECT_EQ(settings.https, param.expected);
     EXPECT_EQ(settings.ftp, param.expected);
@@ -47,12 +47,12 @@ INSTANTIATE_TEST_SUITE_P(
         ServerCase{"\n1.2.3.4:80", std::nullopt}, ServerCase{"1.2.3.4:-80", std::nullopt}));
 
 TEST(DesktopProxySettings, DirectFlagsMirrorAsDirectWhateverTheServer) {
-    EXPECT_FALSE(DesktopProxyFrom({1, "127.0.0.1:8080", "local"}).manual());
-    EXPECT_FALSE(DesktopProxyFrom({0, "127.0.0.1:8080", "local"}).manual());
+    EXPECT_FALSE(desktopProxyFrom({1, "127.0.0.1:8080", "local"}).manual());
+    EXPECT_FALSE(desktopProxyFrom({0, "127.0.0.1:8080", "local"}).manual());
 }
 
 TEST(DesktopProxySettings, ProtocolPartsGoToTheirOwnProtocol) {
-    const auto settings = DesktopProxyFrom(
+    const auto settings = desktopProxyFrom(
         {3, "http=1.1.1.1:80;HTTPS=2.2.2.2:443 ftp=bad'host:21;socks=3.3.3.3:1", ""});
     EXPECT_EQ(settings.http, (ProxyEndpoint{"1.1.1.1", 80}));
     EXPECT_EQ(settings.https, (ProxyEndpoint{"2.2.2.2", 443}));
@@ -60,12 +60,12 @@ TEST(DesktopProxySettings, ProtocolPartsGoToTheirOwnProtocol) {
 }
 
 TEST(DesktopProxySettings, BypassListBecomesHarmlessIgnoreHosts) {
-    EXPECT_EQ(IgnoreHostsFrom("local"),
+    EXPECT_EQ(ignoreHostsFrom("local"),
               (std::vector<std::string>{"localhost", "127.0.0.0/8", "::1"}));
-    EXPECT_EQ(IgnoreHostsFrom("<local>;*.Example.org; 10.0.0.0/8,intranet;local"),
+    EXPECT_EQ(ignoreHostsFrom("<local>;*.Example.org; 10.0.0.0/8,intranet;local"),
               (std::vector<std::string>{"localhost", "127.0.0.0/8", "::1", "*.example.org",
                                         "10.0.0.0/8", "intranet"}));
-    EXPECT_EQ(IgnoreHostsFrom("a'b;x/8;1.2.3.4/123;ok\n[evil]"), (std::vector<std::string>{"ok"}));
+    EXPECT_EQ(ignoreHostsFrom("a'b;x/8;1.2.3.4/123;ok\n[evil]"), (std::vector<std::string>{"ok"}));
 }
 
 }  // namespace

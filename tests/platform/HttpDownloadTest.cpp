@@ -20,9 +20,9 @@ HttpDownloadOptions Direct(int port) {
 
 TEST(HttpDownloadChunks, LineFeedsBecomeCrLfAndAZeroByteEndsTheChunk) {
     std::string text;
-    AppendDownloadChunk(text, "a\nb\r\nc");
+    appendDownloadChunk(text, "a\nb\r\nc");
     EXPECT_EQ(text, "a\r\nb\r\r\nc");
-    AppendDownloadChunk(text, std::string_view("x\0hidden", 8));
+    appendDownloadChunk(text, std::string_view("x\0hidden", 8));
     EXPECT_EQ(text, "a\r\nb\r\r\ncx");
 }
 
@@ -32,7 +32,7 @@ TEST(HttpDownload, ReturnsTheBodyWhateverTheStatusAndUsesTheGivenPort) {
     });
     ASSERT_TRUE(server.listening());
     // The URL names another port; the download goes to the one it was given.
-    const auto text = HttpDownloadText("http://127.0.0.1:1/services/ib/proxy/sortedproxylist.txt",
+    const auto text = httpDownloadText("http://127.0.0.1:1/services/ib/proxy/sortedproxylist.txt",
                                        Direct(server.port()));
     EXPECT_EQ(text, "line1\r\nend.");
     const auto requests = server.requests();
@@ -49,15 +49,15 @@ TEST(HttpDownload, AnswersTheEmptyTextOnEveryFailure) {
         LoopbackHttpServer gone([](const std::string&) { return std::string(); });
         closedPort = gone.port();
     }
-    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/x", Direct(closedPort)), "");
-    EXPECT_EQ(HttpDownloadText("http://" + kUnresolvable + "/x", Direct(closedPort)), "");
-    EXPECT_EQ(HttpDownloadText("http://[broken/x", Direct(closedPort)), "");
+    EXPECT_EQ(httpDownloadText("http://127.0.0.1/x", Direct(closedPort)), "");
+    EXPECT_EQ(httpDownloadText("http://" + kUnresolvable + "/x", Direct(closedPort)), "");
+    EXPECT_EQ(httpDownloadText("http://[broken/x", Direct(closedPort)), "");
 
     // A server that accepts and never answers runs into the whole-download limit.
     LoopbackHttpServer silent([](const std::string&) { return std::nullopt; });
     auto options = Direct(silent.port());
     options.totalTimeout = std::chrono::milliseconds(200);
-    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/x", options), "");
+    EXPECT_EQ(httpDownloadText("http://127.0.0.1/x", options), "");
 }
 
 TEST(HttpDownload, ABodyOverTheCapFailsAsAWholeAndOneAtTheCapPasses) {
@@ -65,9 +65,9 @@ TEST(HttpDownload, ABodyOverTheCapFailsAsAWholeAndOneAtTheCapPasses) {
     LoopbackHttpServer server([&](const std::string&) { return LoopbackHttpServer::Ok(body); });
     auto options = Direct(server.port());
     options.maxBodyBytes = 999;
-    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/x", options), "");
+    EXPECT_EQ(httpDownloadText("http://127.0.0.1/x", options), "");
     options.maxBodyBytes = 1000;
-    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/x", options), body);
+    EXPECT_EQ(httpDownloadText("http://127.0.0.1/x", options), body);
 }
 
 TEST(HttpDownload, GoesThroughTheStoredProxyUnlessTheHostBypassesIt) {
@@ -78,14 +78,14 @@ TEST(HttpDownload, GoesThroughTheStoredProxyUnlessTheHostBypassesIt) {
     options.access.direct = false;
     options.access.proxyServer = "127.0.0.1:" + std::to_string(proxy.port());
     options.access.bypassList = "*.local.example;<local>;127.0.0.*";
-    EXPECT_EQ(HttpDownloadText("http://list.service.example/l.txt", options), "via proxy");
+    EXPECT_EQ(httpDownloadText("http://list.service.example/l.txt", options), "via proxy");
     ASSERT_EQ(proxy.requests().size(), 1u);
     EXPECT_EQ(proxy.requests()[0].rfind("GET http://list.service.example/l.txt HTTP/1.1", 0), 0u)
         << proxy.requests()[0];
 
     LoopbackHttpServer direct([](const std::string&) { return LoopbackHttpServer::Ok("direct"); });
     options.port = direct.port();
-    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/l.txt", options), "direct");
+    EXPECT_EQ(httpDownloadText("http://127.0.0.1/l.txt", options), "direct");
     EXPECT_EQ(proxy.requests().size(), 1u);
 }
 
@@ -96,9 +96,9 @@ TEST(HttpDownload, RecordsEachSuccessfulDownloadThroughTheCacheHook) {
     options.recordInUrlCache = [&](const std::string& url, const std::string& text) {
         recorded.emplace_back(url, text);
     };
-    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/p", options), "a\r\n");
+    EXPECT_EQ(httpDownloadText("http://127.0.0.1/p", options), "a\r\n");
     options.port = 1;
-    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/q", options), "");
+    EXPECT_EQ(httpDownloadText("http://127.0.0.1/q", options), "");
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].first, "http://127.0.0.1/p");
     EXPECT_EQ(recorded[0].second, "a\r\n");
@@ -106,21 +106,21 @@ TEST(HttpDownload, RecordsEachSuccessfulDownloadThroughTheCacheHook) {
 
 TEST(ProxyRouting, PicksTheHttpServerAndHonoursTheBypassList) {
     InternetAccess access;
-    EXPECT_EQ(ProxyForHost(access, "a.example"), "");
+    EXPECT_EQ(proxyForHost(access, "a.example"), "");
     access.direct = false;
     access.proxyServer = "proxy.lan:3128";
-    EXPECT_EQ(ProxyForHost(access, "a.example"), "proxy.lan:3128");
+    EXPECT_EQ(proxyForHost(access, "a.example"), "proxy.lan:3128");
     access.proxyServer = "https=s.lan:443;HTTP=h.lan:8080";
-    EXPECT_EQ(ProxyForHost(access, "a.example"), "h.lan:8080");
+    EXPECT_EQ(proxyForHost(access, "a.example"), "h.lan:8080");
     access.proxyServer = "https=s.lan:443";
-    EXPECT_EQ(ProxyForHost(access, "a.example"), "");
+    EXPECT_EQ(proxyForHost(access, "a.example"), "");
 
-    EXPECT_TRUE(BypassesProxy("<local>", "intranet"));
-    EXPECT_FALSE(BypassesProxy("<local>", "www.example"));
-    EXPECT_TRUE(BypassesProxy("foo.example; *.Corp.example", "www.corp.EXAMPLE"));
-    EXPECT_FALSE(BypassesProxy("*.corp.example", "corp.example"));
-    EXPECT_TRUE(BypassesProxy("10.*", "10.1.2.3"));
-    EXPECT_FALSE(BypassesProxy("", "anything"));
+    EXPECT_TRUE(bypassesProxy("<local>", "intranet"));
+    EXPECT_FALSE(bypassesProxy("<local>", "www.example"));
+    EXPECT_TRUE(bypassesProxy("foo.example; *.Corp.example", "www.corp.EXAMPLE"));
+    EXPECT_FALSE(bypassesProxy("*.corp.example", "corp.example"));
+    EXPECT_TRUE(bypassesProxy("10.*", "10.1.2.3"));
+    EXPECT_FALSE(bypassesProxy("", "anything"));
 }
 
 }  // namespace

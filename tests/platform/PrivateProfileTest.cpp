@@ -76,7 +76,7 @@ TEST_F(ProfileFileTest, FailuresLeaveNothingBehind) {
     const fs::path dir = home.path() / "a-directory";
     fs::create_directories(dir);
     EXPECT_FALSE(WritePrivateProfileString("A", "k", "v", dir));
-    EXPECT_FALSE(io::ReplaceFileAtomically(dir, "x"));
+    EXPECT_FALSE(io::replaceFileAtomically(dir, "x"));
     EXPECT_TRUE(fs::is_empty(dir));
     EXPECT_EQ(std::distance(fs::directory_iterator(home.path()), {}), 4)
         << "no temporary file left beside the target";
@@ -85,16 +85,16 @@ TEST_F(ProfileFileTest, FailuresLeaveNothingBehind) {
 TEST_F(ProfileFileTest, SomethingOtherThanARegularFileIsNeverRead) {
     const fs::path fifo = home.path() / "opera6.ini";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(io::ReadWholeFile(fifo)) << "and it returns instead of waiting for a writer";
+    EXPECT_FALSE(io::readWholeFile(fifo)) << "and it returns instead of waiting for a writer";
     EXPECT_FALSE(WritePrivateProfileString("Proxy", "Use HTTP", "1", fifo));
-    EXPECT_FALSE(io::ReadWholeFile(home.path()));
+    EXPECT_FALSE(io::readWholeFile(home.path()));
 }
 
 TEST_F(ProfileFileTest, OversizedFilesAreNotRead) {
     const fs::path file = home.path() / "big.ini";
     std::ofstream(file) << std::string(100, 'x');
-    EXPECT_TRUE(io::ReadWholeFile(file, 100));
-    EXPECT_FALSE(io::ReadWholeFile(file, 99));
+    EXPECT_TRUE(io::readWholeFile(file, 100));
+    EXPECT_FALSE(io::readWholeFile(file, 99));
 }
 
 }  // namespace

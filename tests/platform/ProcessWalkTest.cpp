@@ -88,7 +88,7 @@ TEST_F(ProcessWalkTest, FindsAndTerminatesRealProcessWhichExitsWithStatusZero) {
     veilport::testing::SpawnedProgram child(program, {"walk-test"});
     ASSERT_EQ(child.readLine(), "ready");
 
-    const std::string lower = text::AsciiLowered(name);
+    const std::string lower = text::asciiLowered(name);
     const auto found = findFirstProcessNamed(lower);
     ASSERT_EQ(found, child.pid());
 

@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "proxypool/ConnectionSwitch.h"
 #include "proxypool/GatewayControl.h"
 #include "proxypool/PoolUi.h"
-#include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/ProxySwitch.h"
+#include "proxypool/ProxyTester.h"
+#include "support/FakeProxyTester.h"
 
 namespace veilport::proxypool::testing {
 
@@ -44,7 +45,7 @@ private:
     CallLog& log_;
 };
 
-class FakeConnection : public ConnectionSwitch {
+class FakeConnection : public ProxySwitch {
 public:
     explicit FakeConnection(CallLog& log) : log_(log) {}
     browsers::SwitchReport SetConnectionOptions(const std::string& address) override {
@@ -63,7 +64,7 @@ private:
     CallLog& log_;
 };
 
-class FakeUi : public UserMessages, public MainStatusLine, public TestedDropDown {
+class FakeUi : public UserMessages, public StatusLine, public TestedListMirror {
 public:
     explicit FakeUi(CallLog& log) : log_(log) {}
     void showMessage(const std::string& text) override { log_.push_back("message " + text); }
@@ -78,32 +79,7 @@ private:
     CallLog& log_;
 };
 
-// A tester dialog whose measurements come from a table of host:port -> ms
-// (missing: 0, a failed test), closed with the result the test chooses.
-class FakeTesterDialog : public ProxyTesterDialog {
-public:
-    explicit FakeTesterDialog(CallLog& log) : log_(log) {}
-    Result run(const std::string& host, int port, const std::string& adoptText) override {
-        log_.push_back("dialog " + host + " " + std::to_string(port) + " " + adoptText);
-        if (pressStart) {
-            ProxyTesterSession session(host, port, adoptText, measure());
-            session.start();
-        }
-        return result;
-    }
-    ConnectMeasure measure() const {
-        return [this](const std::string& host, int port) {
-            const auto found = times.find(host + ":" + std::to_string(port));
-            return found == times.end() ? 0u : found->second;
-        };
-    }
-
-    std::map<std::string, std::uint32_t> times;
-    Result result = Result::Ok;
-    bool pressStart = true;
-
-private:
-    CallLog& log_;
-};
+// The tester is the shared one of every test: support/FakeProxyTester.h,
+// which writes its runs to the same log when given it.
 
 }  // namespace veilport::proxypool::testing

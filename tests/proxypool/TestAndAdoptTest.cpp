@@ -22,7 +22,7 @@ class AdoptTest : public ::testing::Test {
 protected:
     AdoptTest() {
         StringSetting(settings::kAppPath).set(home.veilportHome().string());
-        dialog.times = {{"1.2.3.4:80", 100}, {"5.6.7.8:3128", 20}};
+        dialog.live = {{"1.2.3.4:80", 100}, {"5.6.7.8:3128", 20}};
     }
 
     static std::string FileText() {
@@ -34,7 +34,7 @@ protected:
     CallLog log;
     FakeGateway gateway{log};
     FakeUi ui{log};
-    FakeTesterDialog dialog{log};
+    veilport::testing::FakeProxyTester dialog{log};
     TestedProxyList tested;
     AdoptContext context{tested, dialog, gateway, ui, ui, ui};
 };
@@ -84,10 +84,10 @@ TEST_F(AdoptTest, WithAnonymityOnTheGatewaySwitchesUpstreamAndTheStatusLineSaysS
 
 TEST_F(AdoptTest, ACancelledOrFailedTestAdoptsNothing) {
     DwordSetting(settings::kUseProxy).set(1);
-    dialog.result = ProxyTesterDialog::Result::Cancel;
+    dialog.result = ProxyTester::Result::Cancel;
     EXPECT_EQ(TestAndAdopt("1.2.3.4:80", "", AdoptEntryPoint::NewList, context),
               AdoptOutcome::NotAdopted);
-    dialog.result = ProxyTesterDialog::Result::Ok;
+    dialog.result = ProxyTester::Result::Ok;
     EXPECT_EQ(TestAndAdopt("7.7.7.7:80", "", AdoptEntryPoint::NewList, context),
               AdoptOutcome::NotAdopted);
     EXPECT_EQ(tested.rowCount(), 0);

@@ -14,7 +14,7 @@
 #include "UiTestSupport.h"
 #include "app/pages/status/StatusPanel.h"
 #include "app/skin/ColorLabel.h"
-#include "app/window/AnonymityCommands.h"
+#include "app/window/CommandLineRequests.h"
 #include "app/window/WindowMessageReceiver.h"
 #include "platform/process/TopLevelWindow.h"
 #include "proxypool/MyProxiesFile.h"
@@ -65,7 +65,7 @@ TEST_F(AnonymityCommandsTest, TheCommandLineSwitchesTheRunningProgramsAnonymity)
     ASSERT_TRUE(waitUntil([&] { return !panel.fetchingNewList(); }));
     WindowMessageReceiver receiver(&window_, "Veilport");
     ASSERT_TRUE(receiver.isRegistered());
-    auto* commands = ConnectAnonymityCommands(receiver, host_);
+    auto* commands = ConnectCommandLineRequests(receiver, host_);
     commands->setConnectMeasure([](const std::string&, int) { return 100u; });
 
     auto run = Veilportctl("anonymity status");
@@ -122,7 +122,7 @@ TEST_F(AnonymityCommandsTest, AnUpdateRunsInTheProgramAndARequestNobodyTakesIsAn
         EXPECT_THAT(run.out, HasSubstr("Veilport cannot carry out this request"));
     }
     WindowMessageReceiver receiver(&window_, "Veilport");
-    ConnectAnonymityCommands(receiver, host_);
+    ConnectCommandLineRequests(receiver, host_);
     auto run = Veilportctl("update");
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_THAT(run.out, HasSubstr("New list: 2 entries"));

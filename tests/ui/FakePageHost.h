@@ -44,7 +44,7 @@ public:
     bool startResult = true;
 };
 
-class FakeConnectionSwitch : public proxypool::ConnectionSwitch {
+class FakeConnectionSwitch : public proxypool::ProxySwitch {
 public:
     browsers::SwitchReport SetConnectionOptions(const std::string& proxyAddress) override {
         calls.push_back(proxyAddress);
@@ -75,7 +75,7 @@ public:
     std::vector<std::string> shown;
 };
 
-class FakeTestedDropDown : public proxypool::TestedDropDown {
+class FakeTestedDropDown : public proxypool::TestedListMirror {
 public:
     void addEntry(const std::string& text) override { entries.push_back(text); }
     void resetToPerformEmptyList() override { entries = {proxypool::kPerformEmptyList}; }
@@ -83,18 +83,18 @@ public:
 };
 
 // Hands every run to the tester the test chose, when it runs.
-class ChosenTester : public proxypool::ProxyTesterDialog {
+class ChosenTester : public proxypool::ProxyTester {
 public:
-    explicit ChosenTester(proxypool::ProxyTesterDialog*& chosen) : chosen_(chosen) {}
+    explicit ChosenTester(proxypool::ProxyTester*& chosen) : chosen_(chosen) {}
     Result run(const std::string& host, int port, const std::string& adoptText) override {
         return chosen_->run(host, port, adoptText);
     }
 
 private:
-    proxypool::ProxyTesterDialog*& chosen_;
+    proxypool::ProxyTester*& chosen_;
 };
 
-class FakePageHost : public app::PageHost, public proxypool::MainStatusLine {
+class FakePageHost : public app::PageHost, public proxypool::StatusLine {
 public:
     // As the main window does: whoever changes anonymity, its outcome's
     // messages reach the person.
@@ -102,7 +102,7 @@ public:
         anonymityService.onChanged([this](const services::AnonymityOutcome& outcome) {
             app::ShowAnonymityOutcome(outcome, fakeMessages);
         });
-        poolModel.setTestedDropDown(&fakeDropDown);
+        poolModel.setTestedMirror(&fakeDropDown);
         QObject::connect(&poolModel, &app::PoolModel::changed, [this] { ++poolChanges; });
     }
 
@@ -135,7 +135,7 @@ public:
     FakeMessages fakeMessages;
     FakeTestedDropDown fakeDropDown;
     // Tests set this (for example to a WindowlessTester over a fake measure).
-    proxypool::ProxyTesterDialog* tester = nullptr;
+    proxypool::ProxyTester* tester = nullptr;
     // The service-list download; empty answers by default.
     proxypool::HttpGet get = [](const std::string&) { return std::string(); };
 

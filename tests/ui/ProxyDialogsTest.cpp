@@ -144,7 +144,7 @@ TEST_F(ProxyDialogsTest, CancelDuringASlowTestClosesAtOnceAndItsAnswerIsForgotte
         dialog.controls().control<skin::BitmapButton>(ProxyTesterDialog::kCancelId)->click();
     });
     EXPECT_EQ(dialog.run("10.255.255.1", 80, "10.255.255.1:80"),
-              veilport::proxypool::ProxyTesterDialog::Result::Cancel);
+              veilport::proxypool::ProxyTester::Result::Cancel);
     release.set_value();
     QThreadPool::globalInstance()->waitForDone();
     QApplication::processEvents();

@@ -27,7 +27,7 @@ using testing::StoreText;
 
 // The machine's real switch behind the program's anonymity service, so the
 // browser page's apply ends the way it does in the program.
-class RealSwitch : public proxypool::ConnectionSwitch {
+class RealSwitch : public proxypool::ProxySwitch {
 public:
     browsers::SwitchReport SetConnectionOptions(const std::string& address) override {
         return browsers::SetConnectionOptions(address);
@@ -186,7 +186,7 @@ TEST_F(StartupPanelTest, TestTellsWhetherSomethingListensOnThePort) {
 }
 
 TEST_F(StartupPanelTest, SaveMirrorsTheRunEntryIntoTheAutostartFolder) {
-    const auto entry = desktop::AutostartEntryPath();
+    const auto entry = desktop::autostartEntryPath();
     // Without AppFullPath, ticking empties an existing entry and creates no file.
     StoreText(settings::kRunEntry.path, "/old/veilport");
     page.runAtStartupBox()->setChecked(true);

@@ -6,7 +6,7 @@
 
 #include "app/skin/DialogTemplate.h"
 #include "app/skin/SkinnedDialog.h"
-#include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/ProxyTester.h"
 
 class QProgressBar;
 class QTreeWidget;
@@ -20,7 +20,7 @@ namespace veilport::proxypool::ui {
 // the settings values are written on the window thread once the time is
 // known. Done stays unavailable until a test of this proxy has finished:
 // closing with OK must never hand the caller the values of an earlier run.
-class ProxyTesterDialog : public skin::SkinnedDialog, public proxypool::ProxyTesterDialog {
+class ProxyTesterDialog : public skin::SkinnedDialog, public proxypool::ProxyTester {
     Q_OBJECT
 
 public:

@@ -5,7 +5,7 @@ namespace veilport::app {
 namespace {
 
 // Mirrors nowhere: the tested list before the status page exists.
-class NoDropDown : public proxypool::TestedDropDown {
+class NoDropDown : public proxypool::TestedListMirror {
 public:
     void addEntry(const std::string&) override {}
     void resetToPerformEmptyList() override {}
@@ -26,17 +26,17 @@ PoolModel::~PoolModel() {
     fresh_.setChangeListener({});
 }
 
-void PoolModel::setTestedDropDown(proxypool::TestedDropDown* dropDown) {
+void PoolModel::setTestedMirror(proxypool::TestedListMirror* dropDown) {
     dropDown_ = dropDown;
 }
 
-proxypool::TestedDropDown& PoolModel::testedDropDown() {
+proxypool::TestedListMirror& PoolModel::testedMirror() {
     return dropDown_ != nullptr ? *dropDown_ : noDropDown;
 }
 
 proxypool::AdoptContext PoolModel::adoptContext() {
-    return {tested_,          services_.tester,  services_.gateway, services_.statusLine,
-            testedDropDown(), services_.messages};
+    return {tested_,        services_.tester,  services_.gateway, services_.statusLine,
+            testedMirror(), services_.messages};
 }
 
 }  // namespace veilport::app

@@ -2,12 +2,12 @@
 
 #include <QObject>
 
-#include "proxypool/ConnectionSwitch.h"
 #include "proxypool/GatewayControl.h"
 #include "proxypool/NewProxyList.h"
 #include "proxypool/PoolUi.h"
 #include "proxypool/ProxyListService.h"
-#include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/ProxySwitch.h"
+#include "proxypool/ProxyTester.h"
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/TestedProxyList.h"
 
@@ -25,10 +25,10 @@ public:
     // References must outlive the model.
     struct Services {
         proxypool::GatewayControl& gateway;
-        proxypool::ConnectionSwitch& connection;
+        proxypool::ProxySwitch& connection;
         proxypool::UserMessages& messages;
-        proxypool::MainStatusLine& statusLine;
-        proxypool::ProxyTesterDialog& tester;
+        proxypool::StatusLine& statusLine;
+        proxypool::ProxyTester& tester;
         // The service-list download (blocking: call it off the window thread).
         proxypool::HttpGet get;
     };
@@ -40,16 +40,16 @@ public:
     proxypool::NewProxyList& fresh() { return fresh_; }
 
     proxypool::GatewayControl& gateway() { return services_.gateway; }
-    proxypool::ConnectionSwitch& connection() { return services_.connection; }
+    proxypool::ProxySwitch& connection() { return services_.connection; }
     proxypool::UserMessages& messages() { return services_.messages; }
-    proxypool::MainStatusLine& statusLine() { return services_.statusLine; }
-    proxypool::ProxyTesterDialog& tester() { return services_.tester; }
+    proxypool::StatusLine& statusLine() { return services_.statusLine; }
+    proxypool::ProxyTester& tester() { return services_.tester; }
     const proxypool::HttpGet& get() const { return services_.get; }
 
     // The drop-down that mirrors the tested list as the flows add to it (the
     // status page's); a null one mirrors nowhere.
-    void setTestedDropDown(proxypool::TestedDropDown* dropDown);
-    proxypool::TestedDropDown& testedDropDown();
+    void setTestedMirror(proxypool::TestedListMirror* dropDown);
+    proxypool::TestedListMirror& testedMirror();
 
     // What testing and adopting a proxy works with, from any page.
     proxypool::AdoptContext adoptContext();
@@ -62,7 +62,7 @@ private:
     Services services_;
     proxypool::TestedProxyList tested_;
     proxypool::NewProxyList fresh_;
-    proxypool::TestedDropDown* dropDown_ = nullptr;
+    proxypool::TestedListMirror* dropDown_ = nullptr;
 };
 
 }  // namespace veilport::app

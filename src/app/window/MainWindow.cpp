@@ -12,7 +12,7 @@
 #include "app/skin/DialogUnits.h"
 #include "app/skin/HelpRequest.h"
 #include "app/skin/Pictures.h"
-#include "app/window/AnonymityCommands.h"
+#include "app/window/CommandLineRequests.h"
 #include "app/window/HintDialog.h"
 #include "app/window/LiveUpdate.h"
 #include "app/window/SectionPages.h"
@@ -114,7 +114,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         // A second start brings the window back from the tray: the icon goes.
         connect(receiver_, &WindowMessageReceiver::showRequested, this, [this] { removeIcon(); });
         // The command line's anonymity requests go to the status page.
-        ConnectAnonymityCommands(*receiver_, *this);
+        ConnectCommandLineRequests(*receiver_, *this);
     }
 }
 
@@ -273,7 +273,7 @@ void MainWindow::showInitialIpLines() {
 QString MainWindow::realIp() {
     // Found once: the address does not change under a running session, and
     // the look-up may ask the resolver.
-    if (realIp_.isNull()) realIp_ = QString::fromStdString(net::FindLocalAddress());
+    if (realIp_.isNull()) realIp_ = QString::fromStdString(net::findLocalAddress());
     return realIp_;
 }
 

@@ -22,7 +22,7 @@
 #include "app/window/TrayDialog.h"
 #include "app/window/WindowMessages.h"
 #include "platform/shell/ShellOpen.h"
-#include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/ProxyTester.h"
 #include "services/Anonymity.h"
 
 namespace veilport::app {
@@ -33,7 +33,7 @@ class WindowMessageReceiver;
 // tests pass fakes. References must outlive the window.
 struct MainWindowServices {
     proxypool::GatewayControl& gateway;
-    proxypool::ConnectionSwitch& connection;
+    proxypool::ProxySwitch& connection;
     proxypool::HttpGet get;
     shell::ShellOpen& shell;
     HelpService& help;
@@ -54,7 +54,7 @@ struct MainWindowServices {
 // the pages of the four sections (exactly one shown, its button disabled),
 // the two address lines, and the tray. It hosts the pages (PageHost) and
 // owns the pool's model.
-class MainWindow : public TrayDialog, public PageHost, public proxypool::MainStatusLine {
+class MainWindow : public TrayDialog, public PageHost, public proxypool::StatusLine {
     Q_OBJECT
 
 public:
@@ -79,7 +79,7 @@ public:
     PoolModel& pool() override { return *pool_; }
     proxypool::UserMessages& messages() override;
 
-    // MainStatusLine: the IP-in-use line.
+    // StatusLine: the IP-in-use line.
     void setStatusText(const std::string& text) override;
 
     // Every command of the help menu, the tray menu and the About entry.

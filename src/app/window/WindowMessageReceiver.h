@@ -19,7 +19,7 @@ namespace veilport::app {
 //
 // The command line's requests (anonymity on, off and status, update, adopt)
 // are handed on as signals with the reply they must be answered through
-// (AnonymityCommands does that for the status page). A request nobody took
+// (CommandLineRequests does that for the status page). A request nobody took
 // up is answered with exit status 1 and a short text.
 class WindowMessageReceiver : public QObject {
     Q_OBJECT

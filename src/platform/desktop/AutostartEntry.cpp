@@ -33,11 +33,11 @@ bool OneLine(const std::string& text) {
 
 }  // namespace
 
-std::filesystem::path AutostartEntryPath() {
-    return ConfigHome() / "autostart" / "veilport.desktop";
+std::filesystem::path autostartEntryPath() {
+    return configHome() / "autostart" / "veilport.desktop";
 }
 
-std::string AutostartEntryText(const std::string& command) {
+std::string autostartEntryText(const std::string& command) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Veilport\n"
@@ -50,8 +50,8 @@ std::string AutostartEntryText(const std::string& command) {
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-bool MirrorRunEntry(const std::string& command) {
-    const auto path = AutostartEntryPath();
+bool mirrorRunEntry(const std::string& command) {
+    const auto path = autostartEntryPath();
     std::error_code error;
     if (command.empty()) {
         std::filesystem::remove(path, error);
@@ -60,7 +60,7 @@ bool MirrorRunEntry(const std::string& command) {
     if (!OneLine(command)) return false;
     std::filesystem::create_directories(path.parent_path(), error);
     if (error) return false;
-    return io::ReplaceFileAtomically(path, AutostartEntryText(command));
+    return io::replaceFileAtomically(path, autostartEntryText(command));
 }
 
 }  // namespace veilport::desktop

@@ -11,15 +11,15 @@
 namespace veilport::desktop {
 
 // $XDG_CONFIG_HOME/autostart/veilport.desktop.
-std::filesystem::path AutostartEntryPath();
+std::filesystem::path autostartEntryPath();
 
 // The desktop entry that starts `command` (one program path) at log-in.
-std::string AutostartEntryText(const std::string& command);
+std::string autostartEntryText(const std::string& command);
 
 // Writes the entry for a command, or removes it for an empty one (an entry
 // that is not there stays absent). Entries that someone else wrote in that
 // place are replaced or removed all the same: the name is ours. False when
 // the file could not be written or removed.
-[[nodiscard]] bool MirrorRunEntry(const std::string& command);
+[[nodiscard]] bool mirrorRunEntry(const std::string& command);
 
 }  // namespace veilport::desktop

@@ -84,7 +84,7 @@ bool IsDirectory(const fs::path& path) {
 std::optional<fs::path> FindAny(const BrowserSearch& where,
                                 std::initializer_list<const char*> names) {
     for (const char* name : names)
-        if (auto found = FindOnPath(name, where.pathList)) return found;
+        if (auto found = findOnPath(name, where.pathList)) return found;
     return std::nullopt;
 }
 
@@ -94,7 +94,7 @@ std::string FirefoxVersion(const std::optional<fs::path>& program) {
         std::error_code ec;
         const fs::path real = fs::canonical(*program, ec);
         if (!ec)
-            if (auto text = io::ReadWholeFile(real.parent_path() / "application.ini", 1 << 20)) {
+            if (auto text = io::readWholeFile(real.parent_path() / "application.ini", 1 << 20)) {
                 std::string_view rest = *text;
                 while (!rest.empty()) {
                     const auto lf = rest.find('\n');
@@ -115,12 +115,12 @@ std::string FirefoxVersion(const std::optional<fs::path>& program) {
 
 }  // namespace
 
-BrowserSearch CurrentBrowserSearch() {
+BrowserSearch currentBrowserSearch() {
     const char* path = std::getenv("PATH");
     return {path ? path : "/usr/local/bin:/usr/bin:/bin", home::userHome()};
 }
 
-void RecordBrowserInstallations(const BrowserSearch& where) {
+void recordBrowserInstallations(const BrowserSearch& where) {
     const auto firefox = FindAny(where, {"firefox", "firefox-esr"});
     if (firefox || IsDirectory(where.home / ".mozilla/firefox") ||
         IsDirectory(where.home / "snap/firefox/common/.mozilla/firefox") ||

@@ -37,11 +37,11 @@ struct BrowserSearch {
 };
 
 // PATH and the home of this process.
-BrowserSearch CurrentBrowserSearch();
+BrowserSearch currentBrowserSearch();
 
-void RecordBrowserInstallations(const BrowserSearch& where);
-inline void RecordBrowserInstallations() {
-    RecordBrowserInstallations(CurrentBrowserSearch());
+void recordBrowserInstallations(const BrowserSearch& where);
+inline void recordBrowserInstallations() {
+    recordBrowserInstallations(currentBrowserSearch());
 }
 
 }  // namespace veilport::desktop

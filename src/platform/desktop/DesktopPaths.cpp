@@ -6,7 +6,7 @@
 
 namespace veilport::desktop {
 
-std::filesystem::path ConfigHome() {
+std::filesystem::path configHome() {
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/')
         return config;
     return home::userHome() / ".config";

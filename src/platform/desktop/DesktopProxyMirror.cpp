@@ -6,11 +6,11 @@
 
 namespace veilport::desktop {
 
-std::vector<MirrorOutcome> MirrorProxyToDesktop(const inet::ProxyOptions& options) {
-    const DesktopProxySettings settings = DesktopProxyFrom(options);
+std::vector<MirrorOutcome> mirrorProxyToDesktop(const inet::ProxyOptions& options) {
+    const DesktopProxySettings settings = desktopProxyFrom(options);
     std::vector<MirrorOutcome> outcomes;
-    if (GnomePresent()) outcomes.push_back({"GNOME proxy settings", ApplyGnomeProxy(settings)});
-    if (KdePresent()) outcomes.push_back({KioslavercPath().string(), ApplyKdeProxy(settings)});
+    if (gnomePresent()) outcomes.push_back({"GNOME proxy settings", applyGnomeProxy(settings)});
+    if (kdePresent()) outcomes.push_back({kioslavercPath().string(), applyKdeProxy(settings)});
     return outcomes;
 }
 

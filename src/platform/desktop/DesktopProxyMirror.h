@@ -20,6 +20,6 @@ struct MirrorOutcome {
 // has its outcome listed; where neither is present the list is empty. A
 // desktop left behind keeps sending programs past the proxy, so the caller
 // must let the user know.
-std::vector<MirrorOutcome> MirrorProxyToDesktop(const inet::ProxyOptions& options);
+std::vector<MirrorOutcome> mirrorProxyToDesktop(const inet::ProxyOptions& options);
 
 }  // namespace veilport::desktop

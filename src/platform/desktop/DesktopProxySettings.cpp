@@ -52,7 +52,7 @@ std::string_view FirstLine(std::string_view text) {
 
 }  // namespace
 
-bool IsSafeHost(std::string_view host) {
+bool isSafeHost(std::string_view host) {
     if (host.empty() || host.size() > 253) return false;
     const bool numeric =
         std::all_of(host.begin(), host.end(), [](char c) { return IsDigit(c) || c == '.'; });
@@ -67,13 +67,13 @@ bool IsSafeHost(std::string_view host) {
     return true;
 }
 
-std::optional<ProxyEndpoint> ParseLeadingEndpoint(std::string_view text) {
+std::optional<ProxyEndpoint> parseLeadingEndpoint(std::string_view text) {
     while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-    if (text::AsciiLowered(text.substr(0, 7)) == "http://") text.remove_prefix(7);
+    if (text::asciiLowered(text.substr(0, 7)) == "http://") text.remove_prefix(7);
     const auto colon = text.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
     const std::string_view host = text.substr(0, colon);
-    if (!IsSafeHost(host)) return std::nullopt;
+    if (!isSafeHost(host)) return std::nullopt;
     std::string_view rest = text.substr(colon + 1);
     std::size_t digits = 0;
     while (digits < rest.size() && IsDigit(rest[digits])) ++digits;
@@ -88,14 +88,14 @@ std::optional<ProxyEndpoint> ParseLeadingEndpoint(std::string_view text) {
     return ProxyEndpoint{std::string(host), static_cast<std::uint16_t>(port)};
 }
 
-std::vector<std::string> IgnoreHostsFrom(std::string_view bypassList) {
+std::vector<std::string> ignoreHostsFrom(std::string_view bypassList) {
     std::vector<std::string> hosts;
     auto add = [&hosts](std::string host) {
         if (std::find(hosts.begin(), hosts.end(), host) == hosts.end())
             hosts.push_back(std::move(host));
     };
     for (auto entry : Split(FirstLine(bypassList), "; ,\t")) {
-        const std::string lower = text::AsciiLowered(entry);
+        const std::string lower = text::asciiLowered(entry);
         if (lower == "local" || lower == "<local>") {
             add("localhost");
             add("127.0.0.0/8");
@@ -113,32 +113,32 @@ std::vector<std::string> IgnoreHostsFrom(std::string_view bypassList) {
                 !std::all_of(prefix.begin(), prefix.end(), IsDigit) || !IsIpv4(host))
                 continue;
         }
-        if (IsSafeHost(host)) add(lower);
+        if (isSafeHost(host)) add(lower);
     }
     return hosts;
 }
 
-DesktopProxySettings DesktopProxyFrom(const inet::ProxyOptions& options) {
+DesktopProxySettings desktopProxyFrom(const inet::ProxyOptions& options) {
     DesktopProxySettings settings;
     if ((options.flags & inet::kProxyTypeProxy) == 0) return settings;
     const std::string_view server = FirstLine(options.proxyServer);
     if (server.find('=') == std::string_view::npos) {
-        if (auto endpoint = ParseLeadingEndpoint(server)) {
+        if (auto endpoint = parseLeadingEndpoint(server)) {
             settings.http = settings.https = settings.ftp = std::move(endpoint);
         }
     } else {
         for (auto part : Split(server, "; \t")) {
             const auto equals = part.find('=');
             if (equals == std::string_view::npos) continue;
-            const std::string protocol = text::AsciiLowered(part.substr(0, equals));
-            auto endpoint = ParseLeadingEndpoint(part.substr(equals + 1));
+            const std::string protocol = text::asciiLowered(part.substr(0, equals));
+            auto endpoint = parseLeadingEndpoint(part.substr(equals + 1));
             if (!endpoint) continue;
             if (protocol == "http" && !settings.http) settings.http = endpoint;
             if (protocol == "https" && !settings.https) settings.https = endpoint;
             if (protocol == "ftp" && !settings.ftp) settings.ftp = endpoint;
         }
     }
-    if (settings.manual()) settings.ignoreHosts = IgnoreHostsFrom(options.bypassList);
+    if (settings.manual()) settings.ignoreHosts = ignoreHostsFrom(options.bypassList);
     return settings;
 }
 

@@ -34,20 +34,20 @@ struct DesktopProxySettings {
 
 // "host:port" at the start of `text` (an "http://" in front is allowed), ended
 // by the end of the text, a blank, ";" or "->" (the country of a proxy entry).
-std::optional<ProxyEndpoint> ParseLeadingEndpoint(std::string_view text);
+std::optional<ProxyEndpoint> parseLeadingEndpoint(std::string_view text);
 
 // A host name (letters, digits, hyphens, dots; at most 253 characters) or a
 // dotted IPv4 address.
-bool IsSafeHost(std::string_view host);
+bool isSafeHost(std::string_view host);
 
 // The settings for `options`: direct unless the proxy flag is set and the
 // server text names a usable address. A server text without "proto=" parts
 // serves every protocol; with them, each of http, https and ftp gets its own.
 // Only the first line of the text is looked at.
-DesktopProxySettings DesktopProxyFrom(const inet::ProxyOptions& options);
+DesktopProxySettings desktopProxyFrom(const inet::ProxyOptions& options);
 
 // The bypass list as desktop ignore-hosts: "local" and "<local>" stand for
 // local names and loopback; other entries are kept when they are harmless.
-std::vector<std::string> IgnoreHostsFrom(std::string_view bypassList);
+std::vector<std::string> ignoreHostsFrom(std::string_view bypassList);
 
 }  // namespace veilport::desktop

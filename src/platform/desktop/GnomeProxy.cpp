@@ -18,7 +18,7 @@ constexpr const char* kSchema = "org.gnome.system.proxy";
 
 bool Gsettings(std::vector<std::string> words) {
     words.insert(words.begin(), "gsettings");
-    const auto status = RunProgram(words, kTimeout);
+    const auto status = runProgram(words, kTimeout);
     return status && *status == 0;
 }
 
@@ -36,18 +36,18 @@ bool SetEndpoint(const char* protocol, const ProxyEndpoint& endpoint) {
 
 }  // namespace
 
-bool GnomePresent() {
-    if (!FindOnPath("gsettings")) return false;
+bool gnomePresent() {
+    if (!findOnPath("gsettings")) return false;
     const char* backend = std::getenv("GSETTINGS_BACKEND");
     const std::string name = backend ? backend : "";
     if (name != "keyfile" && name != "memory") {
         std::error_code ec;
-        if (!std::filesystem::exists(ConfigHome() / "dconf" / "user", ec)) return false;
+        if (!std::filesystem::exists(configHome() / "dconf" / "user", ec)) return false;
     }
     return Gsettings({"list-keys", kSchema});
 }
 
-bool ApplyGnomeProxy(const DesktopProxySettings& settings) {
+bool applyGnomeProxy(const DesktopProxySettings& settings) {
     if (!settings.manual()) return Gsettings({"set", kSchema, "mode", "'none'"});
     bool ok = true;
     if (settings.http) ok = SetEndpoint("http", *settings.http) && ok;

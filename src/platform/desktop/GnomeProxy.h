@@ -13,12 +13,12 @@ namespace veilport::desktop {
 // ("keyfile", "memory"), or the dconf database $XDG_CONFIG_HOME/dconf/user
 // exists. A process whose HOME points at a scratch folder therefore never
 // reaches the real session's settings through the dconf service.
-bool GnomePresent();
+bool gnomePresent();
 
 // Manual mode with host and port for http, https and ftp and the ignore-hosts
 // list, mode "manual" written last; or mode "none" when `settings` is direct
 // (hosts and ports are then left as they were). False when a gsettings call
 // failed.
-[[nodiscard]] bool ApplyGnomeProxy(const DesktopProxySettings& settings);
+[[nodiscard]] bool applyGnomeProxy(const DesktopProxySettings& settings);
 
 }  // namespace veilport::desktop

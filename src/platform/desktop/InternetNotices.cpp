@@ -5,10 +5,10 @@
 
 namespace veilport::desktop {
 
-void NotifySettingsChanged() {}
+void notifySettingsChanged() {}
 
-std::vector<desktop::MirrorOutcome> NotifyRefresh() {
-    return desktop::MirrorProxyToDesktop(inet::LoadConnectionOptions(std::nullopt));
+std::vector<desktop::MirrorOutcome> notifyRefresh() {
+    return desktop::mirrorProxyToDesktop(inet::loadConnectionOptions(std::nullopt));
 }
 
 }  // namespace veilport::desktop

@@ -21,22 +21,22 @@ std::string KdeProxyText(const std::optional<ProxyEndpoint>& endpoint) {
 
 }  // namespace
 
-std::filesystem::path KioslavercPath() {
-    return ConfigHome() / "kioslaverc";
+std::filesystem::path kioslavercPath() {
+    return configHome() / "kioslaverc";
 }
 
-bool KdePresent() {
+bool kdePresent() {
     std::error_code ec;
-    return std::filesystem::exists(KioslavercPath(), ec) ||
-           std::filesystem::exists(ConfigHome() / "kdeglobals", ec);
+    return std::filesystem::exists(kioslavercPath(), ec) ||
+           std::filesystem::exists(configHome() / "kdeglobals", ec);
 }
 
-bool ApplyKdeProxy(const DesktopProxySettings& settings) {
-    const auto file = KioslavercPath();
+bool applyKdeProxy(const DesktopProxySettings& settings) {
+    const auto file = kioslavercPath();
     std::optional<std::string> text;
     std::error_code ec;
     if (std::filesystem::exists(file, ec))
-        text = io::ReadWholeFile(file);
+        text = io::readWholeFile(file);
     else if (!ec)
         text = std::string();
     if (!text) return false;
@@ -58,7 +58,7 @@ bool ApplyKdeProxy(const DesktopProxySettings& settings) {
         put("ProxyType", "0");
     }
     if (!updated) return false;
-    return *updated == *text || io::ReplaceFileAtomically(file, *updated);
+    return *updated == *text || io::replaceFileAtomically(file, *updated);
 }
 
 }  // namespace veilport::desktop

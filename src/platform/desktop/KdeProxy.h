@@ -10,12 +10,12 @@ namespace veilport::desktop {
 // configuration folder. KDE counts as present when kioslaverc or kdeglobals
 // exists there. Running KDE programs read the file again when they next start
 // a transfer or restart.
-std::filesystem::path KioslavercPath();
-bool KdePresent();
+std::filesystem::path kioslavercPath();
+bool kdePresent();
 
 // ProxyType 1 with "http://HOST PORT" for http, https and ftp and NoProxyFor
 // from the ignore-hosts, or ProxyType 0 when `settings` is direct. Every
 // other line of the file is kept; the file is replaced atomically.
-[[nodiscard]] bool ApplyKdeProxy(const DesktopProxySettings& settings);
+[[nodiscard]] bool applyKdeProxy(const DesktopProxySettings& settings);
 
 }  // namespace veilport::desktop

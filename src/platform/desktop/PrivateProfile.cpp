@@ -42,7 +42,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return text::EqualsIgnoringAsciiCase(a, b);
+    return text::equalsIgnoringAsciiCase(a, b);
 }
 
 // The section a header line names, or nullopt when the line is no header.
@@ -128,14 +128,14 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     std::error_code ec;
     std::optional<std::string> text;
     if (std::filesystem::exists(file, ec))
-        text = io::ReadWholeFile(file);
+        text = io::readWholeFile(file);
     else if (!ec)
         text = std::string();
     if (!text) return false;
     const auto updated = WriteProfileString(*text, section, key, value);
     if (!updated) return false;
     if (*updated == *text) return true;
-    return io::ReplaceFileAtomically(file, *updated);
+    return io::replaceFileAtomically(file, *updated);
 }
 
 }  // namespace veilport::desktop

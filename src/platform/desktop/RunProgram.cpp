@@ -39,7 +39,7 @@ bool WaitWithTimeout(pid_t pid, std::chrono::milliseconds timeout) {
 
 }  // namespace
 
-std::optional<int> RunProgram(const std::vector<std::string>& argv,
+std::optional<int> runProgram(const std::vector<std::string>& argv,
                               std::chrono::milliseconds timeout) {
     if (argv.empty()) return std::nullopt;
     std::vector<char*> words;
@@ -66,7 +66,7 @@ std::optional<int> RunProgram(const std::vector<std::string>& argv,
     return WEXITSTATUS(status);
 }
 
-std::optional<std::filesystem::path> FindOnPath(const std::string& name,
+std::optional<std::filesystem::path> findOnPath(const std::string& name,
                                                 const std::string& pathList) {
     if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
     std::string_view rest = pathList;
@@ -85,9 +85,9 @@ std::optional<std::filesystem::path> FindOnPath(const std::string& name,
     }
 }
 
-std::optional<std::filesystem::path> FindOnPath(const std::string& name) {
+std::optional<std::filesystem::path> findOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
-    return FindOnPath(name, path ? path : "/usr/local/bin:/usr/bin:/bin");
+    return findOnPath(name, path ? path : "/usr/local/bin:/usr/bin:/bin");
 }
 
 }  // namespace veilport::desktop

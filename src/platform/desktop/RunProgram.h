@@ -15,12 +15,12 @@ namespace veilport::desktop {
 
 // The program's exit status, or nullopt when it could not be started, was
 // killed by a signal or timed out. argv[0] is looked up on PATH.
-[[nodiscard]] std::optional<int> RunProgram(const std::vector<std::string>& argv,
+[[nodiscard]] std::optional<int> runProgram(const std::vector<std::string>& argv,
                                             std::chrono::milliseconds timeout);
 
 // The executable `name` on PATH (or on `pathList`, colon-separated), if any.
-std::optional<std::filesystem::path> FindOnPath(const std::string& name);
-std::optional<std::filesystem::path> FindOnPath(const std::string& name,
+std::optional<std::filesystem::path> findOnPath(const std::string& name);
+std::optional<std::filesystem::path> findOnPath(const std::string& name,
                                                 const std::string& pathList);
 
 }  // namespace veilport::desktop

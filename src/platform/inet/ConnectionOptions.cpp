@@ -10,11 +10,11 @@ namespace veilport::inet {
 
 namespace store {
 
-std::string ValueName(const char* connection) {
+std::string valueName(const char* connection) {
     return connection == nullptr ? std::string(kLanConnectionName) : std::string(connection);
 }
 
-std::string ValueName(const std::optional<std::string>& connection) {
+std::string valueName(const std::optional<std::string>& connection) {
     return connection ? *connection : std::string(kLanConnectionName);
 }
 
@@ -30,7 +30,7 @@ struct PendingWrite {
 
 }  // namespace
 
-bool SetPerConnectionOptions(PerConnOptionList& list) {
+bool setPerConnectionOptions(PerConnOptionList& list) {
     if (list.size != sizeof(PerConnOptionList) || list.optionCount == 0 || list.options == nullptr)
         return false;
 
@@ -63,7 +63,7 @@ bool SetPerConnectionOptions(PerConnOptionList& list) {
         return false;
     }
 
-    const std::string name = store::ValueName(list.connection);
+    const std::string name = store::valueName(list.connection);
     bool ok = true;
     for (const auto& write : writes) {
         registry::KeyHandle key;

@@ -41,7 +41,7 @@ struct PerConnOption {
     const char* text = nullptr;
 };
 
-// The list handed to SetPerConnectionOptions. `size` must hold the size of the
+// The list handed to setPerConnectionOptions. `size` must hold the size of the
 // structure, as callers of the system's call set it; `connection` null means
 // the LAN, an empty text is a connection of that (empty) name.
 struct PerConnOptionList {
@@ -57,6 +57,6 @@ inline constexpr std::string_view kLanConnectionName = "DefaultConnectionSetting
 // Stores the options of the list for its connection, all or none. False when
 // the list is malformed (wrong size, no options, an unknown option: then
 // optionError names it) or the store refused the change.
-[[nodiscard]] bool SetPerConnectionOptions(PerConnOptionList& list);
+[[nodiscard]] bool setPerConnectionOptions(PerConnOptionList& list);
 
 }  // namespace veilport::inet

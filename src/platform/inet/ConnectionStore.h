@@ -20,7 +20,7 @@ inline constexpr std::string_view kBypassKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections\\ProxyBypass";
 
 // The value name that holds a connection's options.
-std::string ValueName(const char* connection);
-std::string ValueName(const std::optional<std::string>& connection);
+std::string valueName(const char* connection);
+std::string valueName(const std::optional<std::string>& connection);
 
 }  // namespace veilport::inet::store

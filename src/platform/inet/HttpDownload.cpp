@@ -22,7 +22,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
             star = p++;
             resume = t;
         } else if (p < pattern.size() &&
-                   text::AsciiLower(pattern[p]) == text::AsciiLower(text[t])) {
+                   text::asciiLower(pattern[p]) == text::asciiLower(text[t])) {
             ++p;
             ++t;
         } else if (star != std::string_view::npos) {
@@ -50,7 +50,7 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     if (transfer.received > transfer.limit) return 0;
     std::string_view rest(data, bytes);
     while (!rest.empty()) {
-        AppendDownloadChunk(transfer.text, rest.substr(0, kChunkBytes));
+        appendDownloadChunk(transfer.text, rest.substr(0, kChunkBytes));
         rest.remove_prefix(std::min(rest.size(), kChunkBytes));
     }
     return bytes;
@@ -94,7 +94,7 @@ bool NormaliseUrl(const std::string& url, int port, std::string& normalised, std
 
 }  // namespace
 
-void AppendDownloadChunk(std::string& text, std::string_view chunk) {
+void appendDownloadChunk(std::string& text, std::string_view chunk) {
     chunk = chunk.substr(0, chunk.find('\0'));
     for (const char c : chunk) {
         if (c == '\n') text += '\r';
@@ -102,7 +102,7 @@ void AppendDownloadChunk(std::string& text, std::string_view chunk) {
     }
 }
 
-bool BypassesProxy(std::string_view bypassList, std::string_view host) {
+bool bypassesProxy(std::string_view bypassList, std::string_view host) {
     while (!bypassList.empty()) {
         const auto end = bypassList.find_first_of("; ,\t");
         const auto entry = bypassList.substr(0, end);
@@ -117,9 +117,9 @@ bool BypassesProxy(std::string_view bypassList, std::string_view host) {
     return false;
 }
 
-std::string ProxyForHost(const InternetAccess& access, std::string_view host) {
+std::string proxyForHost(const InternetAccess& access, std::string_view host) {
     if (access.direct || access.proxyServer.empty()) return {};
-    if (BypassesProxy(access.bypassList, host)) return {};
+    if (bypassesProxy(access.bypassList, host)) return {};
     std::string_view servers = access.proxyServer;
     if (servers.find('=') == std::string_view::npos) return std::string(servers);
     // Per-scheme list: only the http entry applies; without one, HTTP goes direct.
@@ -129,13 +129,13 @@ std::string ProxyForHost(const InternetAccess& access, std::string_view host) {
         servers.remove_prefix(end == std::string_view::npos ? servers.size() : end + 1);
         const auto equals = entry.find('=');
         if (equals == std::string_view::npos) continue;
-        if (text::EqualsIgnoringAsciiCase(entry.substr(0, equals), "http"))
+        if (text::equalsIgnoringAsciiCase(entry.substr(0, equals), "http"))
             return std::string(entry.substr(equals + 1));
     }
     return {};
 }
 
-std::string HttpDownloadText(const std::string& url, const HttpDownloadOptions& options) {
+std::string httpDownloadText(const std::string& url, const HttpDownloadOptions& options) {
     InitCurlOnce();
     std::string target, host;
     if (!NormaliseUrl(url, options.port, target, host)) return {};
@@ -143,7 +143,7 @@ std::string HttpDownloadText(const std::string& url, const HttpDownloadOptions& 
     if (!easy) return {};
     Transfer transfer;
     transfer.limit = options.maxBodyBytes;
-    const std::string proxy = ProxyForHost(options.access, host);
+    const std::string proxy = proxyForHost(options.access, host);
     CURL* e = easy.get();
     bool set = curl_easy_setopt(e, CURLOPT_URL, target.c_str()) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http") == CURLE_OK;

@@ -46,16 +46,16 @@ struct HttpDownloadOptions {
 // GETs url and returns its body as text: read in chunks of at most 4095 bytes,
 // each chunk cut at its first zero byte and with every LF turned into CR LF.
 // The empty text on any failure.
-[[nodiscard]] std::string HttpDownloadText(const std::string& url,
+[[nodiscard]] std::string httpDownloadText(const std::string& url,
                                            const HttpDownloadOptions& options);
 
 // The proxy a download to host goes through, or the empty text for direct.
-std::string ProxyForHost(const InternetAccess& access, std::string_view host);
+std::string proxyForHost(const InternetAccess& access, std::string_view host);
 
 // True when host matches an entry of the bypass list.
-bool BypassesProxy(std::string_view bypassList, std::string_view host);
+bool bypassesProxy(std::string_view bypassList, std::string_view host);
 
 // Appends one chunk of at most 4095 bytes to text as the download does.
-void AppendDownloadChunk(std::string& text, std::string_view chunk);
+void appendDownloadChunk(std::string& text, std::string_view chunk);
 
 }  // namespace veilport::inet

@@ -7,8 +7,8 @@
 
 namespace veilport::inet {
 
-InternetAccess PreconfiguredAccess() {
-    const ProxyOptions stored = LoadConnectionOptions(std::nullopt);
+InternetAccess preconfiguredAccess() {
+    const ProxyOptions stored = loadConnectionOptions(std::nullopt);
     InternetAccess access;
     access.direct = !stored.usesProxy();
     access.proxyServer = stored.proxyServer;

@@ -7,6 +7,6 @@ namespace veilport::inet {
 // "Pre-configured access": the LAN connection's stored proxy options, as a
 // download takes them. The stored bypass word "local" means what "<local>"
 // means to a download: host names without a dot.
-InternetAccess PreconfiguredAccess();
+InternetAccess preconfiguredAccess();
 
 }  // namespace veilport::inet

@@ -37,8 +37,8 @@ std::optional<std::string> ReadText(std::string_view keyPath, const std::string&
 
 }  // namespace
 
-ProxyOptions LoadConnectionOptions(const std::optional<std::string>& connection) {
-    const std::string name = store::ValueName(connection);
+ProxyOptions loadConnectionOptions(const std::optional<std::string>& connection) {
+    const std::string name = store::valueName(connection);
     ProxyOptions options;
     if (const auto data = ReadValue(store::kFlagsKey, name, registry::kTypeDword);
         data && data->size() == sizeof(std::uint32_t)) {

@@ -2,7 +2,7 @@
 
 // The proxy options stored for one connection: what "pre-configured access"
 // means for downloads. A download made with pre-configured access reads the
-// LAN's options (LoadConnectionOptions(std::nullopt)) and goes through
+// LAN's options (loadConnectionOptions(std::nullopt)) and goes through
 // `proxyServer` when usesProxy() is true, except for hosts the bypass list
 // names ("local" or "<local>": names without a dot and loopback).
 
@@ -25,6 +25,6 @@ struct ProxyOptions {
 
 // The options as stored for `connection` (nullopt: the LAN). Options never
 // stored, or unreadable, take the values above; nothing is reported.
-ProxyOptions LoadConnectionOptions(const std::optional<std::string>& connection);
+ProxyOptions loadConnectionOptions(const std::optional<std::string>& connection);
 
 }  // namespace veilport::inet

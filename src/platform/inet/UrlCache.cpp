@@ -35,7 +35,7 @@ CREATE TABLE IF NOT EXISTS entries(
 )sql";
 
 SqliteDb openIndex() {
-    return registry::OpenWalDatabase(UrlCache::indexPath(), kSchema, kBusyWaitMs);
+    return registry::openWalDatabase(UrlCache::indexPath(), kSchema, kBusyWaitMs);
 }
 
 // A file name made of the URL's last path segment, reduced to characters that
@@ -148,7 +148,7 @@ void removeFile(const std::string& file) {
     for (const std::uint32_t type : {NORMAL_CACHE_ENTRY, COOKIE_CACHE_ENTRY}) {
         std::filesystem::path folder;
         if (!folderFor(type, folder) || !mayCleanFrom(folder)) continue;
-        if (io::RemoveFileBeneath(folder, file, notTheHome) != io::RemoveBeneath::Refused) return;
+        if (io::removeFileBeneath(folder, file, notTheHome) != io::RemoveBeneath::Refused) return;
     }
 }
 
@@ -166,7 +166,7 @@ std::string hostOf(std::string_view url) {
     if (const auto scheme = url.find("://"); scheme != std::string_view::npos)
         url = url.substr(scheme + 3);
     url = url.substr(0, url.find_first_of("/:?#"));
-    return text::AsciiLowered(url);
+    return text::asciiLowered(url);
 }
 
 }  // namespace

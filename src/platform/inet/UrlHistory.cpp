@@ -23,7 +23,7 @@ std::filesystem::path UrlHistory::listPath() {
 }
 
 std::unique_ptr<UrlHistory> UrlHistory::create() {
-    auto db = registry::OpenWalDatabase(listPath(), kSchema, kBusyWaitMs);
+    auto db = registry::openWalDatabase(listPath(), kSchema, kBusyWaitMs);
     if (!db) return nullptr;
     return std::make_unique<UrlHistory>(std::move(db));
 }

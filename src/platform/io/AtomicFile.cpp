@@ -13,7 +13,7 @@ namespace veilport::io {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> ReadWholeFile(const fs::path& file, std::size_t limit) {
+std::optional<std::string> readWholeFile(const fs::path& file, std::size_t limit) {
     // Non-blocking so that a FIFO put in the file's place cannot stall us; it is
     // refused below as not a regular file.
     UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -67,7 +67,7 @@ fs::path ResolveTarget(const fs::path& file) {
 
 }  // namespace
 
-bool ReplaceFileAtomically(const fs::path& file, std::string_view contents) {
+bool replaceFileAtomically(const fs::path& file, std::string_view contents) {
     const fs::path target = ResolveTarget(file);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();

@@ -18,7 +18,7 @@ inline constexpr std::size_t kMaxConfigFileSize = 64u << 20;
 // The whole file, or nullopt when it cannot be read or exceeds `limit` bytes;
 // errno then says why (ENOENT for a missing file, EISDIR or EINVAL for
 // something other than a regular file, EFBIG past the limit).
-[[nodiscard]] std::optional<std::string> ReadWholeFile(const std::filesystem::path& file,
+[[nodiscard]] std::optional<std::string> readWholeFile(const std::filesystem::path& file,
                                                        std::size_t limit = kMaxConfigFileSize);
 
 // Writes `contents` to a temporary file beside `file`, flushes it to disk and
@@ -26,7 +26,7 @@ inline constexpr std::size_t kMaxConfigFileSize = 64u << 20;
 // new one). A symbolic link is followed, so the file it names is replaced and
 // the link stays. False, with `file` untouched and errno saying why, on any
 // failure.
-[[nodiscard]] bool ReplaceFileAtomically(const std::filesystem::path& file,
+[[nodiscard]] bool replaceFileAtomically(const std::filesystem::path& file,
                                          std::string_view contents);
 
 }  // namespace veilport::io

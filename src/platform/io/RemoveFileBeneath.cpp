@@ -28,7 +28,7 @@ std::vector<std::string> Names(const fs::path& path) {
 
 }  // namespace
 
-RemoveBeneath RemoveFileBeneath(const fs::path& folder, const fs::path& file,
+RemoveBeneath removeFileBeneath(const fs::path& folder, const fs::path& file,
                                 const std::function<bool(const struct stat&)>& mayRemoveFrom) {
     if (!folder.is_absolute() || !file.is_absolute()) return RemoveBeneath::Refused;
     const auto base = Names(folder);

@@ -27,7 +27,7 @@ enum class RemoveBeneath {
 // unlinked as it is (a link goes, never what it points to). Folders are never
 // removed. `mayRemoveFrom`, when given, sees the folder that holds the last
 // name as opened and may refuse it. Both paths must be absolute.
-[[nodiscard]] RemoveBeneath RemoveFileBeneath(
+[[nodiscard]] RemoveBeneath removeFileBeneath(
     const std::filesystem::path& folder, const std::filesystem::path& file,
     const std::function<bool(const struct stat& parent)>& mayRemoveFrom = nullptr);
 

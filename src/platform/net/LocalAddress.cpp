@@ -52,21 +52,21 @@ std::vector<InterfaceAddress> ListInterfaces() {
 
 }  // namespace
 
-bool IsLoopback(in_addr address) {
+bool isLoopback(in_addr address) {
     return (ntohl(address.s_addr) >> 24) == 127;
 }
 
-std::string ChooseLocalAddress(const std::vector<in_addr>& resolved,
+std::string chooseLocalAddress(const std::vector<in_addr>& resolved,
                                const std::vector<InterfaceAddress>& interfaces) {
     for (const in_addr address : resolved)
-        if (!IsLoopback(address)) return Dotted(address);
+        if (!isLoopback(address)) return Dotted(address);
     for (const InterfaceAddress& entry : interfaces)
-        if (entry.up && !IsLoopback(entry.address)) return Dotted(entry.address);
+        if (entry.up && !isLoopback(entry.address)) return Dotted(entry.address);
     return kUnknownIp;
 }
 
-std::string FindLocalAddress() {
-    return ChooseLocalAddress(ResolveOwnName(), ListInterfaces());
+std::string findLocalAddress() {
+    return chooseLocalAddress(ResolveOwnName(), ListInterfaces());
 }
 
 }  // namespace veilport::net

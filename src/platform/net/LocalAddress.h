@@ -22,13 +22,13 @@ struct InterfaceAddress {
 // The rule itself, over what the system answered: the first resolved address
 // outside 127.0.0.0/8; else the first address of an interface that is up and
 // not loopback; else kUnknownIp. Addresses come back dotted-decimal.
-std::string ChooseLocalAddress(const std::vector<in_addr>& resolved,
+std::string chooseLocalAddress(const std::vector<in_addr>& resolved,
                                const std::vector<InterfaceAddress>& interfaces);
 
 // Asks the system: the host name's IPv4 resolution and the interfaces' IPv4
 // addresses. Blocks on the resolver; call it off a window thread.
-std::string FindLocalAddress();
+std::string findLocalAddress();
 
-bool IsLoopback(in_addr address);
+bool isLoopback(in_addr address);
 
 }  // namespace veilport::net

@@ -47,7 +47,7 @@ std::optional<pid_t> findFirstProcessNamed(std::string_view name,
         const std::optional<pid_t> pid = parsePid(entry->d_name);
         if (!pid || *pid == self) continue;
         const std::optional<std::string> executable = executableFileName(*pid, procRoot);
-        if (executable && text::EqualsIgnoringAsciiCase(*executable, name)) return pid;
+        if (executable && text::equalsIgnoringAsciiCase(*executable, name)) return pid;
     }
     return std::nullopt;
 }

@@ -5,7 +5,7 @@
 namespace veilport::registry {
 
 std::string foldName(std::string_view name) {
-    return text::AsciiLowered(name);
+    return text::asciiLowered(name);
 }
 
 KeyPath::KeyPath(Root root, std::string_view path) : root_(root) {

@@ -74,10 +74,9 @@ bool RegistryStore::setUp(std::string& error) {
         return false;
     }
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file_.c_str(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
-                                       SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(file_.c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     db_.reset(raw);
     if (rc != SQLITE_OK) {
         error = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
@@ -93,7 +92,7 @@ bool RegistryStore::setUp(std::string& error) {
     // failure that matters here.
     const char* pragmas =
         "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;";
-    if (!ExecRetryingWhileBusy(raw, pragmas, error) || !ExecRetryingWhileBusy(raw, kSchema, error))
+    if (!execRetryingWhileBusy(raw, pragmas, error) || !execRetryingWhileBusy(raw, kSchema, error))
         return false;
     // A file that merely looks like a database may still be damaged inside.
     SqliteStatement check(raw, "PRAGMA quick_check");
@@ -128,10 +127,10 @@ void RegistryStore::prepare() {
     countValues_ = SqliteStatement(db, "SELECT count(*) FROM vals WHERE key = ?1");
     // A key's tree is its own path and every path below it: those starting with
     // "path\" sort between "path\" and "path]", ']' following '\' in ASCII.
-    removeTreeValues_ = SqliteStatement(
-        db,
-        "DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE path = ?1 OR "
-        "(path > ?1 || '\\' AND path < ?1 || ']'))");
+    removeTreeValues_ =
+        SqliteStatement(db,
+                        "DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE path = ?1 OR "
+                        "(path > ?1 || '\\' AND path < ?1 || ']'))");
     removeTreeKeys_ = SqliteStatement(
         db, "DELETE FROM keys WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')");
     removeKeyValues_ = SqliteStatement(db, "DELETE FROM vals WHERE key = ?1");
@@ -143,7 +142,9 @@ void RegistryStore::prepare() {
     rollback_ = SqliteStatement(db, "ROLLBACK");
 }
 
-bool RegistryStore::beginWrite() { return begin_.run() == SQLITE_DONE; }
+bool RegistryStore::beginWrite() {
+    return begin_.run() == SQLITE_DONE;
+}
 
 void RegistryStore::commit() {
     if (commit_.run() != SQLITE_DONE) rollback();
@@ -209,8 +210,10 @@ Status RegistryStore::createKey(Root root, std::string_view path, std::int64_t& 
             StatementUse find(findKey_);
             find->bind(1, folded);
             const int rc = find->step();
-            if (rc == SQLITE_ROW) found = find->columnInt(0);
-            else if (rc != SQLITE_DONE) return writeFailure();
+            if (rc == SQLITE_ROW)
+                found = find->columnInt(0);
+            else if (rc != SQLITE_DONE)
+                return writeFailure();
         }
         if (found == 0) {
             StatementUse insert(insertKey_);

@@ -6,7 +6,7 @@
 
 namespace veilport::registry {
 
-bool ExecRetryingWhileBusy(sqlite3* db, const char* sql, std::string& error) {
+bool execRetryingWhileBusy(sqlite3* db, const char* sql, std::string& error) {
     constexpr int kAttempts = 60;
     for (int attempt = 0;; ++attempt) {
         char* message = nullptr;
@@ -21,19 +21,19 @@ bool ExecRetryingWhileBusy(sqlite3* db, const char* sql, std::string& error) {
     }
 }
 
-SqliteDb OpenWalDatabase(const std::filesystem::path& file, const char* schema, int busyWaitMs) {
+SqliteDb openWalDatabase(const std::filesystem::path& file, const char* schema, int busyWaitMs) {
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(file.c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteDb db(raw);
     if (rc != SQLITE_OK) return nullptr;
     sqlite3_busy_timeout(raw, busyWaitMs);
     std::string error;
-    if (!ExecRetryingWhileBusy(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", error) ||
-        !ExecRetryingWhileBusy(raw, schema, error))
+    if (!execRetryingWhileBusy(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", error) ||
+        !execRetryingWhileBusy(raw, schema, error))
         return nullptr;
     return db;
 }
@@ -64,7 +64,9 @@ SqliteStatement& SqliteStatement::bindBlob(int index, std::span<const std::byte>
     return *this;
 }
 
-int SqliteStatement::step() { return stmt_ ? sqlite3_step(stmt_.get()) : SQLITE_MISUSE; }
+int SqliteStatement::step() {
+    return stmt_ ? sqlite3_step(stmt_.get()) : SQLITE_MISUSE;
+}
 
 int SqliteStatement::run() {
     int rc = step();

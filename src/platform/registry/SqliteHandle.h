@@ -20,11 +20,11 @@ using SqliteDb = std::unique_ptr<sqlite3, SqliteCloser>;
 // create a file at the same moment, switching it to WAL can answer "busy"
 // without SQLite's busy wait being consulted; such answers are retried for
 // about 2.5 s. False with the reason in `error` otherwise.
-[[nodiscard]] bool ExecRetryingWhileBusy(sqlite3* db, const char* sql, std::string& error);
+[[nodiscard]] bool execRetryingWhileBusy(sqlite3* db, const char* sql, std::string& error);
 
 // Opens (creating it and its folder when needed) a SQLite file in WAL mode with
 // a busy wait of `busyWaitMs`, and runs `schema`. Nothing on any failure.
-SqliteDb OpenWalDatabase(const std::filesystem::path& file, const char* schema, int busyWaitMs);
+SqliteDb openWalDatabase(const std::filesystem::path& file, const char* schema, int busyWaitMs);
 
 // A prepared statement that resets itself after each use, so it can be kept and
 // run again. Bind indexes start at 1, as SQLite counts them.

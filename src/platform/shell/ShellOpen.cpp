@@ -74,7 +74,7 @@ std::string browserAddress(std::string_view address) {
     std::string result(address);
     if (!hasScheme(address)) result = "http://" + result;
     for (const std::string_view scheme : kSchemes)
-        if (text::StartsWithIgnoringAsciiCase(result, scheme) && result.size() > scheme.size())
+        if (text::startsWithIgnoringAsciiCase(result, scheme) && result.size() > scheme.size())
             return result;
     return {};
 }

@@ -13,38 +13,38 @@
 
 namespace veilport::text {
 
-constexpr char AsciiLower(char c) {
+constexpr char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-constexpr char AsciiUpper(char c) {
+constexpr char asciiUpper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-inline std::string AsciiLowered(std::string_view text) {
+inline std::string asciiLowered(std::string_view text) {
     std::string lowered(text);
-    for (char& c : lowered) c = AsciiLower(c);
+    for (char& c : lowered) c = asciiLower(c);
     return lowered;
 }
 
-constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+constexpr bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
     return true;
 }
 
-constexpr bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+constexpr bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
-           EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+           equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 // Orders texts as a sorted list shows names: letters without regard to case.
-constexpr bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+constexpr bool lessIgnoringAsciiCase(std::string_view a, std::string_view b) {
     const std::size_t common = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < common; ++i) {
-        const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
-        const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
+        const auto x = static_cast<unsigned char>(asciiLower(a[i]));
+        const auto y = static_cast<unsigned char>(asciiLower(b[i]));
         if (x != y) return x < y;
     }
     return a.size() < b.size();

@@ -33,7 +33,7 @@ std::optional<TestedProxiesPanel::Command> execMenu(QMenu& menu, QPoint at) {
 
 // What Test All Proxies reports while it runs off the window thread, kept in
 // order and passed on to the window once the pass has ended.
-class HeldReports : public MainStatusLine, public UserMessages {
+class HeldReports : public StatusLine, public UserMessages {
 public:
     void setStatusText(const std::string& text) override { held.push_back({false, text}); }
     void showMessage(const std::string& text) override { held.push_back({true, text}); }

@@ -64,7 +64,7 @@ void StartupOptionsPanel::save() {
     if (!result.autostartMirrored)
         host().messages().showMessage(
             QString::fromLatin1(browsers::kAutostartFailedMessage)
-                .arg(QString::fromStdString(desktop::AutostartEntryPath().string()))
+                .arg(QString::fromStdString(desktop::autostartEntryPath().string()))
                 .toStdString());
     if (!result.portStored) {
         host().messages().showMessage(browsers::kPortRangeMessage);

@@ -125,7 +125,7 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
             if (page) page->anonymityChanged(outcome);
         });
     // The tested list's additions show in the Tested drop-down at once.
-    host.pool().setTestedDropDown(this);
+    host.pool().setTestedMirror(this);
     controls_.onClicked(kAnonymityId, [this] { ToggleAnonymity(); });
     controls_.onClicked(kPrivacyId, [this] { TogglePrivacy(); });
     for (const int id : {kAnonymityId, kPrivacyId}) {
@@ -139,7 +139,7 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
 }
 
 StatusPanel::~StatusPanel() {
-    host().pool().setTestedDropDown(nullptr);
+    host().pool().setTestedMirror(nullptr);
 }
 
 skin::BitmapButton& StatusPanel::button(int id) const {

@@ -20,7 +20,7 @@ class StatusTipWindow;
 // Privacy switches with their state words, the New and Tested drop-downs, the
 // tip window and the link to the tips page. The switch and its state word
 // follow the program's one anonymity service, whoever changes it.
-class StatusPanel : public Page, public proxypool::TestedDropDown {
+class StatusPanel : public Page, public proxypool::TestedListMirror {
     Q_OBJECT
 
 public:

@@ -1,4 +1,4 @@
-#include "app/window/AnonymityCommands.h"
+#include "app/window/CommandLineRequests.h"
 
 #include <QFutureWatcher>
 #include <QTimer>
@@ -26,25 +26,25 @@ constexpr const char* kBusy = "Veilport is updating the proxy list; try again wh
 
 }  // namespace
 
-AnonymityCommands* ConnectAnonymityCommands(WindowMessageReceiver& receiver, PageHost& host) {
-    return new AnonymityCommands(receiver, host);
+CommandLineRequests* ConnectCommandLineRequests(WindowMessageReceiver& receiver, PageHost& host) {
+    return new CommandLineRequests(receiver, host);
 }
 
-AnonymityCommands::AnonymityCommands(WindowMessageReceiver& receiver, PageHost& host)
+CommandLineRequests::CommandLineRequests(WindowMessageReceiver& receiver, PageHost& host)
     : QObject(&receiver), host_(host) {
     connect(&receiver, &WindowMessageReceiver::anonymityRequested, this,
-            &AnonymityCommands::anonymity);
+            &CommandLineRequests::anonymity);
     connect(&receiver, &WindowMessageReceiver::anonymityStatusRequested, this,
-            &AnonymityCommands::status);
-    connect(&receiver, &WindowMessageReceiver::updateRequested, this, &AnonymityCommands::update);
-    connect(&receiver, &WindowMessageReceiver::adoptRequested, this, &AnonymityCommands::adopt);
+            &CommandLineRequests::status);
+    connect(&receiver, &WindowMessageReceiver::updateRequested, this, &CommandLineRequests::update);
+    connect(&receiver, &WindowMessageReceiver::adoptRequested, this, &CommandLineRequests::adopt);
 }
 
-void AnonymityCommands::answer(const Reply& reply, int status, const std::string& text) {
+void CommandLineRequests::answer(const Reply& reply, int status, const std::string& text) {
     static_cast<void>(reply->send(std::to_string(status) + "\n" + text));
 }
 
-void AnonymityCommands::anonymity(bool on, const Reply& reply) {
+void CommandLineRequests::anonymity(bool on, const Reply& reply) {
     if (proxypool::ui::UpdateRunning()) return answer(reply, kExitFailed, kBusy);
     auto& anonymity = host_.anonymity();
     std::string failures;
@@ -60,8 +60,8 @@ void AnonymityCommands::anonymity(bool on, const Reply& reply) {
     answerWhenSettled(on, reply, kSettleTries, failures);
 }
 
-void AnonymityCommands::answerWhenSettled(bool on, const Reply& reply, int triesLeft,
-                                          const std::string& failures) {
+void CommandLineRequests::answerWhenSettled(bool on, const Reply& reply, int triesLeft,
+                                            const std::string& failures) {
     const bool anonymityOn = host_.anonymity().isOn();
     const bool listening = host_.pool().gateway().isRunning();
     if (on && anonymityOn && !listening && triesLeft > 0) {
@@ -75,11 +75,11 @@ void AnonymityCommands::answerWhenSettled(bool on, const Reply& reply, int tries
            failures + proxypool::AnonymityStatusText(listening));
 }
 
-void AnonymityCommands::status(const Reply& reply) {
+void CommandLineRequests::status(const Reply& reply) {
     answer(reply, 0, proxypool::AnonymityStatusText(host_.pool().gateway().isRunning()));
 }
 
-void AnonymityCommands::update(const Reply& reply) {
+void CommandLineRequests::update(const Reply& reply) {
     if (proxypool::ui::UpdateRunning()) return answer(reply, kExitFailed, kBusy);
     const proxypool::HttpGet get = host_.pool().get();
     proxypool::ui::RunUpdateInBackground(
@@ -92,7 +92,7 @@ void AnonymityCommands::update(const Reply& reply) {
         });
 }
 
-void AnonymityCommands::adopt(const QString& text, const Reply& reply) {
+void CommandLineRequests::adopt(const QString& text, const Reply& reply) {
     const std::string entry = text.toStdString();
     const auto parts = proxypool::SplitProxyText(entry);
     auto* watcher = new QFutureWatcher<std::uint32_t>(this);

@@ -9,9 +9,9 @@ namespace veilport::proxypool {
 // Switches the whole machine (system proxy options and every flagged browser)
 // to a proxy address and back to direct. Each returns what happened to every
 // target (which file or setting, done or failed and why), for the user to see.
-class ConnectionSwitch {
+class ProxySwitch {
 public:
-    virtual ~ConnectionSwitch() = default;
+    virtual ~ProxySwitch() = default;
     virtual browsers::SwitchReport SetConnectionOptions(const std::string& proxyAddress) = 0;
     virtual browsers::SwitchReport DisableConnectionProxy() = 0;
 };

@@ -20,11 +20,11 @@ namespace veilport::app {
 //   update            the list update, off the window thread
 //   adopt TEXT        test (off the window thread) and adopt, as the add
 //                     panel does
-class AnonymityCommands : public QObject {
+class CommandLineRequests : public QObject {
     Q_OBJECT
 
 public:
-    AnonymityCommands(WindowMessageReceiver& receiver, PageHost& host);
+    CommandLineRequests(WindowMessageReceiver& receiver, PageHost& host);
 
     // How adopt times a connection; tests may replace it.
     void setConnectMeasure(proxypool::ConnectMeasure measure) { measure_ = std::move(measure); }
@@ -45,6 +45,6 @@ private:
 
 // The one call the main window makes once its status page exists: the
 // receiver's requests go to the page and the pool from then on.
-AnonymityCommands* ConnectAnonymityCommands(WindowMessageReceiver& receiver, PageHost& host);
+CommandLineRequests* ConnectCommandLineRequests(WindowMessageReceiver& receiver, PageHost& host);
 
 }  // namespace veilport::app

@@ -11,16 +11,16 @@ namespace veilport::proxypool {
 // The modal tester: shown with a host, a port and the text that becomes
 // ProxyName on success; its answer is how it was closed, its results are in
 // the settings values FAIL, TMPResponseTime and TMPDownloadSpeed.
-class ProxyTesterDialog {
+class ProxyTester {
 public:
     enum class Result { Ok, Cancel };
-    virtual ~ProxyTesterDialog() = default;
+    virtual ~ProxyTester() = default;
     virtual Result run(const std::string& host, int port, const std::string& adoptText) = 0;
 };
 
 // The tester without a window: one start, then done. The rows it would have
 // shown go to onRows when set.
-class WindowlessTester : public ProxyTesterDialog {
+class WindowlessTester : public ProxyTester {
 public:
     explicit WindowlessTester(ConnectMeasure measure,
                               std::function<void(const ProxyTesterSession&)> onRows = {})
