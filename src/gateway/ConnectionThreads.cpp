@@ -9,15 +9,15 @@ namespace veilport {
 
 namespace {
 
-// A connection needs little stack: its deepest path (the relay's two 4 KB
-// buffers with the filter running, a settings read through SQLite) was
-// measured at about 40 KB by bench/stack_depth; the rest is room for what
-// later versions add. Small stacks also keep the pages that parked threads
-// hold few.
+// A Gateway thread needs little stack: the deepest path measured (bench/
+// stack_depth: filtered and chunked pages, uploads, tunnels, a head near its
+// limit, a resolver lookup, settings read and written through SQLite) used
+// 15 KB. The reserve is about eight times that, room for what later versions of
+// the connection add; only the pages touched become resident.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr std::size_t kConnectionStackSize = 2 * 1024 * 1024;  // sanitizers need room
 #else
-constexpr std::size_t kConnectionStackSize = 256 * 1024;
+constexpr std::size_t kConnectionStackSize = 128 * 1024;
 #endif
 
 void* RunBody(void* argument) {

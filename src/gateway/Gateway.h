@@ -50,8 +50,9 @@ public:
     // For front ends and tests: waits until the listener of the latest start
     // listens or has given up. Ended when there is no listener.
     Listener::Outcome waitUntilSettled(std::chrono::milliseconds timeout) const;
-    // Browser connections whose threads have not yet ended.
+    // Browser connections that have not yet ended (both sockets closed).
     int activeConnections() const { return shared_->activeConnections.load(); }
+    // The threads that serve connections, parked ones included.
     const ConnectionThreads& connectionThreads() const { return shared_->connectionThreads(); }
 
 private:
