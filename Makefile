@@ -41,7 +41,7 @@ BEFORE ?=
 BENCH_FLAGS ?=
 bench: configure
 	scripts/install-deps --bench
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target veilport veilportctl
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target veilport veilportctl stack_depth
 	bench/run --build $(BUILD_DIR) $(if $(BEFORE),--before $(BEFORE)) $(BENCH_FLAGS)
 
 clean:
