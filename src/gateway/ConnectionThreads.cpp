@@ -89,7 +89,10 @@ void ConnectionThreads::work(Job job) {
 
 bool ConnectionThreads::park(Job& job) {
     std::unique_lock lock(mutex_);
-    if (dismissed_ || parked_.size() >= parking_.maxParked) return false;
+    // Without an idle time a thread never parks, not even for the moment a
+    // wait with a passed deadline takes.
+    if (dismissed_ || parking_.idle.count() <= 0 || parked_.size() >= parking_.maxParked)
+        return false;
     Parked self;
     parked_.push_back(&self);
     const auto deadline = std::chrono::steady_clock::now() + parking_.idle;
