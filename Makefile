@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run package soak clean format
+.PHONY: deps configure build test run package soak bench clean format
 
 deps:
 	scripts/install-deps
@@ -32,6 +32,17 @@ PROFILE ?= quick
 soak: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target soak_tools
 	bench/soak/run --profile $(PROFILE) --build $(BUILD_DIR)
+
+# The benchmark (bench/run): the Gateway against tinyproxy, Privoxy and Squid
+# in front of one upstream, and the window's start-up time and memory; one
+# table of figures and ratios at the end. BEFORE=DIR measures an older build
+# tree beside this one; BENCH_FLAGS=--quick for a smoke run. Not part of test.
+BEFORE ?=
+BENCH_FLAGS ?=
+bench: configure
+	scripts/install-deps --bench
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target veilport veilportctl stack_depth
+	bench/run --build $(BUILD_DIR) $(if $(BEFORE),--before $(BEFORE)) $(BENCH_FLAGS)
 
 clean:
 	rm -rf $(BUILD_DIR)

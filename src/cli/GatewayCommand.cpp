@@ -38,6 +38,7 @@ int WaitForStopSignal(const sigset_t& stopSignals) {
 
 int Run(Args args, std::ostream& out, std::ostream& err) {
     GatewaySettings settings = GatewaySettings::fromStore();
+    GatewayOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view word = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -50,8 +51,18 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
                 return UsageError(err, "--upstream expects HOST:PORT, such as 10.0.0.2:3128");
             settings.upstreamHost = upstream->host;
             settings.upstreamPort = upstream->port;
+        } else if (word == "--thread-idle-ms" && hasValue) {
+            unsigned milliseconds = 0;
+            const std::string_view text = args[++i];
+            const auto [end, ec] =
+                std::from_chars(text.data(), text.data() + text.size(), milliseconds);
+            if (ec != std::errc{} || end != text.data() + text.size())
+                return UsageError(err, "--thread-idle-ms expects a number of milliseconds");
+            options.parking.idle = std::chrono::milliseconds(milliseconds);
         } else {
-            return UsageError(err, "gateway takes only --port N and --upstream HOST:PORT");
+            return UsageError(err,
+                              "gateway takes only --port N, --upstream HOST:PORT and "
+                              "--thread-idle-ms N");
         }
     }
     if (!settings.hasUpstream()) {
@@ -66,7 +77,9 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    Gateway& gateway = Gateway::instance();
+    // A Gateway of this command's own, since it may be told how long idle
+    // threads wait; the process serves nothing else.
+    Gateway gateway(options);
     if (!gateway.start(settings)) {
         err << "veilportctl: Cannot Start Proxy! (no thread for the listener)\n";
         return kExitFailed;
@@ -100,10 +113,11 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
 
 Command GatewayCommand() {
     return {"gateway",
-            "  gateway [--port N] [--upstream HOST:PORT]\n"
+            "  gateway [--port N] [--upstream HOST:PORT] [--thread-idle-ms N]\n"
             "                                  run the Gateway (the local proxy) in the\n"
             "    foreground until SIGINT or SIGTERM; port and upstream default to LocalPort\n"
             "    and ProxyName. Prints one line once it listens (port 0: any free port).\n"
+            "    Threads that served a connection wait N ms for the next (default 30000).\n"
             "    Exit 1 when no upstream is known, 3 when the port cannot be bound.",
             Run};
 }

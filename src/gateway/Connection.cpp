@@ -11,8 +11,6 @@
 #include "gateway/RequestRewriter.h"
 #include "gateway/UpstreamAddress.h"
 #include "platform/net/Socket.h"
-#include "settings/SettingsTable.h"
-#include "settings/StringSetting.h"
 
 namespace veilport {
 
@@ -38,7 +36,7 @@ void Connection::run() {
     RewriteOptions options;
     options.identityEncoding = switches.any();
     const RewrittenRequest request = RewriteRequest(head.bytes, options);
-    StringSetting(settings::kLastDomain).set(request.targetHost);
+    shared_->lastDomain().post(request.targetHost);
 
     const auto upstreamSettings = shared_->upstream();
     if (!upstreamSettings) return;

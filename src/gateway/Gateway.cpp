@@ -8,7 +8,8 @@ Gateway& Gateway::instance() {
 }
 
 Gateway::Gateway(GatewayOptions options)
-    : shared_(std::make_shared<GatewayShared>(options.limits, options.startThread)) {}
+    : shared_(
+          std::make_shared<GatewayShared>(options.limits, options.startThread, options.parking)) {}
 
 Gateway::~Gateway() {
     stop();

@@ -13,11 +13,14 @@ namespace veilport {
 struct GatewayOptions {
     ConnectionLimits limits;
     ThreadStarter startThread = &StartDetachedThread;
+    ThreadParking parking;
 };
 
 // The local HTTP proxy. Browsers connect to it on the local port; each
-// connection gets a thread of its own that rewrites the request and relays it
-// through the upstream proxy (see Connection).
+// connection is served by a thread of its own, from start to end, that
+// rewrites the request and relays it through the upstream proxy (see
+// Connection). Threads that finished a connection wait a while for the next
+// (see ConnectionThreads).
 //
 // Only the UI side calls start, stop, isRunning and updateUpstream; connection
 // threads read the upstream record concurrently and are never waited for.
@@ -47,8 +50,10 @@ public:
     // For front ends and tests: waits until the listener of the latest start
     // listens or has given up. Ended when there is no listener.
     Listener::Outcome waitUntilSettled(std::chrono::milliseconds timeout) const;
-    // Browser connections whose threads have not yet ended.
+    // Browser connections that have not yet ended (both sockets closed).
     int activeConnections() const { return shared_->activeConnections.load(); }
+    // The threads that serve connections, parked ones included.
+    const ConnectionThreads& connectionThreads() const { return shared_->connectionThreads(); }
 
 private:
     std::shared_ptr<GatewayShared> shared_;

@@ -2,19 +2,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <mutex>
 
+#include "gateway/ConnectionThreads.h"
 #include "gateway/GatewaySettings.h"
+#include "gateway/LastDomainWriter.h"
 #include "platform/net/Socket.h"
 
 namespace veilport {
-
-// Starts `body` on a thread of its own that nobody joins; false when the thread
-// could not be created (then `body` never runs).
-using ThreadStarter = bool (*)(std::function<void()> body);
-bool StartDetachedThread(std::function<void()> body);
 
 // How long a browser connection may wait at each stage, so that no peer can
 // hold its thread and sockets for ever.
@@ -35,8 +31,15 @@ struct ConnectionLimits {
 // Gateway object.
 class GatewayShared {
 public:
-    GatewayShared(ConnectionLimits limits, ThreadStarter startThread)
-        : limits_(limits), startThread_(startThread) {}
+    GatewayShared(ConnectionLimits limits, ThreadStarter startThread, ThreadParking parking = {})
+        : limits_(limits),
+          startThread_(startThread),
+          threads_(ConnectionThreads::create(startThread, parking)),
+          lastDomain_(startThread, parking.idle) {}
+    // Parked connection threads end with the last holder of the shared state.
+    ~GatewayShared() { threads_->dismiss(); }
+    GatewayShared(const GatewayShared&) = delete;
+    GatewayShared& operator=(const GatewayShared&) = delete;
 
     // The upstream record is immutable and replaced as a whole, so a connection
     // never sees the host of one setting with the port of another.
@@ -51,6 +54,8 @@ public:
 
     const ConnectionLimits& limits() const { return limits_; }
     ThreadStarter threadStarter() const { return startThread_; }
+    ConnectionThreads& connectionThreads() { return *threads_; }
+    LastDomainWriter& lastDomain() { return lastDomain_; }
 
     std::atomic<int> activeConnections{0};
 
@@ -59,6 +64,8 @@ private:
     std::shared_ptr<const GatewaySettings> upstream_;
     const ConnectionLimits limits_;
     const ThreadStarter startThread_;
+    const std::shared_ptr<ConnectionThreads> threads_;
+    LastDomainWriter lastDomain_;
 };
 
 }  // namespace veilport

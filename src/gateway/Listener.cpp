@@ -69,15 +69,15 @@ void Listener::run() {
 void Listener::serve(net::UniqueFd browser) {
     ++shared_->activeConnections;
     auto shared = shared_;
-    // The descriptor travels inside the thread body; if the thread cannot be
-    // created the body is destroyed unrun, and with it the descriptor closes.
-    auto body = [connection = std::make_shared<Connection>(std::move(browser), shared),
-                 shared]() mutable {
+    // The descriptor travels inside the job; if no thread can take it the job
+    // is destroyed unrun, and with it the descriptor closes.
+    auto job = [connection = std::make_shared<Connection>(std::move(browser), shared),
+                shared]() mutable {
         connection->run();
         connection.reset();  // both sockets are closed before the count drops
         --shared->activeConnections;
     };
-    if (!shared_->threadStarter()(std::move(body))) --shared_->activeConnections;
+    if (!shared_->connectionThreads().run(std::move(job))) --shared_->activeConnections;
 }
 
 void Listener::stop() {

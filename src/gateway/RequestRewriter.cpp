@@ -37,6 +37,18 @@ std::pair<std::string_view, std::string_view> splitAtBlank(std::string_view text
     return {text.substr(0, blank), text.substr(blank + 1)};
 }
 
+// The request line split at its first two blanks and joined with single ones.
+void appendRequestLine(std::string& out, std::string_view requestLine) {
+    const auto [method, afterMethod] = splitAtBlank(requestLine);
+    const auto [target, version] = splitAtBlank(afterMethod);
+    out.append(method);
+    out.push_back(' ');
+    out.append(target);
+    out.push_back(' ');
+    out.append(version);
+    out.append(kCrlf);
+}
+
 void appendField(std::string& out, std::string_view name, std::string_view value) {
     out.append(name);
     out.append(": ");
@@ -52,12 +64,10 @@ RewrittenRequest RewriteRequest(std::string_view request, const RewriteOptions& 
     out.reserve(request.size() + 64);
 
     std::string_view rest = request;
-    std::string_view requestLine;
     bool firstLine = true;
     bool complete = false;
     bool sawConnection = false;
     bool sawAcceptEncoding = false;
-    std::string fields;
 
     for (;;) {
         std::string_view unread = rest;
@@ -73,7 +83,8 @@ RewrittenRequest RewriteRequest(std::string_view request, const RewriteOptions& 
             break;
         }
         if (firstLine) {
-            requestLine = *line;
+            // Fields are written straight after it, in the order they come.
+            appendRequestLine(out, *line);
             firstLine = false;
             continue;
         }
@@ -95,24 +106,16 @@ RewrittenRequest RewriteRequest(std::string_view request, const RewriteOptions& 
         if (isRemoved(name)) continue;
         if (sameName(name, "Connection")) {
             sawConnection = true;
-            appendField(fields, name, "close");
+            appendField(out, name, "close");
         } else if (options.identityEncoding && sameName(name, "Accept-Encoding")) {
             sawAcceptEncoding = true;
-            appendField(fields, name, "identity");
+            appendField(out, name, "identity");
         } else {
-            appendField(fields, name, value);
+            appendField(out, name, value);
         }
     }
 
-    const auto [method, afterMethod] = splitAtBlank(requestLine);
-    const auto [target, version] = splitAtBlank(afterMethod);
-    out.append(method);
-    out.push_back(' ');
-    out.append(target);
-    out.push_back(' ');
-    out.append(version);
-    out.append(kCrlf);
-    out.append(fields);
+    if (firstLine) appendRequestLine(out, {});  // no whole line came: an empty request line
     if (!sawConnection) appendField(out, "Connection", "close");
     if (options.identityEncoding && !sawAcceptEncoding)
         appendField(out, "Accept-Encoding", "identity");

@@ -26,6 +26,14 @@ protected:
         port_ = outcome.port;
     }
 
+    // Threads end as soon as their work is done, so that a test can count them
+    // back to where they were.
+    static GatewayOptions WithoutParking() {
+        GatewayOptions options;
+        options.parking.idle = std::chrono::milliseconds(0);
+        return options;
+    }
+
     bool connectionsEnded() {
         return WaitFor([this] { return gateway_->activeConnections() == 0; });
     }

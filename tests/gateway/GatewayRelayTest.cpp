@@ -26,7 +26,7 @@ TEST_F(GatewayRelay, BinaryAnswerArrivesByteForByteWithFilterOffAndOn) {
     EXPECT_EQ(std::hash<std::string>{}(got), std::hash<std::string>{}(answer));
     EXPECT_EQ(seen,
               "GET http://127.0.0.1/x HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
-    EXPECT_EQ(StringSetting(settings::kLastDomain).get(), "127.0.0.1");
+    EXPECT_TRUE(WaitFor([] { return StringSetting(settings::kLastDomain).get() == "127.0.0.1"; }));
 
     DwordSetting(settings::kEnableJS).set(1);
     DwordSetting(settings::kEnableActiveX).set(1);
@@ -56,7 +56,7 @@ TEST_F(GatewayRelay, UnreachableOrUnresolvableUpstreamClosesWithoutBytes) {
     }
     startGateway(closedPort);
     EXPECT_EQ(fetch(get()), "");
-    EXPECT_EQ(StringSetting(settings::kLastDomain).get(), "127.0.0.1");
+    EXPECT_TRUE(WaitFor([] { return StringSetting(settings::kLastDomain).get() == "127.0.0.1"; }));
 
     // A dotted target host never has the upstream name looked up.
     LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nvia name"));
@@ -92,7 +92,7 @@ TEST_F(GatewayRelay, UpdateUpstreamLetsTheRunningAnswerFinishAtTheOldOne) {
 
 TEST_F(GatewayRelay, StopThenStartOnTheSamePortLeavesOneListener) {
     LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nok"));
-    startGateway(upstream.port());
+    startGateway(upstream.port(), WithoutParking());
     const int threadsBefore = ThreadCount();
     for (int round = 0; round < 20; ++round) {
         gateway_->stop();
@@ -190,7 +190,8 @@ bool RefusingStarter(std::function<void()> body) {
 
 TEST_F(GatewayRelay, ConnectionWithoutAThreadIsClosedAndListeningGoesOn) {
     LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nserved"));
-    GatewayOptions options;
+    // Without parked threads, every connection needs a new one.
+    GatewayOptions options = WithoutParking();
     options.startThread = &RefusingStarter;
     startGateway(upstream.port(), options);
     // The first request opens the settings store; count from there on.
