@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -53,16 +55,35 @@ public:
                  .stop = context.stop,
                  .protectedPaths = context.protectedPaths} {}
 
-    void run(CleaningTask task) {
-        trees_.task = task;
-        const TaskPlan plan = PlanFor(profile_.family, task);
-        for (const auto& database : plan.databases)
-            for (const auto name : database.files) cleanDatabase(name, database.steps);
-        for (const auto name : plan.files) removeFile(name);
-        for (const auto name : plan.profileFolders) (void)DeleteTree(profile_.folder / name, false, false, trees_);
-        for (const auto& cache : profile_.cacheFolders)
-            for (const auto name : plan.cacheFolders) (void)DeleteTree(cache / name, false, false, trees_);
-        if (plan.siteStorage) cleanSiteStorage();
+    // The tasks in their order. Each database is opened once for all of
+    // them, so that a dry run, which rolls its changes back, counts what the
+    // pass would: the history task's removals are then seen by the typed
+    // URL task that follows it.
+    void run(const std::vector<CleaningTask>& tasks) {
+        std::vector<std::pair<std::string_view, std::vector<RowStep>>> databases;
+        std::vector<std::pair<CleaningTask, TaskPlan>> plans;
+        for (const auto task : tasks) {
+            plans.emplace_back(task, PlanFor(profile_.family, task));
+            for (const auto& database : plans.back().second.databases)
+                for (const auto name : database.files) {
+                    auto it = std::find_if(databases.begin(), databases.end(),
+                                           [&](const auto& entry) { return entry.first == name; });
+                    if (it == databases.end()) it = databases.insert(it, {name, {}});
+                    it->second.insert(it->second.end(), database.steps.begin(),
+                                      database.steps.end());
+                }
+        }
+        for (const auto& [name, steps] : databases) cleanDatabase(name, steps);
+        for (const auto& [task, plan] : plans) {
+            trees_.task = task;
+            for (const auto name : plan.files) removeFile(name);
+            for (const auto name : plan.profileFolders)
+                (void)DeleteTree(profile_.folder / name, false, false, trees_);
+            for (const auto& cache : profile_.cacheFolders)
+                for (const auto name : plan.cacheFolders)
+                    (void)DeleteTree(cache / name, false, false, trees_);
+            if (plan.siteStorage) cleanSiteStorage();
+        }
     }
 
 private:
@@ -186,7 +207,7 @@ void CleanFamily(BrowserFamily family, const std::vector<CleaningTask>& tasks,
             outcome.skipped.push_back(profile.browser + " is running: its profile was left alone");
         } else {
             ProfileCleaner cleaner(profile, context, outcome);
-            for (const auto task : tasks) cleaner.run(task);
+            cleaner.run(tasks);
         }
         context.observer.browserProfile(outcome);
     }
