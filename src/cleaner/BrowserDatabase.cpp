@@ -1,9 +1,13 @@
 #include "cleaner/BrowserDatabase.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "platform/io/UniqueFd.h"
 
 namespace veilport::cleaner {
 
@@ -42,19 +46,60 @@ std::string QuickCheck(sqlite3* db) {
     return verdict == "ok" ? std::string() : verdict;
 }
 
+// Whether another process holds one of SQLite's locks on the file, as a
+// writer (or a reader) does: the lock bytes of the main file, or any of the
+// shared-memory file of the write-ahead log. A preview, which works on a copy,
+// asks this to report what the pass would find.
+bool HeldByAnother(const std::filesystem::path& file) {
+    const auto probe = [](const std::filesystem::path& path, off_t start, off_t length) {
+        io::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (!fd) return false;
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = start;
+        lock.l_len = length;
+        return ::fcntl(fd.get(), F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    };
+    constexpr off_t kPendingByte = 0x40000000;
+    return probe(file, kPendingByte, 2 + 510) || probe(file.string() + "-shm", 0, 0);
+}
+
 }  // namespace
 
+std::optional<std::string> BrowserDatabase::copyForPreview(const std::filesystem::path& file,
+                                                           std::filesystem::path& copy) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "veilport-preview-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return "cannot be copied for the preview: " + std::string(std::strerror(errno));
+    scratch_ = pattern;
+    copy = scratch_ / file.filename();
+    for (const char* suffix : {"", "-wal", "-journal"}) {
+        const std::filesystem::path from = file.string() + suffix;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(from))) continue;
+        std::filesystem::copy_file(from, copy.string() + suffix, error);
+        if (error) return "cannot be copied for the preview: " + error.message();
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> BrowserDatabase::open(const std::filesystem::path& file,
-                                                 const SiteKeepList& keep) {
+                                                 const SiteKeepList& keep, bool preview) {
     struct stat info {};
     if (::lstat(file.c_str(), &info) != 0) {
         if (errno == ENOENT) return std::string();
         return "cannot be read: " + std::string(std::strerror(errno));
     }
     if (!S_ISREG(info.st_mode)) return std::string("is not a plain file; left alone");
+    std::filesystem::path target = file;
+    if (preview) {
+        if (HeldByAnother(file)) return std::string("is locked by another program; left alone");
+        if (auto problem = copyForPreview(file, target)) return problem;
+    }
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open_v2(
-        file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_PRIVATECACHE,
+        target.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_PRIVATECACHE,
         nullptr);
     db_.reset(raw);
     if (opened != SQLITE_OK) return "cannot be opened: " + std::string(sqlite3_errstr(opened));
@@ -80,6 +125,9 @@ std::optional<std::string> BrowserDatabase::open(const std::filesystem::path& fi
 
 BrowserDatabase::~BrowserDatabase() {
     if (inTransaction_) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    db_.reset();
+    std::error_code error;
+    if (!scratch_.empty()) std::filesystem::remove_all(scratch_, error);
 }
 
 bool BrowserDatabase::hasTable(std::string_view table) {

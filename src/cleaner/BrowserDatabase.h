@@ -13,10 +13,13 @@ namespace veilport::cleaner {
 
 // One of a browser's SQLite files, opened for a pass: never created, never
 // through a link, checked for damage, and changed only inside one
-// transaction, which `commit` ends and which is rolled back otherwise (a dry
-// run counts inside it and rolls it back, so that its counts are the real
-// pass's counts). Freed pages are overwritten, so that removed rows do not
-// linger in the file.
+// transaction, which `commit` ends and which is rolled back otherwise. Freed
+// pages are overwritten, so that removed rows do not linger in the file.
+//
+// A preview works on a private copy of the file (with its write-ahead log or
+// journal), removed afterwards: the counts are then exactly the pass's, and
+// the browser's file is not touched at all (even closing a file in WAL mode
+// would write to it).
 //
 // Statements may call kept_site(host), which is 1 for a host the keep list
 // keeps; the list must outlive the object.
@@ -26,7 +29,7 @@ public:
     // open and a transaction has begun. A file that is missing is reported as
     // an empty reason: there is nothing to clean in it.
     [[nodiscard]] std::optional<std::string> open(const std::filesystem::path& file,
-                                                  const SiteKeepList& keep);
+                                                  const SiteKeepList& keep, bool preview);
     ~BrowserDatabase();
 
     [[nodiscard]] bool hasTable(std::string_view table);
@@ -39,8 +42,13 @@ public:
     [[nodiscard]] bool commit(std::string& error);
 
 private:
+    // The copy a preview works on.
+    [[nodiscard]] std::optional<std::string> copyForPreview(const std::filesystem::path& file,
+                                                            std::filesystem::path& copy);
+
     registry::SqliteDb db_;
     bool inTransaction_ = false;
+    std::filesystem::path scratch_;
 };
 
 }  // namespace veilport::cleaner

@@ -109,7 +109,7 @@ private:
     void cleanDatabase(std::string_view name, const std::vector<RowStep>& steps) {
         if (context_.stop.stop_requested()) return;
         BrowserDatabase db;
-        if (const auto problem = db.open(profile_.folder / name, context_.browsers.keep)) {
+        if (const auto problem = db.open(profile_.folder / name, context_.browsers.keep, context_.dryRun)) {
             if (!problem->empty()) skip(name, *problem);
             return;
         }

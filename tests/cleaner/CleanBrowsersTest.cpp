@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "cleaner/BrowserProfileFixtures.h"
 #include "cleaner/CleanBrowsers.h"
 #include "cleaner/CleanerThread.h"
@@ -23,20 +25,17 @@ public:
     std::vector<ProfileOutcome> outcomes;
 };
 
-// Another process holding the record lock a running Firefox holds on
-// .parentlock; the lock goes when the object does.
-class ParentLockHolder {
+// Another process that takes a lock (`take` runs in it) and holds it until
+// the object goes: record locks are per process, so only another one shows
+// what a running browser's locks look like.
+class LockHolder {
 public:
-    explicit ParentLockHolder(const fs::path& profile) {
+    explicit LockHolder(const std::function<bool()>& take) {
         int ready[2];
         EXPECT_EQ(::pipe(ready), 0);
         pid_ = ::fork();
         if (pid_ == 0) {
-            const int fd = ::open((profile / ".parentlock").c_str(), O_RDWR | O_CREAT, 0644);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            const char ok = (fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0) ? '1' : '0';
+            const char ok = take() ? '1' : '0';
             (void)!::write(ready[1], &ok, 1);
             for (;;) ::pause();
         }
@@ -46,7 +45,7 @@ public:
         EXPECT_EQ(ok, '1');
         ::close(ready[0]);
     }
-    ~ParentLockHolder() {
+    ~LockHolder() {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
@@ -54,6 +53,22 @@ public:
 private:
     pid_t pid_ = -1;
 };
+
+// The record lock a running Firefox holds on .parentlock.
+bool HoldParentLock(const fs::path& profile) {
+    const int fd = ::open((profile / ".parentlock").c_str(), O_RDWR | O_CREAT, 0644);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    return fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0;
+}
+
+// A write transaction left open, as a browser's own connection holds one.
+bool HoldWriteLock(const fs::path& database) {
+    sqlite3* db = nullptr;
+    return sqlite3_open(database.c_str(), &db) == SQLITE_OK &&
+           sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 pid_t DeadPid() {
     const pid_t pid = ::fork();
@@ -202,16 +217,17 @@ TEST_F(CleanBrowsersTest, LockedOrDamagedDatabasesAreLeftAsTheyAre) {
     const fs::path profile = makeFirefoxProfile(user);
     writeFile(profile / "places.sqlite", std::string(4096, 'x'));
     const auto damaged = readFile(profile / "places.sqlite");
-    sqlite3* holder = nullptr;
-    ASSERT_EQ(sqlite3_open((profile / "cookies.sqlite").c_str(), &holder), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     choice.chromium = false;
-
-    const auto outcomes = pass();
-    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(holder);
+    std::vector<ProfileOutcome> preview, outcomes;
+    {
+        LockHolder browser([&] { return HoldWriteLock(profile / "cookies.sqlite"); });
+        preview = pass(true);
+        outcomes = pass();
+    }
 
     ASSERT_EQ(outcomes.size(), 1u);
+    ASSERT_EQ(preview.size(), 1u);
+    EXPECT_EQ(preview[0].skipped, outcomes[0].skipped);
     EXPECT_TRUE(hasLine(outcomes[0], "places.sqlite: is damaged"));
     EXPECT_TRUE(hasLine(outcomes[0], "cookies.sqlite: is locked by another program"));
     EXPECT_EQ(readFile(profile / "places.sqlite"), damaged);
@@ -225,7 +241,7 @@ TEST_F(CleanBrowsersTest, ARunningFirefoxKeepsItsProfileUntilItEnds) {
     choice.chromium = false;
     const auto before = snapshot(user);
     {
-        ParentLockHolder firefox(profile);
+        LockHolder firefox([&] { return HoldParentLock(profile); });
         const auto outcomes = pass();
         ASSERT_EQ(outcomes.size(), 1u);
         EXPECT_TRUE(outcomes[0].leftAlone);
