@@ -118,6 +118,26 @@ TEST_F(CleanBrowsersTest, PrivacyOnInAFreshHomeChangesNoBrowserFile) {
     EXPECT_EQ(snapshot(user), before);
 }
 
+TEST_F(CleanBrowsersTest, AScheduledPassTellsTheWindowWhatItLeftAlone) {
+    const fs::path profile = makeFirefoxProfile(user);
+    DwordSetting(settings::kIClear[0]).set(1);
+    DwordSetting(settings::kCleanFirefox).set(1);
+    std::vector<std::string> told;
+    CleanerThread::processWide().setSkippedNotice(
+        [&](const std::vector<std::string>& lines) { told = lines; });
+    {
+        LockHolder firefox([&] { return HoldParentLock(profile); });
+        CleanerThread::RunScheduledPass({});
+    }
+    CleanerThread::processWide().setSkippedNotice(nullptr);
+    EXPECT_EQ(told, std::vector<std::string>{"Firefox is running: its profile was left alone"});
+
+    told.clear();
+    CleanerThread::RunScheduledPass({});
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(queryInt(profile / "places.sqlite", "SELECT COUNT(*) FROM moz_historyvisits"), 0);
+}
+
 TEST_F(CleanBrowsersTest, FirefoxPassKeepsBookmarksKeywordsAndKeptSites) {
     const fs::path profile = makeFirefoxProfile(user);
     const fs::path places = profile / "places.sqlite";
