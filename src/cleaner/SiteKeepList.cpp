@@ -47,14 +47,26 @@ bool SiteKeepList::add(std::string_view site) {
     return true;
 }
 
+namespace {
+
+// `name` is `domain` or a host below it.
+bool IsWithin(std::string_view name, std::string_view domain) {
+    if (name == domain) return true;
+    return name.size() > domain.size() && name.ends_with(domain) &&
+           name[name.size() - domain.size() - 1] == '.';
+}
+
+}  // namespace
+
 bool SiteKeepList::keeps(std::string_view host) const {
+    // A leading dot marks a domain cookie, which the browser also sends to
+    // every host below that domain.
+    const bool domainCookie = host.starts_with('.');
     while (!host.empty() && host.front() == '.') host.remove_prefix(1);
-    const std::string lowered = text::AsciiLowered(host);
-    const std::string_view name = lowered;
+    const std::string name = text::AsciiLowered(host);
+    if (name.empty()) return false;
     return std::any_of(sites_.begin(), sites_.end(), [&](const std::string& site) {
-        if (name == site) return true;
-        return name.size() > site.size() && name.ends_with(site) &&
-               name[name.size() - site.size() - 1] == '.';
+        return IsWithin(name, site) || (domainCookie && IsWithin(site, name));
     });
 }
 

@@ -9,7 +9,8 @@ namespace veilport::cleaner {
 // The sites whose cookies and site storage a pass keeps. A site keeps itself
 // and every host below it: "example.org" keeps "example.org",
 // "www.example.org" and the domain cookie ".example.org", but not
-// "badexample.org".
+// "badexample.org". It also keeps the domain cookies the browser sends it:
+// "mail.example.org" keeps ".example.org", but not the host "example.org".
 class SiteKeepList {
 public:
     SiteKeepList() = default;

@@ -9,6 +9,7 @@
 #include "cleaner/BrowserProfileFixtures.h"
 #include "cleaner/CleanBrowsers.h"
 #include "cleaner/CleanerThread.h"
+#include "cleaner/PassSummary.h"
 #include "cleaner/RunCleaningPass.h"
 #include "settings/DwordSetting.h"
 #include "settings/SettingsTable.h"
@@ -216,6 +217,27 @@ TEST_F(CleanBrowsersTest, DryRunCountsWhatThePassRemovesAndChangesNothing) {
     // typed counts would be reset, in the preview as in the pass.
     EXPECT_EQ(real[1].rowCount("typed counts"), 0u);
     EXPECT_EQ(real[1].rowCount("pages"), 2u);
+}
+
+TEST_F(CleanBrowsersTest, ThePreviewSaysPerProfileWhatWouldGoAndWhatWouldStay) {
+    const fs::path firefox = makeFirefoxProfile(user);
+    makeChromiumProfile(user);
+    fs::create_symlink(HostName() + "-" + std::to_string(::getpid()),
+                       user / ".config/chromium/SingletonLock");
+    const auto before = snapshot(user);
+
+    const auto lines = PreviewCleaning({false, false, true, true, false, false, false}, choice);
+
+    EXPECT_EQ(snapshot(user), before);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "temporary Internet files: nothing to remove",
+                         "cookies: nothing to remove",
+                         "Firefox (" + firefox.string() + "): 2 cookies, 2 files (10 bytes)",
+                         "Chromium (" + (user / ".config/chromium/Default").string() + "): nothing",
+                         "  left alone: Chromium is running: its profile was left alone",
+                     }));
+    EXPECT_EQ(SizeText(1536), "1 KB");
+    EXPECT_EQ(SizeText(3 * 1024 * 1024 / 2), "1.5 MB");
 }
 
 TEST_F(CleanBrowsersTest, AMissingTableSkipsItsStepAndSaysSo) {

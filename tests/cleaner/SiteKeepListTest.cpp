@@ -14,9 +14,9 @@ TEST(SiteKeepListTest, ASiteKeepsItselfAndItsSubdomainsOnly) {
     EXPECT_EQ(keep.sites(), (std::vector<std::string>{"mail.example.org", "bank.net"}));
     EXPECT_EQ(keep.text(), "mail.example.org bank.net");
     for (const char* host : {"mail.example.org", ".mail.example.org", "a.mail.example.org",
-                             "BANK.NET", ".bank.net", "www.bank.net"})
+                             "BANK.NET", ".bank.net", "www.bank.net", ".example.org"})
         EXPECT_TRUE(keep.keeps(host)) << host;
-    for (const char* host : {"example.org", "gmail.example.org", "mybank.net", "bank.net.evil.com",
+    for (const char* host : {"example.org", ".gmail.example.org", "gmail.example.org", "mybank.net", "bank.net.evil.com",
                              "", "."})
         EXPECT_FALSE(keep.keeps(host)) << host;
     SiteKeepList empty;
