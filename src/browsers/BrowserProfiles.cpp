@@ -107,7 +107,10 @@ void AddChromiumProfiles(const ChromiumRoot& root, ProfileList& list, ProfileSea
     for (; it != fs::directory_iterator(); it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (!IsChromiumProfileName(name)) continue;
-        list.add({BrowserFamily::Chromium, root.browser, it->path(), root.userData,
+        list.add({BrowserFamily::Chromium,
+                  root.browser,
+                  it->path(),
+                  root.userData,
                   {root.cache / name}});
     }
 }

@@ -50,10 +50,12 @@ std::vector<ChromiumRoot> ChromiumRoots() {
             roots.push_back({browser, snap / "chromium", snap / ".cache/chromium"});
         } else if (!family.snap.empty()) {
             const fs::path snap = home / "snap" / family.snap / "current";
-            roots.push_back({browser, snap / ".config" / family.folder, snap / ".cache" / family.folder});
+            roots.push_back(
+                {browser, snap / ".config" / family.folder, snap / ".cache" / family.folder});
         }
         const fs::path flatpak = home / ".var/app" / family.flatpak;
-        roots.push_back({browser, flatpak / "config" / family.folder, flatpak / "cache" / family.folder});
+        roots.push_back(
+            {browser, flatpak / "config" / family.folder, flatpak / "cache" / family.folder});
     }
     return roots;
 }

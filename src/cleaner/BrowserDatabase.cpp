@@ -69,7 +69,8 @@ bool HeldByAnother(const std::filesystem::path& file) {
 
 std::optional<std::string> BrowserDatabase::copyForPreview(const std::filesystem::path& file,
                                                            std::filesystem::path& copy) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "veilport-preview-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "veilport-preview-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr)
         return "cannot be copied for the preview: " + std::string(std::strerror(errno));
     scratch_ = pattern;
@@ -99,8 +100,8 @@ std::optional<std::string> BrowserDatabase::open(const std::filesystem::path& fi
     }
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open_v2(
-        target.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_PRIVATECACHE,
-        nullptr);
+        target.c_str(), &raw,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_PRIVATECACHE, nullptr);
     db_.reset(raw);
     if (opened != SQLITE_OK) return "cannot be opened: " + std::string(sqlite3_errstr(opened));
     sqlite3_busy_timeout(db_.get(), kBusyWaitMs);
@@ -118,7 +119,8 @@ std::optional<std::string> BrowserDatabase::open(const std::filesystem::path& fi
     inTransaction_ = true;
     if (const auto problem = QuickCheck(db_.get()); !problem.empty())
         return "is damaged (" + problem + "); left alone";
-    if (sqlite3_exec(db_.get(), "PRAGMA secure_delete = ON", nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_exec(db_.get(), "PRAGMA secure_delete = ON", nullptr, nullptr, nullptr) !=
+        SQLITE_OK)
         return "cannot be prepared for cleaning: " + Message(db_.get());
     return std::nullopt;
 }

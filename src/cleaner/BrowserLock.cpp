@@ -40,8 +40,8 @@ std::string LinkText(const fs::path& link) {
 }
 
 bool ParentLockHeld(const fs::path& profile) {
-    io::UniqueFd fd(::open((profile / ".parentlock").c_str(),
-                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    io::UniqueFd fd(
+        ::open((profile / ".parentlock").c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd) return false;
     struct flock probe {};
     probe.l_type = F_WRLCK;

@@ -3,7 +3,6 @@
 #include <dirent.h>
 
 #include <algorithm>
-
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -48,7 +47,10 @@ private:
 class ProfileCleaner {
 public:
     ProfileCleaner(const BrowserProfile& profile, PassContext& context, ProfileOutcome& outcome)
-        : profile_(profile), context_(context), outcome_(outcome), observer_(outcome),
+        : profile_(profile),
+          context_(context),
+          outcome_(outcome),
+          observer_(outcome),
           trees_{.observer = observer_,
                  .system = context.system,
                  .dryRun = context.dryRun,
@@ -109,7 +111,8 @@ private:
     void cleanDatabase(std::string_view name, const std::vector<RowStep>& steps) {
         if (context_.stop.stop_requested()) return;
         BrowserDatabase db;
-        if (const auto problem = db.open(profile_.folder / name, context_.browsers.keep, context_.dryRun)) {
+        if (const auto problem =
+                db.open(profile_.folder / name, context_.browsers.keep, context_.dryRun)) {
             if (!problem->empty()) skip(name, *problem);
             return;
         }

@@ -68,9 +68,9 @@ public:
     void browserProfile(const ProfileOutcome& outcome) override {
         CleaningObserver::browserProfile(outcome);
         for (const auto& line : outcome.skipped)
-            lines.push_back(outcome.leftAlone ? line
-                                              : outcome.browser + " (" + outcome.profile.string() +
-                                                    "): " + line);
+            lines.push_back(outcome.leftAlone
+                                ? line
+                                : outcome.browser + " (" + outcome.profile.string() + "): " + line);
     }
     std::vector<std::string> lines;
 };

@@ -34,8 +34,7 @@ void PassSummary::browserProfile(const ProfileOutcome& outcome) {
     if (outcome.files != 0)
         add(std::to_string(outcome.files) + " files (" + SizeText(outcome.bytes) + ")");
     if (counts.empty()) counts = outcome.leftAlone ? "nothing" : "nothing to remove";
-    browserLines_.push_back(outcome.browser + " (" + outcome.profile.string() +
-                            "): " + counts);
+    browserLines_.push_back(outcome.browser + " (" + outcome.profile.string() + "): " + counts);
     for (const auto& line : outcome.skipped) {
         ++leftAlone_;
         browserLines_.push_back("  left alone: " + line);

@@ -6,7 +6,8 @@ namespace {
 
 using browsers::BrowserFamily;
 
-std::string_view AfterWebScheme(std::string_view name, std::string_view http, std::string_view https) {
+std::string_view AfterWebScheme(std::string_view name, std::string_view http,
+                                std::string_view https) {
     if (name.starts_with(https)) return name.substr(https.size());
     if (name.starts_with(http)) return name.substr(http.size());
     return {};
@@ -36,7 +37,8 @@ std::string SiteStorageHost(BrowserFamily family, std::string_view name) {
             if (suffix == std::string_view::npos) return {};
             rest = rest.substr(0, suffix);
             const auto port = rest.rfind('_');
-            return port == std::string_view::npos ? std::string() : std::string(rest.substr(0, port));
+            return port == std::string_view::npos ? std::string()
+                                                  : std::string(rest.substr(0, port));
         }
     }
     return {};

@@ -110,8 +110,8 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
                 return UsageError(err, "'" + std::string(args[i]) + "' names no site to keep");
             continue;
         }
-        return UsageError(err,
-                          "clean takes only --dry-run and --keep SITE, not '" + std::string(arg) + "'");
+        return UsageError(
+            err, "clean takes only --dry-run and --keep SITE, not '" + std::string(arg) + "'");
     }
     const auto flags = cleaner::ReadTaskFlags();
     bool any = false;

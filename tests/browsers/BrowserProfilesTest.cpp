@@ -1,10 +1,9 @@
-#include "browsers/BrowserProfiles.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
 
+#include "browsers/BrowserProfiles.h"
 #include "support/TempHome.h"
 
 namespace veilport::browsers {
@@ -43,10 +42,10 @@ TEST(BrowserProfilesTest, FindsEveryFirefoxProfileOnceWithItsCache) {
     veilport::testing::TempHome temp;
     const fs::path home = temp.path() / "home";
     const fs::path root = home / ".mozilla/firefox";
-    touch(root / "profiles.ini",
-          "[Profile0]\nPath=abc.default\n[Profile1]\nIsRelative=0\nPath=" +
-              (home / "elsewhere/work").string() + "\n[Profile2]\nIsRelative=0\nPath=" +
-              home.string() + "\n[Profile3]\nPath=gone.default\n");
+    touch(root / "profiles.ini", "[Profile0]\nPath=abc.default\n[Profile1]\nIsRelative=0\nPath=" +
+                                     (home / "elsewhere/work").string() +
+                                     "\n[Profile2]\nIsRelative=0\nPath=" + home.string() +
+                                     "\n[Profile3]\nPath=gone.default\n");
     touch(root / "abc.default/prefs.js");
     touch(home / "elsewhere/work/times.json");
     touch(root / "stray.profile/prefs.js");  // not in profiles.ini: found by its prefs.js
@@ -57,11 +56,12 @@ TEST(BrowserProfilesTest, FindsEveryFirefoxProfileOnceWithItsCache) {
     const auto search = FindBrowserProfiles(BrowserFamily::Firefox);
 
     // The home named by profiles.ini holds no Firefox file: not a profile.
-    EXPECT_EQ(Folders(search, home),
-              (std::vector<std::string>{
-                  "Firefox .mozilla/firefox/abc.default", "Firefox .mozilla/firefox/stray.profile",
-                  "Firefox .var/app/org.mozilla.firefox/.mozilla/firefox/f.default",
-                  "Firefox elsewhere/work", "Firefox snap/firefox/common/.mozilla/firefox/s.default"}));
+    EXPECT_EQ(
+        Folders(search, home),
+        (std::vector<std::string>{
+            "Firefox .mozilla/firefox/abc.default", "Firefox .mozilla/firefox/stray.profile",
+            "Firefox .var/app/org.mozilla.firefox/.mozilla/firefox/f.default",
+            "Firefox elsewhere/work", "Firefox snap/firefox/common/.mozilla/firefox/s.default"}));
     for (const auto& profile : search.profiles) {
         EXPECT_EQ(profile.lockFolder, profile.folder);
         const auto name = profile.folder.filename();
@@ -78,9 +78,10 @@ TEST(BrowserProfilesTest, FindsEveryFirefoxProfileOnceWithItsCache) {
                       profile.cacheFolders.end());
         }
         if (name == "f.default") {
-            EXPECT_NE(std::find(profile.cacheFolders.begin(), profile.cacheFolders.end(),
-                                home / ".var/app/org.mozilla.firefox/cache/mozilla/firefox/f.default"),
-                      profile.cacheFolders.end());
+            EXPECT_NE(
+                std::find(profile.cacheFolders.begin(), profile.cacheFolders.end(),
+                          home / ".var/app/org.mozilla.firefox/cache/mozilla/firefox/f.default"),
+                profile.cacheFolders.end());
         }
     }
 }
@@ -114,8 +115,8 @@ TEST(BrowserProfilesTest, FindsTheChromiumFamilysProfilesInEveryHome) {
         }
         if (profile.browser == "Google Chrome") {
             EXPECT_EQ(profile.cacheFolders,
-                      std::vector<fs::path>{home /
-                                            ".var/app/com.google.Chrome/cache/google-chrome/Profile 1"});
+                      std::vector<fs::path>{
+                          home / ".var/app/com.google.Chrome/cache/google-chrome/Profile 1"});
         }
     }
 }

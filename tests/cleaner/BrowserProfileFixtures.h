@@ -65,21 +65,27 @@ inline void makeFirefoxPlaces(const fs::path& profile, bool withKeywords = true)
         "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, visit_count INTEGER DEFAULT 0,"
         " typed INTEGER DEFAULT 0, last_visit_date INTEGER, foreign_count INTEGER DEFAULT 0,"
         " origin_id INTEGER);"
-        "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER, visit_date INTEGER);"
-        "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER,"
+        "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER, visit_date "
+        "INTEGER);"
+        "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent "
+        "INTEGER,"
         " title TEXT);"
         "CREATE TABLE moz_inputhistory (place_id INTEGER, input TEXT, use_count INTEGER);"
         "CREATE TABLE moz_origins (id INTEGER PRIMARY KEY, host TEXT);"
-        "INSERT INTO moz_origins VALUES (1, 'bookmarked.org'), (2, 'keyword.org'), (3, 'visited.org');"
+        "INSERT INTO moz_origins VALUES (1, 'bookmarked.org'), (2, 'keyword.org'), (3, "
+        "'visited.org');"
         "INSERT INTO moz_places VALUES (1, 'https://bookmarked.org/', 3, 1, 100, 2, 1),"
-        " (2, 'https://keyword.org/', 1, 1, 100, 1, 2), (3, 'https://visited.org/', 5, 1, 100, 0, 3);"
-        "INSERT INTO moz_historyvisits (place_id, visit_date) VALUES (1, 1), (1, 2), (2, 3), (3, 4);"
+        " (2, 'https://keyword.org/', 1, 1, 100, 1, 2), (3, 'https://visited.org/', 5, 1, 100, 0, "
+        "3);"
+        "INSERT INTO moz_historyvisits (place_id, visit_date) VALUES (1, 1), (1, 2), (2, 3), (3, "
+        "4);"
         "INSERT INTO moz_bookmarks VALUES (1, 2, NULL, 0, 'root'), (2, 1, 1, 1, 'Bookmarked'),"
         " (3, 2, NULL, 1, 'a-tag'), (4, 1, 1, 3, NULL);"
         "INSERT INTO moz_inputhistory VALUES (1, 'boo', 1), (3, 'vis', 2);";
     if (withKeywords)
-        sql += "CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY, keyword TEXT, place_id INTEGER);"
-               "INSERT INTO moz_keywords VALUES (1, 'kw', 2);";
+        sql +=
+            "CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY, keyword TEXT, place_id INTEGER);"
+            "INSERT INTO moz_keywords VALUES (1, 'kw', 2);";
     execSql(profile / "places.sqlite", sql);
 }
 

@@ -340,7 +340,8 @@ TEST_F(CleanBrowsersTest, ACacheFolderThatIsALinkIsRefusedAndReported) {
     const fs::path profile = makeFirefoxProfile(user);
     writeFile(user / "Documents/thesis.odt", "years of work");
     fs::remove_all(user / ".cache/mozilla/firefox/abc.default/cache2");
-    fs::create_directory_symlink(user / "Documents", user / ".cache/mozilla/firefox/abc.default/cache2");
+    fs::create_directory_symlink(user / "Documents",
+                                 user / ".cache/mozilla/firefox/abc.default/cache2");
     choice.chromium = false;
 
     const auto outcomes = pass(false, {false, false, true, false, false, false, false});

@@ -45,7 +45,8 @@ std::string Browser(const char* a, const char* b) {
 
 // Runs a browser in a network namespace of its own, where only loopback exists.
 std::vector<std::string> Isolated(std::vector<std::string> argv) {
-    argv.insert(argv.begin(), {"/usr/bin/unshare", "--net", "sh", "-c", "ip link set lo up && exec \"$@\"", "sh"});
+    argv.insert(argv.begin(), {"/usr/bin/unshare", "--net", "sh", "-c",
+                               "ip link set lo up && exec \"$@\"", "sh"});
     return argv;
 }
 
@@ -65,7 +66,9 @@ protected:
     }
     static void TearDownTestSuite() {
         std::error_code error;
-        fs::remove_all(*fixture_, error);
+        // Kept when the browsers could not make the profiles: their logs say why.
+        if (skipReason_ == nullptr || skipReason_->rfind("FAILED", 0) != 0)
+            fs::remove_all(*fixture_, error);
         delete fixture_;
         delete skipReason_;
         skipReason_ = nullptr;
@@ -125,13 +128,15 @@ TEST_F(RealBrowserCleaningTest, APassEmptiesWhatTheBrowsersKeptAndTheyStillOpen)
         EXPECT_EQ(outcomes[i].rows, preview[i].rows) << outcomes[i].browser;
         EXPECT_EQ(outcomes[i].files, preview[i].files) << outcomes[i].browser;
         EXPECT_GT(outcomes[i].files, 0u) << outcomes[i].browser;
-        for (const auto& line : outcomes[i].skipped) ADD_FAILURE() << outcomes[i].browser << ": " << line;
+        for (const auto& line : outcomes[i].skipped)
+            ADD_FAILURE() << outcomes[i].browser << ": " << line;
     }
 
     EXPECT_EQ(queryInt(places, "SELECT COUNT(*) FROM moz_historyvisits"), 0);
     EXPECT_EQ(queryInt(places, "SELECT COUNT(*) FROM moz_bookmarks"), bookmarks);
-    EXPECT_EQ(queryInt(places, "SELECT COUNT(*) FROM moz_places p JOIN moz_bookmarks b ON b.fk = p.id"
-                               " WHERE b.title = 'Fixture bookmark'"),
+    EXPECT_EQ(queryInt(places,
+                       "SELECT COUNT(*) FROM moz_places p JOIN moz_bookmarks b ON b.fk = p.id"
+                       " WHERE b.title = 'Fixture bookmark'"),
               1);
     EXPECT_EQ(queryInt(places, "SELECT COUNT(*) FROM moz_inputhistory"), 0);
     EXPECT_EQ(queryTexts(firefox / "cookies.sqlite", "SELECT host FROM moz_cookies"),
@@ -145,7 +150,8 @@ TEST_F(RealBrowserCleaningTest, APassEmptiesWhatTheBrowsersKeptAndTheyStillOpen)
     }
     // A headless Firefox keeps no form history; the hand-made profiles test it.
     if (fs::exists(firefox / "formhistory.sqlite")) {
-        EXPECT_EQ(queryInt(firefox / "formhistory.sqlite", "SELECT COUNT(*) FROM moz_formhistory"), 0);
+        EXPECT_EQ(queryInt(firefox / "formhistory.sqlite", "SELECT COUNT(*) FROM moz_formhistory"),
+                  0);
     }
 
     for (const auto* table : {"urls", "visits", "keyword_search_terms", "segments"})
@@ -153,24 +159,24 @@ TEST_F(RealBrowserCleaningTest, APassEmptiesWhatTheBrowsersKeptAndTheyStillOpen)
             << table;
     const fs::path cookies = fs::exists(chromium / "Network/Cookies") ? chromium / "Network/Cookies"
                                                                       : chromium / "Cookies";
-    EXPECT_EQ(queryTexts(cookies, "SELECT host_key FROM cookies"), std::vector<std::string>{"localhost"});
+    EXPECT_EQ(queryTexts(cookies, "SELECT host_key FROM cookies"),
+              std::vector<std::string>{"localhost"});
     EXPECT_EQ(queryInt(chromium / "Web Data", "SELECT COUNT(*) FROM autofill"), 0);
     EXPECT_EQ(queryInt(chromium / "Login Data", "SELECT COUNT(*) FROM logins"), 0);
     EXPECT_TRUE(fs::is_empty(user / ".cache/chromium/Default/Cache"));
     EXPECT_EQ(readFile(chromium / "Bookmarks"), chromeBookmarks);
 
     // Both browsers open their cleaned profiles, and Firefox's bookmarks are there.
-    const auto firefoxRun = RunCommand(Isolated({Browser("firefox-esr", "firefox"), "--headless",
-                                                 "--no-remote", "--profile", firefox.string(),
-                                                 "--screenshot", (home.path() / "f.png").string(),
-                                                 "about:blank"}));
+    const auto firefoxRun = RunCommand(Isolated(
+        {Browser("firefox-esr", "firefox"), "--headless", "--no-remote", "--profile",
+         firefox.string(), "--screenshot", (home.path() / "f.png").string(), "about:blank"}));
     EXPECT_EQ(firefoxRun.exitCode, 0) << firefoxRun.err;
     EXPECT_EQ(queryInt(places, "SELECT COUNT(*) FROM moz_bookmarks"), bookmarks);
-    const auto chromiumRun = RunCommand(Isolated(
-        {Browser("chromium", "chromium-browser"), "--headless", "--no-sandbox", "--disable-gpu",
-         "--no-first-run", "--password-store=basic",
-         "--user-data-dir=" + (user / ".config/chromium").string(),
-         "--screenshot=" + (home.path() / "c.png").string(), "about:blank"}));
+    const auto chromiumRun =
+        RunCommand(Isolated({Browser("chromium", "chromium-browser"), "--headless", "--no-sandbox",
+                             "--disable-gpu", "--no-first-run", "--password-store=basic",
+                             "--user-data-dir=" + (user / ".config/chromium").string(),
+                             "--screenshot=" + (home.path() / "c.png").string(), "about:blank"}));
     EXPECT_EQ(chromiumRun.exitCode, 0) << chromiumRun.err;
     EXPECT_TRUE(fs::exists(chromium / "Bookmarks"));
 }
@@ -204,8 +210,8 @@ TEST_F(RealBrowserCleaningTest, ARunningFirefoxKeepsItsProfileByteForByte) {
     WaitForName(firefox, "lock");
     // Held still, so that only the pass could change the profile meanwhile.
     ::kill(pid, SIGSTOP);
-    const browsers::BrowserProfile profile{browsers::BrowserFamily::Firefox, "Firefox", firefox,
-                                           firefox, {}};
+    const browsers::BrowserProfile profile{
+        browsers::BrowserFamily::Firefox, "Firefox", firefox, firefox, {}};
     const bool running = BrowserIsRunning(profile);
     const auto before = snapshot(firefox);
 

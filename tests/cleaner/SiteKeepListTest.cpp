@@ -1,7 +1,6 @@
-#include "cleaner/SiteKeepList.h"
-
 #include <gtest/gtest.h>
 
+#include "cleaner/SiteKeepList.h"
 #include "cleaner/SiteStorage.h"
 
 namespace veilport::cleaner {
@@ -16,8 +15,8 @@ TEST(SiteKeepListTest, ASiteKeepsItselfAndItsSubdomainsOnly) {
     for (const char* host : {"mail.example.org", ".mail.example.org", "a.mail.example.org",
                              "BANK.NET", ".bank.net", "www.bank.net", ".example.org"})
         EXPECT_TRUE(keep.keeps(host)) << host;
-    for (const char* host : {"example.org", ".gmail.example.org", "gmail.example.org", "mybank.net", "bank.net.evil.com",
-                             "", "."})
+    for (const char* host : {"example.org", ".gmail.example.org", "gmail.example.org", "mybank.net",
+                             "bank.net.evil.com", "", "."})
         EXPECT_FALSE(keep.keeps(host)) << host;
     SiteKeepList empty;
     EXPECT_FALSE(empty.add("https:///path"));

@@ -119,13 +119,14 @@ TEST_F(CleanCommandTest, BrowserProfilesAreListedWithTheirCountsAndKeptSitesStay
     auto untouched = veilportctl("clean --dry-run");
     EXPECT_EQ(untouched.out.find("Firefox profile"), std::string::npos) << untouched.out;
 
-    ASSERT_EQ(veilportctl("reg set 'HKLM\\Software\\Veilport\\Setari\\CleanFirefox' --dword 1")
-                  .status,
-              0);
+    ASSERT_EQ(
+        veilportctl("reg set 'HKLM\\Software\\Veilport\\Setari\\CleanFirefox' --dword 1").status,
+        0);
     auto planned = veilportctl("clean --dry-run --keep https://www.Example.org/");
     EXPECT_EQ(planned.status, 0);
-    EXPECT_NE(planned.out.find("[Firefox profile " + profile.string() + "]\n  would remove 1 cookies"),
-              std::string::npos)
+    EXPECT_NE(
+        planned.out.find("[Firefox profile " + profile.string() + "]\n  would remove 1 cookies"),
+        std::string::npos)
         << planned.out;
     auto done = veilportctl("clean --keep example.org");
     EXPECT_EQ(done.status, 0) << done.out;
