@@ -50,12 +50,20 @@ std::vector<std::string> Isolated(std::vector<std::string> argv) {
     return argv;
 }
 
+// Firefox's sandboxed content processes cannot read pages or profiles below a
+// folder only its owner may enter, as temporary folders are made.
+void OpenToBrowsers(const fs::path& folder) {
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+}
+
 class RealBrowserCleaningTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         std::string pattern = (fs::temp_directory_path() / "veilport-browsers-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         fixture_ = new fs::path(pattern);
+        OpenToBrowsers(*fixture_);
         const char* tests = std::getenv("VEILPORT_TESTS_DIR");
         const fs::path script = fs::path(tests ? tests : "tests") / "cleaner/make-browser-profiles";
         const auto made = RunCommand({"/bin/bash", script.string(), (*fixture_ / "made").string()});
@@ -79,6 +87,7 @@ protected:
             ASSERT_EQ(skipReason_->rfind("FAILED", 0), std::string::npos) << *skipReason_;
             GTEST_SKIP() << *skipReason_;
         }
+        OpenToBrowsers(home.path());
         fs::copy(*fixture_ / "made/home", user,
                  fs::copy_options::recursive | fs::copy_options::copy_symlinks |
                      fs::copy_options::overwrite_existing);
