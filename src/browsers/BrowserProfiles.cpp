@@ -8,7 +8,7 @@
 #include "browsers/ChromiumRoots.h"
 #include "browsers/ProfileRoots.h"
 #include "platform/io/AtomicFile.h"
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 #include "platform/text/Ascii.h"
 
 namespace veilport::browsers {
@@ -51,7 +51,7 @@ private:
 // its own (".cache" below the Snap's home, "cache" below the Flatpak's).
 std::vector<fs::path> FirefoxCacheRoots(const fs::path& root) {
     const fs::path base = root.parent_path().parent_path();  // the folder holding .mozilla
-    if (base == shell::userHome()) return {CacheHome() / "mozilla/firefox"};
+    if (base == home::userHome()) return {CacheHome() / "mozilla/firefox"};
     return {base / ".cache/mozilla/firefox", base / "cache/mozilla/firefox"};
 }
 

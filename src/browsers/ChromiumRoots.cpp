@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "platform/desktop/DesktopPaths.h"
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 
 namespace veilport::browsers {
 
@@ -32,11 +32,11 @@ constexpr Family kFamilies[] = {
 fs::path CacheHome() {
     if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache == '/')
         return cache;
-    return shell::userHome() / ".cache";
+    return home::userHome() / ".cache";
 }
 
 std::vector<ChromiumRoot> ChromiumRoots() {
-    const fs::path home = shell::userHome();
+    const fs::path home = home::userHome();
     const fs::path config = desktop::ConfigHome();
     const fs::path cache = CacheHome();
     std::vector<ChromiumRoot> roots;
