@@ -54,11 +54,43 @@ void CleanerThread::run(std::stop_token stop) {
     }
 }
 
+namespace {
+
+// Writes what was left alone on stderr, as the base class does, and keeps
+// the lines for the window's notice.
+class SkipCollector final : public CleaningObserver {
+public:
+    void refused(CleaningTask task, const std::filesystem::path& folder,
+                 std::string_view reason) override {
+        CleaningObserver::refused(task, folder, reason);
+        lines.push_back("Not cleaning " + folder.string() + ": " + std::string(reason));
+    }
+    void browserProfile(const ProfileOutcome& outcome) override {
+        CleaningObserver::browserProfile(outcome);
+        for (const auto& line : outcome.skipped)
+            lines.push_back(outcome.leftAlone
+                                ? line
+                                : outcome.browser + " (" + outcome.profile.string() + "): " + line);
+    }
+    std::vector<std::string> lines;
+};
+
+}  // namespace
+
 void CleanerThread::RunScheduledPass(std::stop_token stop) {
-    CleaningObserver observer;
+    SkipCollector observer;
     CleanerSystem system;
     PassContext context{observer, system, false, std::move(stop)};
     RunCleaningPass(context);
+    if (observer.lines.empty()) return;
+    auto& cleaner = processWide();
+    std::lock_guard lock(cleaner.noticeMutex_);
+    if (cleaner.notice_) cleaner.notice_(observer.lines);
+}
+
+void CleanerThread::setSkippedNotice(SkippedNotice notice) {
+    std::lock_guard lock(noticeMutex_);
+    notice_ = std::move(notice);
 }
 
 CleanerThread& CleanerThread::processWide() {

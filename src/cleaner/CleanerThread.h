@@ -5,7 +5,9 @@
 #include <functional>
 #include <mutex>
 #include <stop_token>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "cleaner/CleanerClock.h"
 
@@ -37,8 +39,15 @@ public:
 
     // The process's cleaner, running real passes on the steady clock.
     static CleanerThread& processWide();
-    // The real pass: the stored flags, nothing reported but refused folders.
+    // The real pass: the stored flags and browser choice. Nothing is
+    // reported but what was left alone (refused folders, running browsers,
+    // locked files), which goes to stderr and, when a notice is set, to it.
     static void RunScheduledPass(std::stop_token stop);
+
+    // Told, on the cleaner thread, the lines of a scheduled pass that left
+    // something alone; the window shows them. Replaces the notice before.
+    using SkippedNotice = std::function<void(const std::vector<std::string>&)>;
+    void setSkippedNotice(SkippedNotice notice);
 
     // The wait for a Sleep value: that many minutes; 5 minutes when it is 0
     // (never stored yet), so passes never run back to back; at most the
@@ -51,6 +60,8 @@ private:
     CleanerClock& clock_;
     Pass pass_;
     mutable std::mutex mutex_;
+    std::mutex noticeMutex_;
+    SkippedNotice notice_;
     std::jthread thread_;
 };
 

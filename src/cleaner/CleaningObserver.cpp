@@ -32,4 +32,14 @@ void CleaningObserver::refused(CleaningTask task, const std::filesystem::path& f
                  name.c_str(), why.c_str());
 }
 
+void CleaningObserver::removedFile(RemovedKind kind, std::string_view what, std::uint64_t) {
+    removed(kind, what);
+}
+
+void CleaningObserver::browserProfile(const ProfileOutcome& outcome) {
+    for (const auto& line : outcome.skipped)
+        std::fprintf(stderr, "veilport: %s profile '%s': %s\n", outcome.browser.c_str(),
+                     outcome.profile.c_str(), line.c_str());
+}
+
 }  // namespace veilport::cleaner

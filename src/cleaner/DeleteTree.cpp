@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,8 +66,9 @@ private:
         if (S_ISDIR(st.st_mode)) return removeFolder(dirFd, name, st, shown, depth);
         if (!deleteDesktopIni_ && text::equalsIgnoringAsciiCase(name, "desktop.ini")) return false;
         const bool regular = S_ISREG(st.st_mode);
-        if (context_.dryRun)
-            return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);
+        const RemovedKind kind = S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File;
+        const auto bytes = regular ? static_cast<std::uint64_t>(st.st_size) : 0;
+        if (context_.dryRun) return reportFile(kind, shown, bytes);
         // The write bit matters for the wipe; a file with another name
         // elsewhere is not ours alone, so its mode is left as it is.
         if (regular && st.st_nlink == 1 && !(st.st_mode & S_IWUSR))
@@ -74,7 +76,7 @@ private:
         if (regular && wipeIndexDat_ && text::equalsIgnoringAsciiCase(name, "index.dat"))
             (void)WipeIndexFile(dirFd, name);
         if (::unlinkat(dirFd, name, 0) != 0) return errno == ENOENT;
-        return report(S_ISLNK(st.st_mode) ? RemovedKind::Link : RemovedKind::File, shown);
+        return reportFile(kind, shown, bytes);
     }
 
     bool removeFolder(int dirFd, const char* name, const struct stat& st, const std::string& shown,
@@ -104,6 +106,11 @@ private:
         // link's target is never reached.
         if (::unlinkat(dirFd, name, AT_REMOVEDIR) != 0) return errno == ENOENT;
         return report(RemovedKind::Folder, shown);
+    }
+
+    bool reportFile(RemovedKind kind, const std::string& shown, std::uint64_t bytes) {
+        context_.observer.removedFile(kind, shown, bytes);
+        return true;
     }
 
     bool report(RemovedKind kind, const std::string& shown) {

@@ -7,8 +7,17 @@
 #include "cleaner/CleanerSystem.h"
 #include "cleaner/CleaningObserver.h"
 #include "cleaner/ProtectedPaths.h"
+#include "cleaner/SiteKeepList.h"
 
 namespace veilport::cleaner {
+
+// Which real browsers' profiles a pass cleans besides the stand-in folders,
+// and the sites whose cookies it keeps there. None by default.
+struct BrowserChoice {
+    bool firefox = false;
+    bool chromium = false;
+    SiteKeepList keep;
+};
 
 // What every step of one pass shares: whom to tell, whether to change
 // anything, when to stop, and what never to touch.
@@ -26,6 +35,7 @@ struct PassContext {
     // opened: the moment another program could swap it for a link. Tests use
     // it to make that swap happen exactly then.
     std::function<void(const std::string&)> beforeOpeningFolder = nullptr;
+    BrowserChoice browsers{};
 };
 
 }  // namespace veilport::cleaner

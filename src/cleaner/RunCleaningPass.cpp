@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cleaner/CleanBrowsers.h"
 #include "cleaner/ClearProtectedStorage.h"
 #include "cleaner/ClearUrlCache.h"
 #include "cleaner/DeleteTree.h"
@@ -108,6 +109,7 @@ TaskFlags ReadTaskFlags() {
 }
 
 void RunCleaningPass(PassContext& context) {
+    context.browsers = ReadBrowserChoice();
     RunCleaningTasks(ReadTaskFlags(), context);
 }
 
@@ -119,6 +121,7 @@ void RunCleaningTasks(const TaskFlags& flags, PassContext& context) {
         context.observer.taskStarted(context.task);
         runTask(context.task, context);
     }
+    if (!context.stop.stop_requested()) CleanBrowsers(flags, context);
 }
 
 }  // namespace veilport::cleaner

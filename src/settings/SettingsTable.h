@@ -73,6 +73,14 @@ inline constexpr DwordSpec kIClear[7] = {
     {"Software\\Veilport\\Setari\\IClear5", 0}, {"Software\\Veilport\\Setari\\IClear6", 0},
     {"Software\\Veilport\\Setari\\IClear7", 0},
 };
+// 1: the tasks also clean the profiles of these browsers (the Chromium
+// family counts as one); off unless the user ticks them, as a pass then
+// changes files of programs that are not ours.
+inline constexpr DwordSpec kCleanFirefox{"Software\\Veilport\\Setari\\CleanFirefox", 0};
+inline constexpr DwordSpec kCleanChromium{"Software\\Veilport\\Setari\\CleanChromium", 0};
+// Sites whose cookies and site storage the browser cleaning keeps, separated
+// by blanks.
+inline constexpr StringSpec kKeepCookieSites{"Software\\Veilport\\Setari\\KeepCookies", ""};
 
 // System values the program reads or changes through the same classes.
 inline constexpr std::string_view kInternetSettingsKey =

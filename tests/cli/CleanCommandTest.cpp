@@ -1,6 +1,7 @@
 // veilportctl clean, driven as a user would: the built program in a fresh home.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdio.h>
 #include <sys/wait.h>
 
@@ -99,3 +100,40 @@ TEST_F(CleanCommandTest, RefusedFoldersAndBadArgumentsAreReported) {
 }
 
 }  // namespace
+
+TEST_F(CleanCommandTest, BrowserProfilesAreListedWithTheirCountsAndKeptSitesStay) {
+    const fs::path profile = home.path() / "home/.mozilla/firefox/abc.default";
+    writeFile(profile / "prefs.js", "");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((profile / "cookies.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE moz_cookies (host TEXT);"
+                           "INSERT INTO moz_cookies VALUES ('.example.org'), ('tracker.net');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_EQ(veilportctl("reg set 'HKLM\\Software\\Veilport\\Setari\\IClear4' --dword 1").status,
+              0);
+
+    // Until the browser's box is ticked, its profile is not even looked at.
+    auto untouched = veilportctl("clean --dry-run");
+    EXPECT_EQ(untouched.out.find("Firefox profile"), std::string::npos) << untouched.out;
+
+    ASSERT_EQ(
+        veilportctl("reg set 'HKLM\\Software\\Veilport\\Setari\\CleanFirefox' --dword 1").status,
+        0);
+    auto planned = veilportctl("clean --dry-run --keep https://www.Example.org/");
+    EXPECT_EQ(planned.status, 0);
+    EXPECT_NE(
+        planned.out.find("[Firefox profile " + profile.string() + "]\n  would remove 1 cookies"),
+        std::string::npos)
+        << planned.out;
+    auto done = veilportctl("clean --keep example.org");
+    EXPECT_EQ(done.status, 0) << done.out;
+    EXPECT_NE(done.out.find("  removed 1 cookies"), std::string::npos) << done.out;
+    auto again = veilportctl("clean --keep example.org");
+    EXPECT_NE(again.out.find("  nothing to remove"), std::string::npos) << again.out;
+
+    EXPECT_EQ(veilportctl("clean --keep").status, 2);
+    EXPECT_EQ(veilportctl("clean --keep ://").status, 2);
+}
