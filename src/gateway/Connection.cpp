@@ -32,9 +32,12 @@ bool wouldBlock(int error) {
 // Enough of an answer to read its status code: "HTTP/1.1 407".
 constexpr std::size_t kStatusPrefix = 12;
 
-bool isProxyLoginRefusal(std::string_view answer) {
-    return answer.size() >= kStatusPrefix && answer.rfind("HTTP/1.", 0) == 0 &&
-           answer.substr(8, 4) == " 407";
+// A 407 is always the proxy's. A site never answers a CONNECT, so there a 401
+// is the proxy's too: some proxies (tinyproxy) answer a wrong login that way.
+bool isProxyLoginRefusal(std::string_view answer, bool forTunnel) {
+    if (answer.size() < kStatusPrefix || answer.rfind("HTTP/1.", 0) != 0) return false;
+    const auto status = answer.substr(8, 4);
+    return status == " 407" || (forTunnel && status == " 401");
 }
 
 }  // namespace
@@ -82,7 +85,7 @@ void Connection::run() {
         net::sendAll(browser_.get(), kTunnelEstablished.data(), kTunnelEstablished.size()).ok();
     if (established && net::sendAll(upstream.get(), plan.bytes.data(), plan.bytes.size()).ok())
         end = relay(upstream.get(), plan.tunnelBySocks ? FilterSwitches{} : switches,
-                    /*watchLogin=*/!upstreamSettings->isSocksScheme());
+                    /*watchLogin=*/!upstreamSettings->isSocksScheme(), plan.connect);
 
     if (end == RelayEnd::LoginRefused) {
         answerFailure(*upstreamSettings,
@@ -112,7 +115,8 @@ void Connection::answerFailure(const GatewaySettings& upstream, std::string_view
         (void)net::shutdownSocket(browser_.get(), SHUT_WR);
 }
 
-Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bool watchLogin) {
+Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bool watchLogin,
+                                       bool forTunnel) {
     const auto idle = shared_->limits().idle;
     char answer[kChunkSize];
     char fromBrowser[kChunkSize];
@@ -132,7 +136,7 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
                 // until its status is known.
                 start.append(chunk);
                 if (received.value != 0 && start.size() < kStatusPrefix) continue;
-                if (isProxyLoginRefusal(start)) return RelayEnd::LoginRefused;
+                if (isProxyLoginRefusal(start, forTunnel)) return RelayEnd::LoginRefused;
                 watchLogin = false;
                 chunk = start;
             }

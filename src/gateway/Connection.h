@@ -43,7 +43,7 @@ private:
         Cut,           // the answer stopped short: either side failed, or went idle
         LoginRefused,  // an HTTP proxy answered 407; nothing reached the browser
     };
-    RelayEnd relay(int upstream, FilterSwitches switches, bool watchLogin);
+    RelayEnd relay(int upstream, FilterSwitches switches, bool watchLogin, bool forTunnel);
     // The 502 answer (a page, or the bare status for a tunnel), then the close.
     void answerFailure(const GatewaySettings& upstream, std::string_view reason, bool forTunnel);
     bool pumpBrowser(int upstream, char* buffer, bool& browserOpen);
