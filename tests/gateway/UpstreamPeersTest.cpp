@@ -195,7 +195,8 @@ TEST_F(UpstreamPeers, TinyproxyWithBasicAuthTakesOurLoginAndRefusalsBecome502) {
     // The port goes into the configuration, so it is written once per attempt.
     const std::uint16_t port = FreePort();
     std::ofstream(config) << "Port " << port << "\nListen 127.0.0.1\nTimeout 30\nMaxClients 16\n"
-                          << "LogLevel Critical\nAllow 127.0.0.1\nBasicAuth bob s3cret-word\n"
+                          << "LogLevel Critical\nAllow 127.0.0.1\nDisableViaHeader Yes\n"
+                          << "BasicAuth bob s3cret-word\n"
                           << "ConnectPort " << origin_->port() << "\n";
     proxy.process = std::make_unique<ChildProcess>(std::vector<std::string>{
         "/bin/sh", "-c", "exec tinyproxy -d -c " + config.string() + " >/dev/null 2>&1"});
