@@ -12,10 +12,13 @@
 #include <string>
 #include <thread>
 
+#include "cli/PasswordInput.h"
 #include "gateway/Gateway.h"
 #include "gateway/GatewaySettings.h"
 #include "platform/net/Socket.h"
+#include "platform/secret/SecretServicePasswords.h"
 #include "proxypool/Upstream.h"
+#include "proxypool/UpstreamPassword.h"
 
 namespace veilport::cli {
 
@@ -78,13 +81,23 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
                "or pass --upstream PROXY\n";
         return kExitNotFound;
     }
+    if (passwordFromStdin && !settings.user)
+        return UsageError(err, "--password-stdin needs an upstream with a user name");
     if (passwordFromStdin) {
-        if (!settings.user)
-            return UsageError(err, "--password-stdin needs an upstream with a user name");
-        std::string password;
-        std::getline(std::cin, password);
-        if (!password.empty() && password.back() == '\r') password.pop_back();
-        settings.password = std::move(password);
+        settings.password = ReadPasswordLine(std::cin, &err);
+    } else if (settings.user && !settings.password) {
+        // The password kept when the proxy was adopted, else none: the proxy
+        // then refuses and the browser is told so on the error page.
+        secret::SecretServicePasswords desktop;
+        proxypool::Upstream upstream;
+        upstream.scheme = settings.scheme;
+        upstream.host = settings.upstreamHost;
+        upstream.port = settings.upstreamPort;
+        upstream.user = settings.user;
+        settings.password = proxypool::WithKeptPassword(upstream, desktop).password;
+        if (!settings.password)
+            err << "veilportctl: no password is kept for " << settings.upstreamText()
+                << "; give one with --password-stdin\n";
     }
 
     sigset_t stopSignals;
