@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -16,9 +17,11 @@
 #include "gateway/Gateway.h"
 #include "gateway/GatewaySettings.h"
 #include "platform/net/Socket.h"
+#include "platform/secret/KeptPasswords.h"
 #include "platform/secret/SecretServicePasswords.h"
 #include "proxypool/Upstream.h"
 #include "proxypool/UpstreamPassword.h"
+#include "services/Failover.h"
 
 namespace veilport::cli {
 
@@ -107,6 +110,12 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     Gateway& gateway = Gateway::instance();
+    // Whether to move on is read at each failure: `veilportctl failover on`
+    // applies to a Gateway already running.
+    services::InstallFailover(
+        gateway,
+        std::make_shared<secret::KeptPasswords>(std::make_unique<secret::SecretServicePasswords>()),
+        [](const std::string& text) { std::fprintf(stderr, "veilportctl: %s\n", text.c_str()); });
     if (!gateway.start(settings)) {
         err << "veilportctl: Cannot Start Proxy! (no thread for the listener)\n";
         return kExitFailed;
