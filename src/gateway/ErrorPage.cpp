@@ -29,6 +29,12 @@ std::string escaped(std::string_view text) {
 
 }  // namespace
 
+std::string DurationText(std::chrono::milliseconds limit) {
+    if (limit.count() % 1000 != 0) return std::to_string(limit.count()) + " milliseconds";
+    const auto seconds = limit.count() / 1000;
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 std::string BadGatewayAnswer(std::string_view upstream, std::string_view reason, bool forTunnel) {
     std::string body;
     if (!forTunnel) {

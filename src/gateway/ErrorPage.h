@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,9 @@ namespace veilport {
 // upstream (never with a password) and says why. A tunnel (CONNECT) gets the
 // same status without a page, since browsers show none for it.
 std::string BadGatewayAnswer(std::string_view upstream, std::string_view reason, bool forTunnel);
+
+// "10 seconds", or "300 milliseconds" for a limit under a second.
+std::string DurationText(std::chrono::milliseconds limit);
 
 // The answer to a CONNECT once the tunnel through a SOCKS5 proxy is open.
 inline constexpr std::string_view kTunnelEstablished =

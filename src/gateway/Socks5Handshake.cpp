@@ -1,5 +1,6 @@
 #include "gateway/Socks5Handshake.h"
 
+#include "gateway/ErrorPage.h"
 #include "gateway/Socks5Messages.h"
 #include "platform/net/Socket.h"
 
@@ -34,8 +35,7 @@ ReadEnd readUpTo(int fd, std::string& out, std::size_t size, Clock::time_point d
 std::string readFailure(ReadEnd end, std::chrono::milliseconds limit) {
     switch (end) {
         case ReadEnd::TimedOut:
-            return "The proxy did not answer within " + std::to_string(limit.count() / 1000) +
-                   " seconds.";
+            return "The proxy did not answer within " + DurationText(limit) + ".";
         case ReadEnd::Closed:
             return "The proxy closed the connection before answering.";
         case ReadEnd::Failed:

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "gateway/ErrorPage.h"
 #include "gateway/Socks5Handshake.h"
 #include "gateway/UpstreamAddress.h"
 #include "platform/net/Socket.h"
@@ -28,8 +29,7 @@ UpstreamLink OpenUpstream(const GatewaySettings& upstream, const ForwardPlan& pl
     auto connected = net::connectTcp(address.value, upstream.upstreamPort, limit);
     if (!connected.ok()) {
         if (connected.error == ETIMEDOUT)
-            return unreachable("The proxy did not answer within " +
-                               std::to_string(limit.count() / 1000) + " seconds.");
+            return unreachable("The proxy did not answer within " + DurationText(limit) + ".");
         return unreachable("The proxy could not be reached: " + net::errorText(connected.error) +
                            ".");
     }
