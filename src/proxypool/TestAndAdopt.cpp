@@ -4,6 +4,7 @@
 #include "proxypool/ProxyText.h"
 #include "proxypool/Upstream.h"
 #include "proxypool/UpstreamPassword.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -58,8 +59,7 @@ AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
         }
     }
 
-    DwordSetting useProxy(settings::kUseProxy);
-    if (useProxy.get() != 1) return AdoptOutcome::Adopted;
+    if (!AnonymityFlag::isOn()) return AdoptOutcome::Adopted;
     if (parsed)
         context.gateway.useUpstream(*parsed.upstream);
     else

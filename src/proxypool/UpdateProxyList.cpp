@@ -4,6 +4,7 @@
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/ProxyText.h"
 #include "proxypool/Upstream.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -26,9 +27,8 @@ void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin origin, const st
     context.newList.rebuild(body);
     GeneratorRequest::instance().start(context.generatorGet, GeneratorUrl());
 
-    DwordSetting useProxy(settings::kUseProxy);
     StringSetting proxyName(settings::kProxyName);
-    if (useProxy.get() == 1) {
+    if (AnonymityFlag::isOn()) {
         const auto upstream = ParseUpstream(proxyName.get()).upstream;
         DwordSetting localPort(settings::kLocalPort);
         context.connection.SetConnectionOptions(GatewayProxyAddress());
@@ -41,8 +41,7 @@ void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin origin, const st
         }
     } else {
         context.connection.DisableConnectionProxy();
-        useProxy.set(0);
-        useProxy.write();
+        AnonymityFlag::store(false);
         if (context.gateway.isRunning()) context.gateway.stop();
     }
     if (context.repaint) context.repaint();

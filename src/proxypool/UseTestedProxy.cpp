@@ -2,6 +2,7 @@
 
 #include "proxypool/ProxyText.h"
 #include "proxypool/Upstream.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -11,8 +12,7 @@ namespace {
 
 bool Use(const std::string& address, const std::string& country, GatewayControl& gateway,
          MainStatusLine& statusLine, UserMessages* messages) {
-    DwordSetting useProxy(settings::kUseProxy);
-    if (useProxy.get() != 1 || address.empty()) return false;
+    if (!AnonymityFlag::isOn() || address.empty()) return false;
     const auto parsed = ParseUpstream(address);
     if (!parsed) {
         if (messages != nullptr) messages->showMessage(kCannotStartProxy);
@@ -54,8 +54,10 @@ bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
 FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedDropDown& dropDown,
                                  UserMessages& messages) {
     dropDown.resetToPerformEmptyList();
+    // The file is emptied before the list announces its change, so that a
+    // view refreshing itself from the file sees the list as it now is.
+    auto saved = SaveTestedProxies(TestedProxyList());
     tested.clear();
-    auto saved = SaveTestedProxies(tested);
     if (!saved.ok) messages.showMessage(saved.message);
     return saved;
 }
