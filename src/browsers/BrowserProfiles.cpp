@@ -71,7 +71,7 @@ void AddFirefoxProfiles(const fs::path& rootName, ProfileList& list, ProfileSear
             for (const auto& cache : cacheRoots) profile.cacheFolders.push_back(cache / below);
         list.add(std::move(profile));
     };
-    if (const auto ini = io::ReadWholeFile(root / "profiles.ini")) {
+    if (const auto ini = io::readWholeFile(root / "profiles.ini")) {
         for (const auto& entry : ParseProfilesIni(*ini)) {
             const fs::path folder =
                 entry.relative ? (root / entry.path).lexically_normal() : fs::path(entry.path);
@@ -131,13 +131,13 @@ std::vector<ProfilesIniEntry> ParseProfilesIni(std::string_view text) {
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (line.starts_with('[')) {
             finish();
-            const std::string section = text::AsciiLowered(line);
+            const std::string section = text::asciiLowered(line);
             inProfile = section.starts_with("[profile");
             continue;
         }
         const auto equals = line.find('=');
         if (!inProfile || equals == std::string_view::npos) continue;
-        const std::string key = text::AsciiLowered(Trimmed(line.substr(0, equals)));
+        const std::string key = text::asciiLowered(Trimmed(line.substr(0, equals)));
         const std::string_view value = Trimmed(line.substr(equals + 1));
         if (key == "path")
             current.path = std::string(value);

@@ -37,7 +37,7 @@ fs::path CacheHome() {
 
 std::vector<ChromiumRoot> ChromiumRoots() {
     const fs::path home = home::userHome();
-    const fs::path config = desktop::ConfigHome();
+    const fs::path config = desktop::configHome();
     const fs::path cache = CacheHome();
     std::vector<ChromiumRoot> roots;
     for (const auto& family : kFamilies) {

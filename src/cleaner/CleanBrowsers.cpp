@@ -145,7 +145,7 @@ private:
         struct stat info {};
         if (::lstat(file.c_str(), &info) != 0) return;
         if (!context_.dryRun) {
-            switch (io::RemoveFileBeneath(profile_.folder, file)) {
+            switch (io::removeFileBeneath(profile_.folder, file)) {
                 case io::RemoveBeneath::Removed:
                     break;
                 case io::RemoveBeneath::Missing:

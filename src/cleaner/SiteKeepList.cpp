@@ -21,7 +21,7 @@ std::string HostOf(std::string_view site) {
         site = site.substr(0, colon);
     while (!site.empty() && site.front() == '.') site.remove_prefix(1);
     while (!site.empty() && site.back() == '.') site.remove_suffix(1);
-    return text::AsciiLowered(site);
+    return text::asciiLowered(site);
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ bool SiteKeepList::keeps(std::string_view host) const {
     // every host below that domain.
     const bool domainCookie = host.starts_with('.');
     while (!host.empty() && host.front() == '.') host.remove_prefix(1);
-    const std::string name = text::AsciiLowered(host);
+    const std::string name = text::asciiLowered(host);
     if (name.empty()) return false;
     return std::any_of(sites_.begin(), sites_.end(), [&](const std::string& site) {
         return IsWithin(name, site) || (domainCookie && IsWithin(site, name));

@@ -2,6 +2,7 @@
 #include "cli/BrowsersCommand.h"
 #include "cli/CleanCommand.h"
 #include "cli/Command.h"
+#include "cli/FailoverCommand.h"
 #include "cli/GatewayCommand.h"
 #include "cli/PoolCommands.h"
 #include "cli/ProxyCommand.h"
@@ -13,7 +14,7 @@ std::span<const Command> AllCommands() {
     static const Command commands[] = {
         RegCommand(),   ListCommand(),    TestCommand(),      TestedCommand(),
         AdoptCommand(), UpdateCommand(),  AnonymityCommand(), BrowsersCommand(),
-        ProxyCommand(), GatewayCommand(), CleanCommand(),
+        ProxyCommand(), GatewayCommand(), CleanCommand(),     FailoverCommand(),
     };
     return commands;
 }

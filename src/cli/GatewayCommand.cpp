@@ -3,16 +3,25 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <iostream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
 
+#include "cli/PasswordInput.h"
 #include "gateway/Gateway.h"
 #include "gateway/GatewaySettings.h"
 #include "platform/net/Socket.h"
+#include "platform/secret/KeptPasswords.h"
+#include "platform/secret/SecretServicePasswords.h"
+#include "proxypool/Upstream.h"
+#include "proxypool/UpstreamPassword.h"
+#include "services/Failover.h"
 
 namespace veilport::cli {
 
@@ -39,6 +48,7 @@ int WaitForStopSignal(const sigset_t& stopSignals) {
 int Run(Args args, std::ostream& out, std::ostream& err) {
     GatewaySettings settings = GatewaySettings::fromStore();
     GatewayOptions options;
+    bool passwordFromStdin = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view word = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -46,11 +56,24 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
             if (!ParsePort(args[++i], settings.localPort))
                 return UsageError(err, "--port expects a number from 0 to 65535");
         } else if (word == "--upstream" && hasValue) {
-            const auto upstream = GatewaySettings::upstreamOf(args[++i]);
-            if (!upstream)
-                return UsageError(err, "--upstream expects HOST:PORT, such as 10.0.0.2:3128");
-            settings.upstreamHost = upstream->host;
-            settings.upstreamPort = upstream->port;
+            const auto parsed = proxypool::ParseUpstream(args[++i]);
+            if (!parsed) return UsageError(err, parsed.error);
+            // A password on the command line is visible to every user of the
+            // machine (ps, /proc): refuse it rather than use it.
+            if (parsed.upstream->password)
+                return UsageError(err,
+                                  "a password never goes on the command line: give the user "
+                                  "alone and --password-stdin");
+            settings.setUpstream(*parsed.upstream);
+        } else if (word == "--listen" && hasValue) {
+            const std::string address(args[++i]);
+            if (!net::parseDottedIpv4(address) ||
+                std::count(address.begin(), address.end(), '.') != 3)
+                return UsageError(err,
+                                  "--listen expects an IPv4 address such as 127.0.0.1 or 0.0.0.0");
+            settings.listenAddress = address;
+        } else if (word == "--password-stdin") {
+            passwordFromStdin = true;
         } else if (word == "--thread-idle-ms" && hasValue) {
             unsigned milliseconds = 0;
             const std::string_view text = args[++i];
@@ -61,14 +84,32 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
             options.parking.idle = std::chrono::milliseconds(milliseconds);
         } else {
             return UsageError(err,
-                              "gateway takes only --port N, --upstream HOST:PORT and "
-                              "--thread-idle-ms N");
+                              "gateway takes only --port N, --upstream PROXY, --listen ADDRESS, "
+                              "--password-stdin and --thread-idle-ms N");
         }
     }
     if (!settings.hasUpstream()) {
         err << "veilportctl: no upstream proxy is known: choose one in Veilport (ProxyName) "
-               "or pass --upstream HOST:PORT\n";
+               "or pass --upstream PROXY\n";
         return kExitNotFound;
+    }
+    if (passwordFromStdin && !settings.user)
+        return UsageError(err, "--password-stdin needs an upstream with a user name");
+    if (passwordFromStdin) {
+        settings.password = ReadPasswordLine(std::cin, &err);
+    } else if (settings.user && !settings.password) {
+        // The password kept when the proxy was adopted, else none: the proxy
+        // then refuses and the browser is told so on the error page.
+        secret::SecretServicePasswords desktop;
+        proxypool::Upstream upstream;
+        upstream.scheme = settings.scheme;
+        upstream.host = settings.upstreamHost;
+        upstream.port = settings.upstreamPort;
+        upstream.user = settings.user;
+        settings.password = proxypool::WithKeptPassword(upstream, desktop).password;
+        if (!settings.password)
+            err << "veilportctl: no password is kept for " << settings.upstreamText()
+                << "; give one with --password-stdin\n";
     }
 
     sigset_t stopSignals;
@@ -80,6 +121,12 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     // A Gateway of this command's own, since it may be told how long idle
     // threads wait; the process serves nothing else.
     Gateway gateway(options);
+    // Whether to move on is read at each failure: `veilportctl failover on`
+    // applies to a Gateway already running.
+    services::InstallFailover(
+        gateway,
+        std::make_shared<secret::KeptPasswords>(std::make_unique<secret::SecretServicePasswords>()),
+        [](const std::string& text) { std::fprintf(stderr, "veilportctl: %s\n", text.c_str()); });
     if (!gateway.start(settings)) {
         err << "veilportctl: Cannot Start Proxy! (no thread for the listener)\n";
         return kExitFailed;
@@ -92,8 +139,8 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
         gateway.stop();
         return kExitFailed;
     }
-    out << "Gateway listening on 0.0.0.0:" << outcome.port << ", upstream " << settings.upstreamHost
-        << ':' << settings.upstreamPort << std::endl;
+    out << "Gateway listening on " << settings.listenAddress << ':' << outcome.port << ", upstream "
+        << settings.upstreamText() << std::endl;
 
     const int signal = WaitForStopSignal(stopSignals);
     gateway.stop();
@@ -113,11 +160,16 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
 
 Command GatewayCommand() {
     return {"gateway",
-            "  gateway [--port N] [--upstream HOST:PORT] [--thread-idle-ms N]\n"
+            "  gateway [--port N] [--upstream PROXY] [--listen ADDRESS] [--password-stdin]\n"
+            "          [--thread-idle-ms N]\n"
             "                                  run the Gateway (the local proxy) in the\n"
-            "    foreground until SIGINT or SIGTERM; port and upstream default to LocalPort\n"
-            "    and ProxyName. Prints one line once it listens (port 0: any free port).\n"
-            "    Threads that served a connection wait N ms for the next (default 30000).\n"
+            "    foreground until SIGINT or SIGTERM; port, upstream and address default to\n"
+            "    LocalPort, ProxyName and ListenAddress (127.0.0.1: this machine only;\n"
+            "    0.0.0.0 serves the network). PROXY is host:port, http://, socks5:// or\n"
+            "    socks5h://[user@]host:port; with --password-stdin the user's password is\n"
+            "    read from the first line of standard input, never from the arguments.\n"
+            "    Prints one line once it listens (port 0: any free port). Threads that\n"
+            "    served a connection wait --thread-idle-ms N for the next (default 30000).\n"
             "    Exit 1 when no upstream is known, 3 when the port cannot be bound.",
             Run};
 }

@@ -1,8 +1,10 @@
 #include "cli/PoolCommands.h"
 
+#include <iostream>
 #include <ostream>
 #include <string>
 
+#include "cli/PasswordInput.h"
 #include "cli/RunningVeilport.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
@@ -11,6 +13,7 @@
 #include "proxypool/ServiceList.h"
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/UpdateProgress.h"
+#include "proxypool/UpstreamPassword.h"
 #include "services/PoolServices.h"
 #include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
@@ -125,12 +128,28 @@ int Tested(Args args, std::ostream& out, std::ostream& err) {
 }
 
 int Adopt(Args args, std::ostream& out, std::ostream& err) {
+    bool passwordFromStdin = false;
+    if (!args.empty() && args.back() == "--password-stdin") {
+        passwordFromStdin = true;
+        args = args.first(args.size() - 1);
+    }
     if (args.size() != 1) return UsageError(err, "adopt expects one proxy TEXT such as 1.2.3.4:80");
+    std::string text(args[0]);
+    const auto parsed = ParseUpstream(text);
+    if (parsed && parsed.upstream->password)
+        return UsageError(err,
+                          "a password never goes on the command line: give the user alone "
+                          "and --password-stdin");
+    if (passwordFromStdin && !(parsed && parsed.upstream->user))
+        return UsageError(err, "--password-stdin needs a proxy with a user name (user@host:port)");
     // A running Veilport owns the tested list on screen and the Gateway whose
     // upstream an adoption changes: it does the work.
     if (const auto window = FindRunningVeilport()) {
-        const process::WindowRequest request{process::WindowMessage::AdoptProxy,
-                                             std::string(args[0])};
+        if (passwordFromStdin)
+            return UsageError(err,
+                              "Veilport is running: adopt a proxy with a password on its Add "
+                              "page, so the password never travels between programs");
+        const process::WindowRequest request{process::WindowMessage::AdoptProxy, text};
         if (process::formatWindowRequest(request).empty())
             return UsageError(err, "adopt expects one proxy TEXT on one line");
         return HandOver(*window, request, out, err);
@@ -144,8 +163,18 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
     }
     WindowlessTester tester(RealConnectMeasure(),
                             [&](const ProxyTesterSession& session) { PrintRows(out, session); });
-    AdoptContext context{tested, tester, *services.gateway, ui, ui, ui};
-    switch (TestAndAdopt(std::string(args[0]), "", AdoptEntryPoint::AddPanel, context)) {
+    if (passwordFromStdin) {
+        Upstream withPassword = *parsed.upstream;
+        withPassword.password = ReadPasswordLine(std::cin, &err);
+        if (!KeepPassword(withPassword, *services.passwords)) {
+            err << "veilportctl: the password could not be kept\n";
+            return kExitFailed;
+        }
+        if (const auto notice = services.passwords->takeNotice(); !notice.empty())
+            err << "veilportctl: " << notice << '\n';
+    }
+    AdoptContext context{tested, tester, *services.gateway, ui, ui, ui, services.passwords.get()};
+    switch (TestAndAdopt(text, "", AdoptEntryPoint::AddPanel, context)) {
         case AdoptOutcome::Adopted:
             return kExitOk;
         case AdoptOutcome::NotAdopted:

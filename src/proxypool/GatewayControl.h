@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "proxypool/Upstream.h"
+
 namespace veilport::proxypool {
 
 // What the pool's flows ask of the local proxy: start it towards an upstream
@@ -16,6 +18,16 @@ public:
     virtual bool isRunning() = 0;
     // Later connections go through the new upstream; running ones finish as they are.
     virtual void updateUpstream(const std::string& host, int port) = 0;
+
+    // The same with the whole upstream (scheme, login). A control that knows
+    // only host and port gets those, which is right for an HTTP proxy without
+    // a login.
+    virtual bool startUpstream(int localPort, const Upstream& upstream) {
+        return start(localPort, upstream.host, upstream.port);
+    }
+    virtual void useUpstream(const Upstream& upstream) {
+        updateUpstream(upstream.host, upstream.port);
+    }
 };
 
 }  // namespace veilport::proxypool

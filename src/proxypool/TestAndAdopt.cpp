@@ -2,6 +2,8 @@
 
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/ProxyText.h"
+#include "proxypool/Upstream.h"
+#include "proxypool/UpstreamPassword.h"
 #include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -27,20 +29,30 @@ bool AddsToFile(AdoptEntryPoint entryPoint) {
 
 AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
                           AdoptEntryPoint entryPoint, AdoptContext& context) {
+    // A text that is no proxy is tested as it always was (and fails there); one
+    // that is, is adopted under its password-free form, its password kept apart.
+    const auto parsed = ParseUpstream(text);
     const auto parts = SplitProxyText(text);
-    if (context.dialog.run(parts.host, parts.port, text) != ProxyTester::Result::Ok)
+    const std::string host = parsed ? parsed.upstream->host : parts.host;
+    const int port = parsed ? parsed.upstream->port : parts.port;
+    const std::string shown = parsed ? parsed.upstream->text : text;
+    if (context.dialog.run(host, port, shown) != ProxyTester::Result::Ok)
         return AdoptOutcome::NotAdopted;
     DwordSetting fail(settings::kFail);
     StringSetting responseTime(settings::kTmpResponseTime);
     if (fail.get() == 1 || responseTime.get().empty()) return AdoptOutcome::NotAdopted;
     StringSetting downloadSpeed(settings::kTmpDownloadSpeed);
 
-    const auto key = AddressKey(parts.host, parts.port);
+    // The key keeps a scheme and user other than plain HTTP, so the row still
+    // says what kind of proxy it is.
+    const auto key = parsed ? parsed.upstream->displayText() : AddressKey(host, port);
+    if (parsed && parsed.upstream->password && context.passwords)
+        (void)KeepPassword(*parsed.upstream, *context.passwords);
     const bool known = context.tested.FindTestedProxy(key) >= 0;
     context.tested.PutTestedProxy(key, country, responseTime.get(), downloadSpeed.get());
     if (!known && AddsToFile(entryPoint)) {
-        context.dropDown.addEntry(text);
-        const auto appended = AppendTestedProxy(text);
+        context.dropDown.addEntry(shown);
+        const auto appended = AppendTestedProxy(shown);
         if (!appended.ok) {
             context.messages.showMessage(appended.message);
             return AdoptOutcome::FileError;
@@ -48,9 +60,12 @@ AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
     }
 
     if (!AnonymityFlag::isOn()) return AdoptOutcome::Adopted;
-    context.gateway.updateUpstream(parts.host, parts.port);
+    if (parsed)
+        context.gateway.useUpstream(*parsed.upstream);
+    else
+        context.gateway.updateUpstream(host, port);
     StringSetting proxyName(settings::kProxyName);
-    proxyName.set(text);
+    proxyName.set(shown);
     proxyName.write();
     if (entryPoint != AdoptEntryPoint::TestProxy) {
         StringSetting readBack(settings::kProxyName);

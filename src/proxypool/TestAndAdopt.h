@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/secret/PasswordStore.h"
 #include "proxypool/GatewayControl.h"
 #include "proxypool/PoolUi.h"
 #include "proxypool/ProxyTester.h"
@@ -35,6 +36,9 @@ struct AdoptContext {
     StatusLine& statusLine;
     TestedListMirror& dropDown;
     UserMessages& messages;
+    // Where the password of an adopted proxy with a login is kept; without
+    // one, a password typed with the proxy is used for this run only.
+    secret::PasswordStore* passwords = nullptr;
 };
 
 // text: the proxy entry text; country: the text after its first "->"

@@ -3,6 +3,7 @@
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/ProxyText.h"
+#include "proxypool/Upstream.h"
 #include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -28,12 +29,12 @@ void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin origin, const st
 
     StringSetting proxyName(settings::kProxyName);
     if (AnonymityFlag::isOn()) {
-        const auto upstream = SplitProxyText(proxyName.get());
+        const auto upstream = ParseUpstream(proxyName.get()).upstream;
         DwordSetting localPort(settings::kLocalPort);
         context.connection.SetConnectionOptions(GatewayProxyAddress());
         if (context.gateway.isRunning()) context.gateway.stop();
-        if (!context.gateway.start(static_cast<int>(localPort.get()), upstream.host,
-                                   upstream.port)) {
+        if (!upstream ||
+            !context.gateway.startUpstream(static_cast<int>(localPort.get()), *upstream)) {
             context.messages.showMessage(kCannotStartProxy);
             if (origin == UpdateOrigin::UpdatePanel)
                 context.messages.showSystemMessageBox(kCannotStartProxy, kErrorCaption);

@@ -1,6 +1,7 @@
 #include "proxypool/UseTestedProxy.h"
 
 #include "proxypool/ProxyText.h"
+#include "proxypool/Upstream.h"
 #include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -12,12 +13,12 @@ namespace {
 bool Use(const std::string& address, const std::string& country, GatewayControl& gateway,
          StatusLine& statusLine, UserMessages* messages) {
     if (!AnonymityFlag::isOn() || address.empty()) return false;
-    const auto parts = SplitProxyText(address);
-    if (!IsUsablePort(parts.port)) {
+    const auto parsed = ParseUpstream(address);
+    if (!parsed) {
         if (messages != nullptr) messages->showMessage(kCannotStartProxy);
         return false;
     }
-    gateway.updateUpstream(parts.host, parts.port);
+    gateway.useUpstream(*parsed.upstream);
     StringSetting proxyName(settings::kProxyName);
     proxyName.set(address);
     proxyName.write();
@@ -40,7 +41,7 @@ bool UseTestedProxy(const std::string& address, const std::string& country, Gate
 bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
                             StatusLine& statusLine, UserMessages& messages) {
     const std::string address(AddressPartOf(entry));
-    if (!IsUsablePort(SplitProxyText(address).port)) {
+    if (!ParseUpstream(address)) {
         messages.showMessage(kCannotStartProxy);
         return false;
     }

@@ -7,6 +7,8 @@
 #include "gateway/Gateway.h"
 #include "platform/inet/PreconfiguredAccess.h"
 #include "platform/inet/UrlCache.h"
+#include "platform/secret/SecretServicePasswords.h"
+#include "proxypool/UpstreamPassword.h"
 
 namespace veilport::services {
 
@@ -16,6 +18,21 @@ namespace {
 // never reach it: start fails and an upstream change is ignored.
 class ProcessGateway : public proxypool::GatewayControl {
 public:
+    explicit ProcessGateway(std::shared_ptr<secret::KeptPasswords> passwords)
+        : passwords_(std::move(passwords)) {}
+
+    bool startUpstream(int localPort, const proxypool::Upstream& upstream) override {
+        if (localPort < 0 || localPort > 65535) return false;
+        auto settings = settingsFor(upstream);
+        settings.localPort = static_cast<std::uint16_t>(localPort);
+        return Gateway::instance().start(settings);
+    }
+    void useUpstream(const proxypool::Upstream& upstream) override {
+        auto settings = settingsFor(upstream);
+        settings.localPort = GatewaySettings::fromStore().localPort;
+        Gateway::instance().updateUpstream(settings);
+    }
+
     bool start(int localPort, const std::string& upstreamHost, int upstreamPort) override {
         const auto settings = makeSettings(localPort, upstreamHost, upstreamPort);
         return settings && Gateway::instance().start(*settings);
@@ -29,11 +46,27 @@ public:
     }
 
 private:
+    // The whole upstream, its password kept or looked up, and the listen
+    // address of the moment.
+    GatewaySettings settingsFor(const proxypool::Upstream& upstream) {
+        (void)proxypool::KeepPassword(upstream, *passwords_);
+        GatewaySettings settings = GatewaySettings::fromStore();
+        settings.setUpstream(proxypool::WithKeptPassword(upstream, *passwords_));
+        return settings;
+    }
+
+    std::shared_ptr<secret::KeptPasswords> passwords_;
+
     static std::optional<GatewaySettings> makeSettings(int localPort, const std::string& host,
                                                        int port) {
         if (localPort < 0 || localPort > 65535 || port < 1 || port > 65535) return std::nullopt;
-        return GatewaySettings{static_cast<std::uint16_t>(localPort), host,
-                               static_cast<std::uint16_t>(port)};
+        GatewaySettings settings = GatewaySettings::fromStore();
+        settings.localPort = static_cast<std::uint16_t>(localPort);
+        proxypool::Upstream plain;
+        plain.host = host;
+        plain.port = static_cast<std::uint16_t>(port);
+        settings.setUpstream(plain);
+        return settings;
     }
 };
 
@@ -52,7 +85,9 @@ public:
 
 PoolServices MakePoolServices() {
     PoolServices services;
-    services.gateway = std::make_unique<ProcessGateway>();
+    services.passwords =
+        std::make_shared<secret::KeptPasswords>(std::make_unique<secret::SecretServicePasswords>());
+    services.gateway = std::make_unique<ProcessGateway>(services.passwords);
     services.connection = std::make_unique<SystemConnectionSwitch>();
     // Downloads leave their entry in the URL cache as a browser's HTTP stack
     // would; a download that could not be recorded still counts.

@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <memory>
 
+#include "platform/secret/KeptPasswords.h"
 #include "proxypool/GatewayControl.h"
 #include "proxypool/ProxyListService.h"
 #include "proxypool/ProxySwitch.h"
@@ -19,6 +20,8 @@ struct PoolServices {
     std::unique_ptr<proxypool::ProxySwitch> connection;
     // Downloads with the LAN connection's stored proxy options, recorded in the URL cache.
     proxypool::HttpGet get;
+    // Proxy passwords: the desktop's Secret Service, else this session's memory.
+    std::shared_ptr<secret::KeptPasswords> passwords;
 };
 
 PoolServices MakePoolServices();

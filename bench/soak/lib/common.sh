@@ -170,14 +170,15 @@ start_gateway() {
     # threads that served a connection wait a short while for the next one
     # here, not the half minute they wait by default, so that they are back
     # well within those checks' wait (parking and reuse work the same).
-    start gateway "$VEILPORTCTL" gateway --port 0 --upstream "127.0.0.1:$upstream" \
+    case "$upstream" in *://*) ;; *) upstream="127.0.0.1:$upstream" ;; esac
+    start gateway "$VEILPORTCTL" gateway --port 0 --upstream "$upstream" \
         --thread-idle-ms "${SOAK_THREAD_IDLE_MS:-2000}"
     GATEWAY_PID=$LAST_PID
     if ! wait_until 20 grep -q 'Gateway listening on' "$log"; then
         echo "soak: the Gateway did not start: $(cat "$log")" >&2
         return 1
     fi
-    GATEWAY_PORT="$(sed -n 's/.*Gateway listening on 0\.0\.0\.0:\([0-9]*\),.*/\1/p' "$log")"
+    GATEWAY_PORT="$(sed -n 's/.*Gateway listening on [0-9.]*:\([0-9]*\),.*/\1/p' "$log")"
 }
 
 # The origin's files and the chain browser -> Gateway -> tinyproxy -> nginx.
