@@ -34,6 +34,8 @@ RegistryStore* storeOf(const KeyHandle& key) { return key.isOpen() ? key.store()
 
 std::filesystem::path storePath() { return shell::veilportHome() / "registry.db"; }
 
+std::string storeProblem() { return processStore()->problem(); }
+
 void resetProcessStore() {
     auto& slot = processStoreSlot();
     std::shared_ptr<RegistryStore> old;
