@@ -13,7 +13,7 @@ void ResetAnonymityAtStartup(proxypool::ConnectionSwitch& connection) {
 Startup BeginStartup(proxypool::ConnectionSwitch& connection, std::string_view mutexName,
                      std::string_view windowTitle) {
     Startup startup{process::SingleInstance::start(mutexName, windowTitle), false};
-    if (startup.instance.activatedOther()) return startup;
+    if (startup.instance.activatedOther() || !startup.instance.problem().empty()) return startup;
     ResetAnonymityAtStartup(connection);
     startup.proceed = true;
     return startup;

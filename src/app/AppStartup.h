@@ -11,13 +11,17 @@ namespace veilport::app {
 // process: it holds the single-instance mutex.
 struct Startup {
     process::SingleInstance instance;
-    // False when another Veilport was brought to the front: end at once.
+    // False when another Veilport was brought to the front: end at once; or
+    // when instance.problem() says why this one cannot run: say so and end.
     bool proceed = false;
 };
 
 // The steps of start-up that come before the main window, in their order:
 // the single-instance rule (a second instance shows the first one's window and
-// touches nothing), then anonymity switched off in the settings. When the last
+// touches nothing; without a private runtime folder nothing is touched
+// either), then anonymity switched off in the settings. Once the main window
+// has registered its title, call startup.instance.windowReady(): a start made
+// meanwhile waits for it. When the last
 // session ended with anonymity on, the machine still points at a Gateway that
 // no longer listens, so the system proxy and the flagged browsers are put back
 // too; otherwise they are left alone.

@@ -45,8 +45,9 @@ TEST_F(AppStartupTest, ASecondInstanceShowsTheFirstWindowAndTouchesNoSetting) {
     QWidget firstWindow;
     WindowMessageReceiver receiver(&firstWindow, QString::fromUtf8(kTitle.data(), kTitle.size()));
     ASSERT_TRUE(receiver.isRegistered());
-    const Startup first = BeginStartup(connection_, kMutex, kTitle);
+    Startup first = BeginStartup(connection_, kMutex, kTitle);
     ASSERT_TRUE(first.proceed);
+    first.instance.windowReady();
     DwordSetting(settings::kUseProxy).set(1);
 
     FakeConnectionSwitch secondConnection;
@@ -57,9 +58,12 @@ TEST_F(AppStartupTest, ASecondInstanceShowsTheFirstWindowAndTouchesNoSetting) {
     EXPECT_TRUE(secondConnection.calls.empty());
 }
 
-TEST_F(AppStartupTest, WithTheFirstInstanceStillWithoutAWindowTheSecondGoesOn) {
-    const Startup first = BeginStartup(connection_, kMutex, kTitle);
+// A first instance whose window could not register (or that is ending) leaves
+// no window to hand over to: the second goes on.
+TEST_F(AppStartupTest, WithTheFirstInstanceWithoutAWindowTheSecondGoesOn) {
+    Startup first = BeginStartup(connection_, kMutex, kTitle);
     ASSERT_TRUE(first.proceed);
+    first.instance.windowReady();
     const Startup second = BeginStartup(connection_, kMutex, kTitle);
     EXPECT_TRUE(second.proceed);
 }

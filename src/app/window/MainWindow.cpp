@@ -21,6 +21,7 @@
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/ui/ProxyTesterDialog.h"
 #include "settings/DwordSetting.h"
+#include "settings/SettingsStoreReport.h"
 #include "settings/StringSetting.h"
 
 namespace veilport::app {
@@ -82,6 +83,10 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     if (const auto loaded = proxypool::LoadTestedProxies(tested_); !loaded.ok)
         QTimer::singleShot(0, this,
                            [this, text = loaded.message] { messages().showMessage(text); });
+    // Every setting reads as its default while the store cannot be read; the
+    // person is told once, with what was kept.
+    if (const std::string store = SettingsStoreMessage(); !store.empty())
+        QTimer::singleShot(0, this, [this, text = store] { messages().showMessage(text); });
     buildSections();
     setBackgroundPicture(pic::kMainBackground);
     fillHelpMenu();
