@@ -82,7 +82,8 @@ std::filesystem::path MyProxiesPath() {
 
 FileResult ReadMyProxiesChecked(std::string& content) {
     content.clear();
-    return ScanMyProxies(MyProxiesPath(), [](std::string_view) {}, &content);
+    return ScanMyProxies(
+        MyProxiesPath(), [](std::string_view) {}, &content);
 }
 
 std::optional<std::string> ReadMyProxies() {
@@ -104,7 +105,9 @@ FileResult LoadTestedProxies(TestedProxyList& list) {
 FileWriteResult SaveTestedProxies(const TestedProxyList& list) {
     // The rows may stand for a file that could not be loaded; replacing it
     // would lose whatever it holds.
-    if (auto read = ScanMyProxies(MyProxiesPath(), [](std::string_view) {}, nullptr); !read.ok)
+    if (auto read = ScanMyProxies(
+            MyProxiesPath(), [](std::string_view) {}, nullptr);
+        !read.ok)
         return read;
     return ReplaceFileAtomically(MyProxiesPath(), FormatMyProxies(list.rows()));
 }

@@ -10,7 +10,8 @@ std::vector<std::string_view> MyProxiesLines(std::string_view content) {
         const auto end = content.find_first_of("\r\n");
         lines.push_back(content.substr(0, end));
         if (end == std::string_view::npos) break;
-        const bool crLf = content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
+        const bool crLf =
+            content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
         content.remove_prefix(end + (crLf ? 2 : 1));
     }
     return lines;

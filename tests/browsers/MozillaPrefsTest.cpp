@@ -221,7 +221,8 @@ TEST_F(MozillaProfilesTest, ALinkedPrefsJsIsEditedAndOddFilesAreReported) {
     const fs::path toFifo = root() / "tofifo.default/prefs.js";
     const fs::path toDevice = root() / "device.default/prefs.js";
     const fs::path dangling = root() / "dangling.default/prefs.js";
-    for (const auto& link : {toFifo, toDevice, dangling}) fs::create_directories(link.parent_path());
+    for (const auto& link : {toFifo, toDevice, dangling})
+        fs::create_directories(link.parent_path());
     fs::create_symlink(fifo, toFifo);
     fs::create_symlink("/dev/null", toDevice);
     fs::create_symlink(home.path() / "gone", dangling);

@@ -166,8 +166,8 @@ TEST_F(WindowMessagesTest, SecondInstanceActivatesTheFirstOnlyWhenItsWindowExist
 TEST_F(WindowMessagesTest, SimultaneousStartsLeaveExactlyOneInstance) {
     std::vector<std::unique_ptr<SpawnedProgram>> starts;
     for (int i = 0; i < 10; ++i) {
-        starts.push_back(
-            std::make_unique<SpawnedProgram>(standIn(), std::vector<std::string>{"Veilport", "slow"}));
+        starts.push_back(std::make_unique<SpawnedProgram>(
+            standIn(), std::vector<std::string>{"Veilport", "slow"}));
     }
     int ready = 0;
     int activated = 0;

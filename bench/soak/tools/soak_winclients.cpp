@@ -33,8 +33,7 @@ int ConnectTo(const std::string& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-    if (fd >= 0 &&
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
         return fd;
     if (fd >= 0) ::close(fd);
     return -1;

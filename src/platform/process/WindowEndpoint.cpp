@@ -156,8 +156,8 @@ bool WindowReply::send(std::string_view text) {
     // that has not read its buffer empty is not worth waiting for.
     std::size_t done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::send(peer.get(), text.data() + done, text.size() - done,
-                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n =
+            ::send(peer.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);

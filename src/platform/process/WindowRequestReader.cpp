@@ -44,8 +44,7 @@ WindowRequestBuffer::State readAvailable(Connection& connection) {
     for (;;) {
         const ssize_t got = ::recv(connection.fd.get(), buffer, sizeof(buffer), MSG_DONTWAIT);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return connection.buffer.state();
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return connection.buffer.state();
         if (got <= 0) return connection.buffer.end();
         const auto state =
             connection.buffer.add(std::string_view(buffer, static_cast<std::size_t>(got)));
@@ -58,8 +57,7 @@ int pollTimeout(const std::deque<Connection>& open, Clock::time_point now) {
     // The oldest connection has the nearest deadline: all get the same span.
     const auto left = open.front().deadline - now;
     if (left <= Clock::duration::zero()) return 0;
-    return static_cast<int>(
-        std::chrono::ceil<std::chrono::milliseconds>(left).count());
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
 }  // namespace

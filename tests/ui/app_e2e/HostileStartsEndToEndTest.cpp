@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 
 #include <csignal>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,10 +33,11 @@ TEST(HostileStartsEndToEndTest, WithoutADisplayNothingIsTouched) {
     const std::string before = StoredUseProxy();
     ASSERT_NE(before, "");
     for (const char* display : {"", ":87"}) {
-        const std::string env = display[0] == '\0' ? "--unset=DISPLAY" : std::string("DISPLAY=") + display;
-        const auto result = RunCommand({"/usr/bin/env", "--unset=WAYLAND_DISPLAY",
-                                        "--unset=QT_QPA_PLATFORM", "--unset=DISPLAY", env,
-                                        Built("veilport").string()});
+        const std::string env =
+            display[0] == '\0' ? "--unset=DISPLAY" : std::string("DISPLAY=") + display;
+        const auto result =
+            RunCommand({"/usr/bin/env", "--unset=WAYLAND_DISPLAY", "--unset=QT_QPA_PLATFORM",
+                        "--unset=DISPLAY", env, Built("veilport").string()});
         EXPECT_EQ(result.exitCode, 1) << display;
         EXPECT_EQ(result.err, "Veilport needs a desktop session (no DISPLAY or WAYLAND_DISPLAY)\n")
             << display;
