@@ -5,7 +5,7 @@ namespace veilport::app {
 Startup BeginStartup(services::Anonymity& anonymity, std::string_view mutexName,
                      std::string_view windowTitle) {
     Startup startup{process::SingleInstance::start(mutexName, windowTitle), false, {}};
-    if (startup.instance.activatedOther()) return startup;
+    if (startup.instance.activatedOther() || !startup.instance.problem().empty()) return startup;
     startup.reset = anonymity.resetForNewSession();
     startup.proceed = true;
     return startup;

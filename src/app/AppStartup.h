@@ -12,7 +12,8 @@ namespace veilport::app {
 // process: it holds the single-instance mutex.
 struct Startup {
     process::SingleInstance instance;
-    // False when another Veilport was brought to the front: end at once.
+    // False when another Veilport was brought to the front: end at once; or
+    // when instance.problem() says why this one cannot run: say so and end.
     bool proceed = false;
     // What putting back a machine left pointing at the last session's Gateway
     // did; the window shows its failures once it is up.
@@ -21,7 +22,10 @@ struct Startup {
 
 // The steps of start-up that come before the main window, in their order:
 // the single-instance rule (a second instance shows the first one's window and
-// touches nothing), then the anonymity service's reset for a new session.
+// touches nothing; without a private runtime folder nothing is touched
+// either), then the anonymity service's reset for a new session. Once the
+// main window has registered its title, call startup.instance.windowReady():
+// a start made meanwhile waits for it.
 Startup BeginStartup(services::Anonymity& anonymity,
                      std::string_view mutexName = process::kSingleInstanceMutexName,
                      std::string_view windowTitle = process::kMainWindowTitle);

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "app/AppStartup.h"
+#include "app/DesktopSession.h"
 #include "app/help/HelpViewerService.h"
 #include "app/pagekit/AnonymityOutcomeMessages.h"
+#include "app/skin/MessageDialog.h"
 #include "app/window/MainWindow.h"
 #include "cleaner/CleanerThread.h"
 #include "gateway/Gateway.h"
@@ -26,6 +29,13 @@ int main(int argc, char** argv) {
         std::printf("veilport %s\n", VEILPORT_VERSION);
         return 0;
     }
+    // Without a display the toolkit would abort the process later, after the
+    // settings had been changed; so nothing is touched before this.
+    if (!app::CanOpenDesktopSession()) {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(app::kNoDesktopMessage.size()),
+                     app::kNoDesktopMessage.data());
+        return 1;
+    }
     // Quenchor's terminate signal ends the process at once with status 0.
     (void)process::installTerminateExitHandler();
     // The one Gateway exists, stopped, before anything can start it.
@@ -34,8 +44,15 @@ int main(int argc, char** argv) {
     auto pool = services::MakePoolServices();
     services::Anonymity anonymity(*pool.gateway, *pool.connection);
     // The single-instance rule comes first: a second start touches nothing.
-    const app::Startup startup = app::BeginStartup(anonymity);
-    if (!startup.proceed) return 0;
+    app::Startup startup = app::BeginStartup(anonymity);
+    if (!startup.proceed) {
+        const std::string& problem = startup.instance.problem();
+        if (problem.empty()) return 0;
+        std::fprintf(stderr, "veilport: %s\n", problem.c_str());
+        QApplication application(argc, argv);
+        skin::MessageDialog::showMessage(nullptr, QString::fromStdString(problem));
+        return 1;
+    }
     RegisterInstallation(RunningProgramDir());
     desktop::recordBrowserInstallations();
 
@@ -58,6 +75,8 @@ int main(int argc, char** argv) {
         .messages = nullptr,
         .anonymity = &anonymity,
     });
+    // The window can be found now: a start made meanwhile hands over to it.
+    startup.instance.windowReady();
     QObject::connect(&window, &QDialog::finished, &application, [] { QApplication::exit(0); });
     window.show();
     QTimer::singleShot(0, &window, [&window, report = startup.reset] {

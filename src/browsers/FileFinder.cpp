@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -57,6 +58,19 @@ LinkTarget FollowLink(const fs::path& link, Identity& identity) {
     if (::stat(link.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return LinkTarget::NotAFolder;
     identity = {info.st_dev, info.st_ino};
     return info.st_uid == ::geteuid() ? LinkTarget::OwnFolder : LinkTarget::OthersFolder;
+}
+
+// Why a name that is neither a folder nor a regular file is not a file to
+// edit; nothing when it is a link to a regular file of this user's own.
+std::optional<std::string> FileLinkProblem(const fs::path& path, const struct stat& own) {
+    if (!S_ISLNK(own.st_mode)) return "not a regular file (a pipe, device or socket)";
+    struct stat target {};
+    if (::stat(path.c_str(), &target) != 0)
+        return "a link to nothing usable: " + std::string(std::strerror(errno));
+    if (!S_ISREG(target.st_mode))
+        return "a link to something other than a regular file (a folder, pipe or device)";
+    if (target.st_uid != ::geteuid()) return "a link to a file of another user is not edited";
+    return std::nullopt;
 }
 
 struct Walk {
@@ -129,9 +143,25 @@ void FileFinder::Search(std::string_view pattern, bool files, bool dirs) {
         for (const auto& name : EntryNames(dir)) {
             if (::fnmatch(glob.c_str(), name.c_str(), FNM_PERIOD) != 0) continue;
             const fs::path candidate = dir / name;
-            const Kind kind = KindOf(candidate);
-            if ((files && kind == Kind::File) || (dirs && kind == Kind::Directory))
+            struct stat info {};
+            if (::lstat(candidate.c_str(), &info) != 0) continue;  // gone meanwhile
+            if (S_ISDIR(info.st_mode)) {
+                if (dirs) results_.push_back(candidate);
+                continue;
+            }
+            if (!files) continue;
+            if (S_ISREG(info.st_mode)) {
                 results_.push_back(candidate);
+                continue;
+            }
+            // A file kept elsewhere by a dot-file manager is the user's file
+            // all the same; whatever else answers to the name would be
+            // skipped in silence if it were not reported.
+            if (const auto why = FileLinkProblem(candidate, info)) {
+                unreachable_.push_back({candidate, *why});
+            } else {
+                results_.push_back(candidate);
+            }
         }
     }
 }

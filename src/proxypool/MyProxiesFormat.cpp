@@ -7,13 +7,12 @@ namespace veilport::proxypool {
 std::vector<std::string_view> MyProxiesLines(std::string_view content) {
     std::vector<std::string_view> lines;
     while (!content.empty()) {
-        const auto lf = content.find('\n');
-        std::string_view line = content.substr(0, lf);
-        // A CR before the break is part of the break (files written elsewhere).
-        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (lf == std::string_view::npos) break;
-        content.remove_prefix(lf + 1);
+        const auto end = content.find_first_of("\r\n");
+        lines.push_back(content.substr(0, end));
+        if (end == std::string_view::npos) break;
+        const bool crLf =
+            content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
+        content.remove_prefix(end + (crLf ? 2 : 1));
     }
     return lines;
 }

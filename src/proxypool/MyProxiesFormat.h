@@ -3,11 +3,13 @@
 // The text format of MyProxies.txt, as pure functions over its bytes. One proxy
 // entry text per line. Lines written by a save always hold "->" (address, "->",
 // country); a line added by an append is the adopted entry as it was. An empty
-// line is a row with an empty address. Lines end with LF; CR LF is read too.
+// line is a row with an empty address. Lines are written with LF; CR, LF and CR
+// LF all end a line on reading.
 //
-// Nothing is cut: every line of the content counts, however long the file, and
-// a last line without a line break is a line like any other, so that a hand-
-// edited file never loses its last proxy to a load followed by a save.
+// Nothing is cut: every line of the content counts, and a last line without a
+// line break is a line like any other, so that a hand-edited file never loses
+// its last proxy to a load followed by a save. (Files too large to be a list
+// are refused whole when read, never cut: MyProxiesFile.)
 
 #include <string>
 #include <string_view>
@@ -17,7 +19,7 @@
 
 namespace veilport::proxypool {
 
-// The lines of the content, without their LF or CR LF.
+// The lines of the content, without their CR, LF or CR LF.
 std::vector<std::string_view> MyProxiesLines(std::string_view content);
 
 // One line as a row: address and country split at the first "->" (the whole

@@ -22,6 +22,11 @@ void TestedProxyList::clear() {
     changed();
 }
 
+void TestedProxyList::replaceRows(std::vector<ProxyRecord> rows) {
+    rows_ = std::move(rows);
+    changed();
+}
+
 void TestedProxyList::setText(int row, int column, std::string text) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= ProxyRecord::kColumnCount) return;
     rows_[static_cast<std::size_t>(row)].column(column) = std::move(text);

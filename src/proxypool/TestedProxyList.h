@@ -25,6 +25,8 @@ public:
     // Out-of-range indexes are ignored, as a list view ignores them.
     void removeRow(int index);
     void clear();
+    // Replaces every row at once, with a single change notice.
+    void replaceRows(std::vector<ProxyRecord> rows);
     void setText(int row, int column, std::string text);
 
     // Index of the first row whose address equals key byte for byte, or -1.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -203,13 +204,47 @@ TEST_F(MozillaProfilesTest, FullDiskLeavesTheFileWholeAndNoTemporaryBehind) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
 }
 
-TEST_F(MozillaProfilesTest, ALinkNamedPrefsJsIsNoProfileFile) {
-    const fs::path outside = home.path() / "elsewhere";
-    WriteFile(outside / "prefs.js", "outside\n");
-    fs::create_directories(root() / "abc.default");
-    fs::create_symlink(outside / "prefs.js", root() / "abc.default/prefs.js");
-    EXPECT_TRUE(SetMozillaProxy(root()).targets().empty());
-    EXPECT_EQ(ReadFile(outside / "prefs.js"), "outside\n");
+// A dot-file manager keeps prefs.js elsewhere and links it in: the file is
+// switched like any other, through the link, and the link stays. Whatever
+// else answers to the name is a target that failed, never one skipped while
+// the switch says it worked.
+TEST_F(MozillaProfilesTest, ALinkedPrefsJsIsEditedAndOddFilesAreReported) {
+    const fs::path outside = home.path() / "dotfiles/prefs.js";
+    WriteFile(outside, "user_pref(\"a\", 1);\n");
+    const fs::path linked = root() / "abc.default/prefs.js";
+    fs::create_directories(linked.parent_path());
+    fs::create_symlink(outside, linked);
+
+    const fs::path fifo = root() / "fifo.default/prefs.js";
+    fs::create_directories(fifo.parent_path());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path toFifo = root() / "tofifo.default/prefs.js";
+    const fs::path toDevice = root() / "device.default/prefs.js";
+    const fs::path dangling = root() / "dangling.default/prefs.js";
+    for (const auto& link : {toFifo, toDevice, dangling})
+        fs::create_directories(link.parent_path());
+    fs::create_symlink(fifo, toFifo);
+    fs::create_symlink("/dev/null", toDevice);
+    fs::create_symlink(home.path() / "gone", dangling);
+
+    const auto report = SetMozillaProxy(root());
+    EXPECT_EQ(ReadFile(outside), "user_pref(\"a\", 1);\n" + kAdded);
+    EXPECT_TRUE(fs::is_symlink(linked));
+    EXPECT_FALSE(report.allDone());
+    std::vector<std::string> failed;
+    for (const auto& target : report.failures()) failed.push_back(target.name);
+    std::sort(failed.begin(), failed.end());
+    std::vector<std::string> expected{fifo.string(), toFifo.string(), toDevice.string(),
+                                      dangling.string()};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(failed, expected);
+    EXPECT_EQ(std::count_if(report.targets().begin(), report.targets().end(),
+                            [](const auto& target) { return target.done; }),
+              1);
+
+    RestoreMozillaProxy(root());
+    EXPECT_EQ(ReadFile(outside), RestoreMozillaProxyText("user_pref(\"a\", 1);\n" + kAdded));
+    EXPECT_TRUE(fs::is_symlink(linked));
 }
 
 TEST_F(MozillaProfilesTest, MissingRootDoesNothing) {

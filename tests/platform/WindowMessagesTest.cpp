@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "helpers/SpawnedProgram.h"
 #include "platform/process/NamedMutex.h"
@@ -156,6 +158,26 @@ TEST_F(WindowMessagesTest, SecondInstanceActivatesTheFirstOnlyWhenItsWindowExist
     const auto status = second.waitForExit();
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+}
+
+// Starts made at the same instant (a double-click) end with exactly one
+// instance: every other one finds its window and hands over, none of them
+// carries on beside it.
+TEST_F(WindowMessagesTest, SimultaneousStartsLeaveExactlyOneInstance) {
+    std::vector<std::unique_ptr<SpawnedProgram>> starts;
+    for (int i = 0; i < 10; ++i) {
+        starts.push_back(std::make_unique<SpawnedProgram>(
+            standIn(), std::vector<std::string>{"Veilport", "slow"}));
+    }
+    int ready = 0;
+    int activated = 0;
+    for (auto& start : starts) {
+        const auto said = start->readLine();
+        ready += said == "ready";
+        activated += said == "activated";
+    }
+    EXPECT_EQ(ready, 1);
+    EXPECT_EQ(activated, 9);
 }
 
 TEST_F(WindowMessagesTest, KilledInstanceLeavesNeitherMutexNorWindowBehind) {

@@ -7,6 +7,7 @@
 
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/MyProxiesFormat.h"
+#include "proxypool/MyProxiesLineReader.h"
 #include "settings/StringSetting.h"
 #include "support/TempHome.h"
 #include "support/WithoutFileOverride.h"
@@ -37,6 +38,49 @@ TEST(MyProxiesFormat, KeepsALastLineWithoutALineBreak) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1], Loaded("5.6.7.8:3128", ""));
     EXPECT_EQ(AppendMyProxiesLine("a->b\r\nc", "d"), "a->b\nc\nd\n");
+}
+
+TEST(MyProxiesFormat, CrLfAndCrLfEachEndALine) {
+    const auto rows = ParseMyProxies("1.1.1.1:1->A\r2.2.2.2:2->B\r\n3.3.3.3:3\n\r4.4.4.4:4\r");
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0], Loaded("1.1.1.1:1", "A"));
+    EXPECT_EQ(rows[1], Loaded("2.2.2.2:2", "B"));
+    EXPECT_EQ(rows[2], Loaded("3.3.3.3:3", ""));
+    EXPECT_EQ(rows[3], Loaded("", ""));  // LF then CR: two breaks
+    EXPECT_EQ(rows[4], Loaded("4.4.4.4:4", ""));
+    EXPECT_EQ(AppendMyProxiesLine("a\rb", "c"), "a\nb\nc\n");
+}
+
+// However the file is cut into pieces, the reader finds the lines the whole
+// text holds, a CR LF split between two pieces included.
+TEST(MyProxiesLineReader, FindsTheSameLinesAtEveryCut) {
+    const std::string text = "a->X\r\nbb\rccc\n\r\r\ndd";
+    const auto whole = MyProxiesLines(text);
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        std::vector<std::string> lines;
+        MyProxiesLineReader reader([&](std::string_view line) { lines.emplace_back(line); }, 0);
+        ASSERT_TRUE(reader.feed(std::string_view(text).substr(0, cut)));
+        ASSERT_TRUE(reader.feed(std::string_view(text).substr(cut)));
+        ASSERT_TRUE(reader.finish());
+        ASSERT_EQ(lines, std::vector<std::string>(whole.begin(), whole.end())) << "cut " << cut;
+    }
+}
+
+TEST(MyProxiesLineReader, RefusesALinePastTheCapEvenAcrossPieces) {
+    int lines = 0;
+    MyProxiesLineReader atCap([&](std::string_view) { ++lines; }, 4);
+    EXPECT_TRUE(atCap.feed("abcd\nab"));
+    EXPECT_TRUE(atCap.feed("cd\r"));
+    EXPECT_TRUE(atCap.finish());
+    EXPECT_EQ(lines, 2);
+
+    MyProxiesLineReader over([](std::string_view) {}, 4);
+    EXPECT_TRUE(over.feed("ok\nabc"));
+    EXPECT_FALSE(over.feed("de"));
+    EXPECT_TRUE(over.tooLong());
+    EXPECT_EQ(over.lineNumber(), 2u);
+    EXPECT_FALSE(over.feed("\n"));
+    EXPECT_FALSE(over.finish());
 }
 
 TEST(MyProxiesFormat, SavesEveryRowWithAnArrow) {
@@ -173,6 +217,51 @@ TEST_F(MyProxiesFileTest, AnUnreadableFileIsReportedAndNeverReplaced) {
     }
     ::chmod(MyProxiesPath().c_str(), 0600);
     EXPECT_EQ(FileText(), stored);
+}
+
+TEST_F(MyProxiesFileTest, ACrOnlyFileLoadsOneRowPerLine) {
+    WriteFile("1.2.3.4:80->Germany\r5.6.7.8:3128->France\r9.9.9.9:1->\r");
+    TestedProxyList list;
+    ASSERT_TRUE(LoadTestedProxies(list).ok);
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.row(0), Loaded("1.2.3.4:80", "Germany"));
+    EXPECT_EQ(list.row(1), Loaded("5.6.7.8:3128", "France"));
+    EXPECT_EQ(list.row(2), Loaded("9.9.9.9:1", ""));
+}
+
+// Lines and files too large to be a list are refused with a message, loading
+// nothing, and the file is never replaced by what little was loaded.
+TEST_F(MyProxiesFileTest, ALineOrAFilePastItsCapIsRefusedAndKept) {
+    const std::string atCap = "1.2.3.4:80->" + std::string(kLongestMyProxiesLine - 12, 'c');
+    WriteFile("5.6.7.8:1->A\n" + atCap + "\n");
+    TestedProxyList list;
+    ASSERT_TRUE(LoadTestedProxies(list).ok);
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(list.row(1).country.size(), kLongestMyProxiesLine - 12);
+
+    const std::string tooLong = "5.6.7.8:1->A\r\n" + atCap + "c\r\n9.9.9.9:9\r\n";
+    WriteFile(tooLong);
+    const auto loaded = LoadTestedProxies(list);
+    EXPECT_FALSE(loaded.ok);
+    EXPECT_EQ(loaded.message, "Line 2 of " + MyProxiesPath().string() +
+                                  " is longer than 4 KiB, too long to be a proxy. The file was "
+                                  "not read and is left as it is.");
+    EXPECT_EQ(list.rowCount(), 0);
+    EXPECT_EQ(AppendTestedProxy("1.1.1.1:1").message, loaded.message);
+    EXPECT_EQ(SaveTestedProxies(list).message, loaded.message);
+    EXPECT_EQ(ReadMyProxies(), std::nullopt);
+    EXPECT_EQ(FileText(), tooLong);
+
+    // Just past the file cap (a sparse file: no need to write 16 MiB).
+    WriteFile("1.2.3.4:80\n");
+    std::filesystem::resize_file(MyProxiesPath(), kLargestMyProxiesFile + 1);
+    const auto large = LoadTestedProxies(list);
+    EXPECT_FALSE(large.ok);
+    EXPECT_EQ(large.message, MyProxiesPath().string() +
+                                 " is larger than 16 MiB, too large to be a list of proxies. It "
+                                 "was not read and is left as it is.");
+    EXPECT_FALSE(AppendTestedProxy("1.1.1.1:1").ok);
+    EXPECT_EQ(std::filesystem::file_size(MyProxiesPath()), kLargestMyProxiesFile + 1);
 }
 
 TEST_F(MyProxiesFileTest, AFolderInPlaceOfTheFileLoadsNothingAndIsReported) {

@@ -47,8 +47,9 @@ TEST_F(AppStartupTest, ASecondInstanceShowsTheFirstWindowAndTouchesNoSetting) {
     QWidget firstWindow;
     WindowMessageReceiver receiver(&firstWindow, QString::fromUtf8(kTitle.data(), kTitle.size()));
     ASSERT_TRUE(receiver.isRegistered());
-    const Startup first = BeginStartup(anonymity_, kMutex, kTitle);
+    Startup first = BeginStartup(anonymity_, kMutex, kTitle);
     ASSERT_TRUE(first.proceed);
+    first.instance.windowReady();
     DwordSetting(settings::kUseProxy).set(1);
 
     FakeConnectionSwitch secondConnection;
@@ -60,9 +61,12 @@ TEST_F(AppStartupTest, ASecondInstanceShowsTheFirstWindowAndTouchesNoSetting) {
     EXPECT_TRUE(secondConnection.calls.empty());
 }
 
-TEST_F(AppStartupTest, WithTheFirstInstanceStillWithoutAWindowTheSecondGoesOn) {
-    const Startup first = BeginStartup(anonymity_, kMutex, kTitle);
+// A first instance whose window could not register (or that is ending) leaves
+// no window to hand over to: the second goes on.
+TEST_F(AppStartupTest, WithTheFirstInstanceWithoutAWindowTheSecondGoesOn) {
+    Startup first = BeginStartup(anonymity_, kMutex, kTitle);
     ASSERT_TRUE(first.proceed);
+    first.instance.windowReady();
     const Startup second = BeginStartup(anonymity_, kMutex, kTitle);
     EXPECT_TRUE(second.proceed);
 }

@@ -23,6 +23,7 @@
 #include "proxypool/MyProxiesFile.h"
 #include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
+#include "settings/SettingsStoreReport.h"
 #include "settings/StringSetting.h"
 
 namespace veilport::app {
@@ -89,6 +90,10 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     if (const auto loaded = proxypool::LoadTestedProxies(pool_->tested()); !loaded.ok)
         QTimer::singleShot(0, this,
                            [this, text = loaded.message] { messages().showMessage(text); });
+    // Every setting reads as its default while the store cannot be read; the
+    // person is told once, with what was kept.
+    if (const std::string store = SettingsStoreMessage(); !store.empty())
+        QTimer::singleShot(0, this, [this, text = store] { messages().showMessage(text); });
     buildSections();
     // Whoever changed anonymity (a page, Exit, the command line), the person
     // sees what went wrong; the status page has shown the state by then.

@@ -10,15 +10,34 @@ WindowMessageReceiver::WindowMessageReceiver(QWidget* window, const QString& tit
       window_(window),
       endpoint_(process::WindowEndpoint::registerTitle(title.toStdString())) {
     if (!endpoint_.valid()) return;
-    notifier_ = new QSocketNotifier(endpoint_.fd(), QSocketNotifier::Read, this);
+    reader_ = std::make_unique<process::WindowRequestReader>(endpoint_);
+    if (!reader_->running()) {
+        reader_.reset();
+        return;
+    }
+    notifier_ = new QSocketNotifier(reader_->readyFd(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &WindowMessageReceiver::takeMessages);
 }
 
+WindowMessageReceiver::~WindowMessageReceiver() {
+    // The notifier watches the reader's descriptor: it goes first.
+    delete notifier_;
+    notifier_ = nullptr;
+}
+
 void WindowMessageReceiver::takeMessages() {
-    auto incoming = endpoint_.receiveRequest();
-    if (!incoming || window_ == nullptr) return;
-    const Reply reply = std::move(incoming->reply);
-    switch (incoming->request.message) {
+    if (!reader_) return;
+    // What a request sets off (a close) may end this object on the way.
+    const QPointer<WindowMessageReceiver> alive(this);
+    for (auto& incoming : reader_->take()) {
+        if (alive.isNull() || window_ == nullptr) return;
+        carryOut(incoming);
+    }
+}
+
+void WindowMessageReceiver::carryOut(process::IncomingRequest& incoming) {
+    const Reply reply = std::move(incoming.reply);
+    switch (incoming.request.message) {
         case process::WindowMessage::Show:
             if (window_->isMinimized()) {
                 window_->showNormal();
@@ -50,12 +69,12 @@ void WindowMessageReceiver::takeMessages() {
             emit updateRequested(reply);
             break;
         case process::WindowMessage::AdoptProxy:
-            emit adoptRequested(QString::fromStdString(incoming->request.argument), reply);
+            emit adoptRequested(QString::fromStdString(incoming.request.argument), reply);
             break;
     }
     // Posted messages expect no answer; a request nobody kept is told so.
-    const bool posted = incoming->request.message == process::WindowMessage::Show ||
-                        incoming->request.message == process::WindowMessage::Close;
+    const bool posted = incoming.request.message == process::WindowMessage::Show ||
+                        incoming.request.message == process::WindowMessage::Close;
     if (!posted && reply.use_count() == 1 && !reply->sent())
         static_cast<void>(reply->send("1\nVeilport cannot carry out this request\n"));
 }

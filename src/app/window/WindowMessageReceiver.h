@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/process/WindowEndpoint.h"
+#include "platform/process/WindowRequestReader.h"
 
 class QSocketNotifier;
 
@@ -20,17 +21,20 @@ namespace veilport::app {
 // The command line's requests (anonymity on, off and status, update, adopt)
 // are handed on as signals with the reply they must be answered through
 // (CommandLineRequests does that for the status page). A request nobody took
-// up is answered with exit status 1 and a short text.
+// up is answered with exit status 1 and a short text. Requests are read on a
+// thread of their own (WindowRequestReader): a slow or idle client costs the
+// window nothing.
 class WindowMessageReceiver : public QObject {
     Q_OBJECT
 
 public:
     WindowMessageReceiver(QWidget* window, const QString& title);
+    ~WindowMessageReceiver() override;
 
     // False when the title could not be registered (another live window holds
     // it, or there is no runtime folder); the window then works as usual but
     // cannot be found.
-    bool isRegistered() const { return endpoint_.valid(); }
+    bool isRegistered() const { return reader_ != nullptr; }
 
     using Reply = std::shared_ptr<process::WindowReply>;
 
@@ -44,9 +48,14 @@ signals:
 
 private:
     void takeMessages();
+    void carryOut(process::IncomingRequest& incoming);
 
     QPointer<QWidget> window_;
     process::WindowEndpoint endpoint_;
+    // Reads requests off the window thread: the window only ever takes whole
+    // ones, and never waits on a client. Declared after the endpoint, so it
+    // stops before the endpoint closes.
+    std::unique_ptr<process::WindowRequestReader> reader_;
     QSocketNotifier* notifier_ = nullptr;
 };
 

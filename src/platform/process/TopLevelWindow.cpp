@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/io/UniqueFd.h"
+#include "platform/process/PeerUser.h"
 #include "platform/process/UnixSocketAddress.h"
 #include "platform/process/WindowSocketName.h"
 
@@ -25,7 +26,9 @@ io::UniqueFd connectTo(const std::filesystem::path& path) {
     if (!fd) return fd;
     const timeval limit{kGiveUpSeconds, 0};
     static_cast<void>(::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit)));
-    if (connectUnix(fd.get(), path)) fd.reset();
+    // A socket put there by someone else would receive every command and
+    // could answer anything: only a window of this user counts.
+    if (connectUnix(fd.get(), path) || !peerIsThisUser(fd.get())) fd.reset();
     return fd;
 }
 

@@ -5,12 +5,12 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <utility>
 
+#include "platform/process/PeerUser.h"
 #include "platform/process/UnixSocketAddress.h"
 #include "platform/process/WindowSocketName.h"
 
@@ -20,9 +20,8 @@ namespace {
 
 constexpr int kReadWaitMs = 250;
 constexpr std::size_t kLongestMessage = kLongestWindowMessage;
-// An answer is small and the asker reads it at once; a stuck asker must not
-// hold the window.
-constexpr int kReplyGiveUpSeconds = 2;
+// Room for a burst of starts and command-line calls while the reader is busy.
+constexpr int kListenBacklog = 128;
 
 std::error_code lastError() {
     return {errno, std::generic_category()};
@@ -55,12 +54,6 @@ bool answers(const std::filesystem::path& path) {
 bool isSocketFile(const std::filesystem::path& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
-}
-
-bool peerIsThisUser(int fd) {
-    ucred peer{};
-    socklen_t size = sizeof(peer);
-    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
 }
 
 std::optional<WindowRequest> readRequest(int fd) {
@@ -108,7 +101,7 @@ WindowEndpoint WindowEndpoint::registerTitle(std::string_view title) {
         return endpoint;
     }
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || ::listen(listener.get(), 16) != 0) {
+    if (::lstat(path.c_str(), &info) != 0 || ::listen(listener.get(), kListenBacklog) != 0) {
         endpoint.error_ = lastError();
         ::unlink(path.c_str());
         return endpoint;
@@ -159,11 +152,12 @@ void WindowEndpoint::unregister() {
 bool WindowReply::send(std::string_view text) {
     if (!peer_) return false;
     const net::UniqueFd peer = std::move(peer_);
-    const timeval limit{kReplyGiveUpSeconds, 0};
-    static_cast<void>(::setsockopt(peer.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit)));
+    // An answer is a few lines and fits the socket's buffer at once; a peer
+    // that has not read its buffer empty is not worth waiting for.
     std::size_t done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::send(peer.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        const ssize_t n =
+            ::send(peer.get(), text.data() + done, text.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);

@@ -63,7 +63,8 @@ public:
     // Takes one waiting connection and reads its message. Returns nothing when
     // no connection waits, when the peer is another user, or when it sent no
     // valid message (a window search only connects and leaves). Waits at most
-    // a fraction of a second for a slow peer's bytes.
+    // a fraction of a second for each of a slow peer's bytes: for programs
+    // without a window. A window reads through a WindowRequestReader.
     [[nodiscard]] std::optional<WindowMessage> receive();
 
     // As receive, keeping the connection open for the answer.

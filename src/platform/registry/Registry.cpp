@@ -38,6 +38,8 @@ std::filesystem::path storePath() {
     return home::veilportHome() / "registry.db";
 }
 
+std::string storeProblem() { return processStore()->problem(); }
+
 void resetProcessStore() {
     auto& slot = processStoreSlot();
     std::shared_ptr<RegistryStore> old;

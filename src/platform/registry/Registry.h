@@ -94,6 +94,10 @@ Status closeKey(KeyHandle& key);
 // new home; handles already given out keep the old store alive.
 void resetProcessStore();
 
+// Why the process's store cannot be used, opening it first when need be;
+// empty when it can. Its path is storePath().
+[[nodiscard]] std::string storeProblem();
+
 // Path of the store file of the current home.
 std::filesystem::path storePath();
 

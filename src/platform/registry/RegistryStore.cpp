@@ -60,6 +60,7 @@ std::shared_ptr<RegistryStore> RegistryStore::open(const std::filesystem::path& 
 }
 
 void RegistryStore::reportUnavailable(const std::string& reason) {
+    problem_ = reason.empty() ? "unknown error" : reason;
     std::fprintf(stderr,
                  "veilport: cannot use the settings store %s: %s; settings read as their "
                  "defaults and changes are not saved\n",

@@ -33,6 +33,9 @@ public:
     static std::shared_ptr<RegistryStore> open(const std::filesystem::path& file);
 
     bool available() const { return db_ != nullptr; }
+    // Why the file could not be used ("file is not a database", "the file is
+    // damaged"); empty while available.
+    const std::string& problem() const { return problem_; }
     const std::filesystem::path& file() const { return file_; }
 
     Status openKey(Root root, std::string_view path, std::int64_t& id);
@@ -69,6 +72,7 @@ private:
     void rollback();
 
     std::filesystem::path file_;
+    std::string problem_;
     std::mutex mutex_;
     // Declared before the connection so that it is closed after it.
     WalChangeWatch watch_;

@@ -18,6 +18,7 @@
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/UseTestedProxy.h"
 #include "settings/DwordSetting.h"
+#include "settings/SettingsStoreReport.h"
 #include "settings/StringSetting.h"
 
 namespace veilport::app {
@@ -108,7 +109,10 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
     // The Tested list at once, the New list when the service answers.
     fillTestedList();
     fillNewList();
-    startNewListFetch();
+    // Settings that could not be read stand as defaults: the list host the
+    // user chose, and the switch a download brackets, are unknown then, so
+    // nothing goes out on the network on their strength.
+    if (SettingsStoreUsable()) startNewListFetch();
 
     auto* link = controls_.control<skin::HyperLink>(kTipsLinkId);
     link->setText(QStringLiteral("click here"));
