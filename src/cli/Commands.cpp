@@ -6,6 +6,7 @@
 #include "cli/PoolCommands.h"
 #include "cli/ProxyCommand.h"
 #include "cli/RegCommand.h"
+#include "cli/SupplyCommands.h"
 
 namespace veilport::cli {
 
@@ -13,7 +14,8 @@ std::span<const Command> AllCommands() {
     static const Command commands[] = {
         RegCommand(),   ListCommand(),    TestCommand(),      TestedCommand(),
         AdoptCommand(), UpdateCommand(),  AnonymityCommand(), BrowsersCommand(),
-        ProxyCommand(), GatewayCommand(), CleanCommand(),
+        ProxyCommand(), GatewayCommand(), CleanCommand(),     SourcesCommand(),
+        WhatIsMyIpCommand(),
     };
     return commands;
 }

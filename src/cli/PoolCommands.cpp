@@ -3,10 +3,12 @@
 #include <ostream>
 #include <string>
 
+#include "cli/ProxyCheckPrint.h"
 #include "cli/RunningVeilport.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/MyProxiesFile.h"
+#include "proxypool/ProxyJudge.h"
 #include "proxypool/ProxyText.h"
 #include "proxypool/ServiceList.h"
 #include "proxypool/TestAndAdopt.h"
@@ -101,11 +103,11 @@ int List(Args args, std::ostream& out, std::ostream& err) {
 }
 
 int Test(Args args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) return UsageError(err, "test expects one HOST:PORT");
-    const auto parts = SplitProxyText(args[0]);
-    ProxyTesterSession session(parts.host, parts.port, std::string(args[0]), RealConnectMeasure(),
-                               false);
-    session.start();
+    if (args.size() != 1) return UsageError(err, "test expects one proxy such as HOST:PORT");
+    const auto proxy = ProxyFromText(args[0]);
+    auto judge = ProxyJudge::FromSettings();
+    ProxyTesterSession session(proxy.host, proxy.port, std::string(args[0]), {}, false);
+    session.start(judge->check(proxy));
     PrintRows(out, session);
     return session.succeeded() ? kExitOk : kExitNotFound;
 }
@@ -208,7 +210,9 @@ Command ListCommand() {
 
 Command TestCommand() {
     return {"test",
-            "  test HOST:PORT                  time a connection to a proxy; stores nothing",
+            "  test PROXY                      check a proxy (HOST:PORT or scheme://[user@]host:port):\n"
+            "                                  connect time, then a request through it to the\n"
+            "                                  judge (JudgeUrl); one fact a line; stores nothing",
             &Test};
 }
 

@@ -30,6 +30,12 @@ std::string HttpsTarget(const JudgeConfig& config) {
     return "https://" + std::string(rest) + "/";
 }
 
+std::unique_ptr<ProxyJudge> ProxyJudge::FromSettings() {
+    auto countries =
+        std::make_shared<const CountryLookup>(StringSetting(settings::kCountryDatabase).get());
+    return std::make_unique<ProxyJudge>(JudgeConfigFromSettings(), std::move(countries));
+}
+
 ProxyJudge::ProxyJudge(JudgeConfig config, std::shared_ptr<const CountryLookup> countries)
     : config_(std::move(config)), countries_(std::move(countries)) {}
 

@@ -78,6 +78,10 @@ public:
 
     std::string countryOf(const std::string& address) const;
 
+    // A judge as the settings name it, with the country database they name
+    // (or the system's).
+    static std::unique_ptr<ProxyJudge> FromSettings();
+
 private:
     JudgeConfig config_;
     std::shared_ptr<const CountryLookup> countries_;
