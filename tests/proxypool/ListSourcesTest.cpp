@@ -6,6 +6,7 @@
 #include "platform/LoopbackHttpServer.h"
 #include "platform/io/AtomicFile.h"
 #include "proxypool/ListSources.h"
+#include "proxypool/SupplyList.h"
 #include "settings/DwordSetting.h"
 #include "support/TempHome.h"
 
@@ -169,6 +170,40 @@ TEST_F(ListSourcesTest, WebSourcesGoDirectlyOrThroughTheGatewayAndKeepToTheirLim
     EXPECT_EQ(gateway.requests()[0].rfind("GET " + base + "/list.txt HTTP/1.1\r\n", 0), 0u)
         << gateway.requests()[0];
     EXPECT_EQ(after[0].count, 1);
+}
+
+}  // namespace
+}  // namespace veilport::proxypool
+
+namespace veilport::proxypool {
+namespace {
+
+TEST(BuildSupply, ServiceEntriesFirstThenSourcesWithoutRepeats) {
+    auto listed = [](std::string scheme, std::string host, int port) {
+        ListedProxy proxy;
+        proxy.scheme = std::move(scheme);
+        proxy.host = std::move(host);
+        proxy.port = port;
+        return proxy;
+    };
+    const std::vector<SuppliedProxy> supplied = {
+        {listed("http", "1.1.1.1", 80), "/lists/a.txt"},
+        {listed("socks5", "1.1.1.1", 80), "/lists/a.txt"},
+        {listed("http", "9.9.9.9", 3128), "https://lists.example/b"},
+    };
+    const auto rows = BuildSupply(
+        "1.1.1.1:80->Niger<br />2.2.2.2:80->X <supports POST><br />2.2.2.2:80->X<br />", supplied);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].entry, "1.1.1.1:80->Niger");
+    EXPECT_EQ(rows[0].source, kServiceSourceName);
+    EXPECT_EQ(rows[1].picture, 1);
+    EXPECT_EQ(rows[2].entry, "2.2.2.2:80->X");  // the service's own duplicates stay
+    EXPECT_EQ(rows[3].entry, "socks5://1.1.1.1:80");
+    EXPECT_EQ(rows[3].source, "/lists/a.txt");
+    EXPECT_EQ(rows[4].entry, "9.9.9.9:3128");
+    EXPECT_EQ(rows[4].proxy.port, 3128);
+    // Without a service, the sources alone.
+    EXPECT_EQ(BuildSupply("", supplied).size(), 3u);
 }
 
 }  // namespace
