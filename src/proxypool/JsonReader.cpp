@@ -73,7 +73,7 @@ private:
             if (!take(':')) return false;
             JsonValue member;
             if (!read(member, depth + 1)) return false;
-            value.members.emplace_back(std::move(name), std::move(member));
+            value.members.push_back({std::move(name), std::move(member)});
         } while (take(','));
         return take('}');
     }
@@ -189,8 +189,8 @@ private:
 }  // namespace
 
 const JsonValue* JsonValue::member(std::string_view name) const {
-    for (const auto& [key, value] : members)
-        if (key == name) return &value;
+    for (const auto& entry : members)
+        if (entry.name == name) return &entry.value;
     return nullptr;
 }
 

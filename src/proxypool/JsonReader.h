@@ -11,6 +11,8 @@
 
 namespace veilport::proxypool {
 
+struct JsonMember;
+
 struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object };
     Kind kind = Kind::Null;
@@ -18,10 +20,15 @@ struct JsonValue {
     std::string text;  // the string, or the number's text
     std::vector<JsonValue> items;
     // Members in their order; a repeated name keeps each occurrence.
-    std::vector<std::pair<std::string, JsonValue>> members;
+    std::vector<JsonMember> members;
 
     // The first member of that name, or nullptr.
     const JsonValue* member(std::string_view name) const;
+};
+
+struct JsonMember {
+    std::string name;
+    JsonValue value;
 };
 
 inline constexpr int kMaxJsonDepth = 64;

@@ -24,8 +24,9 @@ std::optional<JudgeAnswer> FromJson(std::string_view body) {
     answer.origin = origin->text;
     if (const auto* headers = document->member("headers");
         headers != nullptr && headers->kind == JsonValue::Kind::Object) {
-        for (const auto& [name, value] : headers->members)
-            if (value.kind == JsonValue::Kind::String) answer.headers.emplace_back(name, value.text);
+        for (const auto& entry : headers->members)
+            if (entry.value.kind == JsonValue::Kind::String)
+                answer.headers.emplace_back(entry.name, entry.value.text);
     }
     return answer;
 }
