@@ -90,3 +90,48 @@ TEST_F(TesterJudgeRows, WithoutAJudgeTheConnectDecidesAndTheRowsSaySo) {
 
 }  // namespace
 }  // namespace veilport::proxypool
+
+#include <algorithm>
+
+#include "proxypool/CheckColumns.h"
+
+namespace veilport::proxypool {
+namespace {
+
+TEST(CheckColumns, SortBestFirstAndDeadLast) {
+    auto make = [](bool works, AnonymityLevel level, std::uint32_t latency) {
+        ProxyCheck check;
+        check.connected = check.judgeReachable = true;
+        check.connectMs = 1;
+        check.works = works;
+        check.level = level;
+        check.latencyMs = latency;
+        check.https = HttpsSupport::Yes;
+        check.exitAddress = "198.51.100.7";
+        check.country = "unknown";
+        return check;
+    };
+    std::vector<ProxyCheck> checks = {make(false, AnonymityLevel::Elite, 0),
+                                      make(true, AnonymityLevel::Transparent, 90),
+                                      make(true, AnonymityLevel::Elite, 900),
+                                      make(true, AnonymityLevel::Anonymous, 20)};
+    auto sortedBy = [&](CheckColumn column) {
+        auto copy = checks;
+        std::stable_sort(copy.begin(), copy.end(), [&](const auto& a, const auto& b) {
+            return CheckColumnSortKey(a, column, 0) < CheckColumnSortKey(b, column, 0);
+        });
+        std::vector<std::string> texts;
+        for (const auto& check : copy) texts.push_back(CheckColumnText(check, column, 0));
+        return texts;
+    };
+    EXPECT_EQ(sortedBy(CheckColumn::Level),
+              (std::vector<std::string>{"elite", "anonymous", "transparent", "dead"}));
+    EXPECT_EQ(sortedBy(CheckColumn::Latency),
+              (std::vector<std::string>{"20 ms", "90 ms", "900 ms", ""}));
+    EXPECT_EQ(CheckColumnText(checks[2], CheckColumn::Https, 0), "Yes");
+    EXPECT_EQ(CheckColumnText(checks[0], CheckColumn::ExitAddress, 0), "");
+    EXPECT_EQ(CheckColumnText(checks[0], CheckColumn::LastChecked, 0), "");
+}
+
+}  // namespace
+}  // namespace veilport::proxypool
