@@ -3,9 +3,11 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -13,6 +15,7 @@
 #include "gateway/Gateway.h"
 #include "gateway/GatewaySettings.h"
 #include "platform/net/Socket.h"
+#include "proxypool/Upstream.h"
 
 namespace veilport::cli {
 
@@ -38,6 +41,7 @@ int WaitForStopSignal(const sigset_t& stopSignals) {
 
 int Run(Args args, std::ostream& out, std::ostream& err) {
     GatewaySettings settings = GatewaySettings::fromStore();
+    bool passwordFromStdin = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view word = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -45,19 +49,42 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
             if (!ParsePort(args[++i], settings.localPort))
                 return UsageError(err, "--port expects a number from 0 to 65535");
         } else if (word == "--upstream" && hasValue) {
-            const auto upstream = GatewaySettings::upstreamOf(args[++i]);
-            if (!upstream)
-                return UsageError(err, "--upstream expects HOST:PORT, such as 10.0.0.2:3128");
-            settings.upstreamHost = upstream->host;
-            settings.upstreamPort = upstream->port;
+            const auto parsed = proxypool::ParseUpstream(args[++i]);
+            if (!parsed) return UsageError(err, parsed.error);
+            // A password on the command line is visible to every user of the
+            // machine (ps, /proc): refuse it rather than use it.
+            if (parsed.upstream->password)
+                return UsageError(err,
+                                  "a password never goes on the command line: give the user "
+                                  "alone and --password-stdin");
+            settings.setUpstream(*parsed.upstream);
+        } else if (word == "--listen" && hasValue) {
+            const std::string address(args[++i]);
+            if (!net::parseDottedIpv4(address) ||
+                std::count(address.begin(), address.end(), '.') != 3)
+                return UsageError(err,
+                                  "--listen expects an IPv4 address such as 127.0.0.1 or 0.0.0.0");
+            settings.listenAddress = address;
+        } else if (word == "--password-stdin") {
+            passwordFromStdin = true;
         } else {
-            return UsageError(err, "gateway takes only --port N and --upstream HOST:PORT");
+            return UsageError(err,
+                              "gateway takes only --port N, --upstream PROXY, --listen ADDRESS "
+                              "and --password-stdin");
         }
     }
     if (!settings.hasUpstream()) {
         err << "veilportctl: no upstream proxy is known: choose one in Veilport (ProxyName) "
-               "or pass --upstream HOST:PORT\n";
+               "or pass --upstream PROXY\n";
         return kExitNotFound;
+    }
+    if (passwordFromStdin) {
+        if (!settings.user)
+            return UsageError(err, "--password-stdin needs an upstream with a user name");
+        std::string password;
+        std::getline(std::cin, password);
+        if (!password.empty() && password.back() == '\r') password.pop_back();
+        settings.password = std::move(password);
     }
 
     sigset_t stopSignals;
@@ -79,8 +106,8 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
         gateway.stop();
         return kExitFailed;
     }
-    out << "Gateway listening on 0.0.0.0:" << outcome.port << ", upstream " << settings.upstreamHost
-        << ':' << settings.upstreamPort << std::endl;
+    out << "Gateway listening on " << settings.listenAddress << ':' << outcome.port << ", upstream "
+        << settings.upstreamText() << std::endl;
 
     const int signal = WaitForStopSignal(stopSignals);
     gateway.stop();
@@ -100,10 +127,14 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
 
 Command GatewayCommand() {
     return {"gateway",
-            "  gateway [--port N] [--upstream HOST:PORT]\n"
+            "  gateway [--port N] [--upstream PROXY] [--listen ADDRESS] [--password-stdin]\n"
             "                                  run the Gateway (the local proxy) in the\n"
-            "    foreground until SIGINT or SIGTERM; port and upstream default to LocalPort\n"
-            "    and ProxyName. Prints one line once it listens (port 0: any free port).\n"
+            "    foreground until SIGINT or SIGTERM; port, upstream and address default to\n"
+            "    LocalPort, ProxyName and ListenAddress (127.0.0.1: this machine only;\n"
+            "    0.0.0.0 serves the network). PROXY is host:port, http://, socks5:// or\n"
+            "    socks5h://[user@]host:port; with --password-stdin the user's password is\n"
+            "    read from the first line of standard input, never from the arguments.\n"
+            "    Prints one line once it listens (port 0: any free port).\n"
             "    Exit 1 when no upstream is known, 3 when the port cannot be bound.",
             Run};
 }

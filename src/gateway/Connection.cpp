@@ -5,11 +5,13 @@
 #include <cerrno>
 #include <string>
 
+#include "gateway/ErrorPage.h"
 #include "gateway/FilterSwitches.h"
+#include "gateway/ForwardPlan.h"
 #include "gateway/InvasiveCodeFilter.h"
 #include "gateway/RequestHeadReader.h"
 #include "gateway/RequestRewriter.h"
-#include "gateway/UpstreamAddress.h"
+#include "gateway/UpstreamLink.h"
 #include "platform/net/Socket.h"
 #include "settings/SettingsTable.h"
 #include "settings/StringSetting.h"
@@ -27,6 +29,17 @@ bool wouldBlock(int error) {
     return error == EAGAIN || error == EWOULDBLOCK;
 }
 
+// Enough of an answer to read its status code: "HTTP/1.1 407".
+constexpr std::size_t kStatusPrefix = 12;
+
+// A 407 is always the proxy's. A site never answers a CONNECT, so there a 401
+// is the proxy's too: some proxies (tinyproxy) answer a wrong login that way.
+bool isProxyLoginRefusal(std::string_view answer, bool forTunnel) {
+    if (answer.size() < kStatusPrefix || answer.rfind("HTTP/1.", 0) != 0) return false;
+    const auto status = answer.substr(8, 4);
+    return status == " 407" || (forTunnel && status == " 401");
+}
+
 }  // namespace
 
 void Connection::run() {
@@ -41,13 +54,25 @@ void Connection::run() {
     StringSetting(settings::kLastDomain).set(request.targetHost);
 
     const auto upstreamSettings = shared_->upstream();
-    if (!upstreamSettings) return;
-    const auto address = UpstreamAddress(request.targetHost, upstreamSettings->upstreamHost);
-    if (!address.ok()) return;
-    auto connected =
-        net::connectTcp(address.value, upstreamSettings->upstreamPort, limits.upstreamConnect);
-    if (!connected.ok()) return;
-    net::UniqueFd upstream = std::move(connected.value);
+    if (!upstreamSettings || !upstreamSettings->hasUpstream()) {
+        answerFailure(upstreamSettings ? *upstreamSettings : GatewaySettings{},
+                      "No proxy is chosen in Veilport.", head.bytes.rfind("CONNECT ", 0) == 0);
+        return;
+    }
+    const ForwardPlan plan = PlanForward(request.bytes, *upstreamSettings);
+    if (!plan.ok) {
+        answerFailure(*upstreamSettings, plan.failure, plan.connect);
+        return;
+    }
+    UpstreamLink link =
+        OpenUpstream(*upstreamSettings, plan, request.targetHost, limits.upstreamConnect);
+    if (!link.ok()) {
+        answerFailure(*upstreamSettings, link.failure, plan.connect);
+        if (link.unreachable) shared_->noteUpstreamUnreachable(upstreamSettings);
+        return;
+    }
+    shared_->noteUpstreamReached(upstreamSettings);
+    net::UniqueFd upstream = std::move(link.fd);
 
     // A peer that stops reading must not hold a send for longer than the idle
     // limit either.
@@ -55,9 +80,21 @@ void Connection::run() {
     (void)net::setSendTimeout(browser_.get(), limits.idle);
 
     RelayEnd end = RelayEnd::Cut;
-    if (net::sendAll(upstream.get(), request.bytes.data(), request.bytes.size()).ok())
-        end = relay(upstream.get(), switches);
+    const bool established =
+        !plan.tunnelBySocks ||
+        net::sendAll(browser_.get(), kTunnelEstablished.data(), kTunnelEstablished.size()).ok();
+    if (established && net::sendAll(upstream.get(), plan.bytes.data(), plan.bytes.size()).ok())
+        end = relay(upstream.get(), plan.tunnelBySocks ? FilterSwitches{} : switches,
+                    /*watchLogin=*/!upstreamSettings->isSocksScheme(), plan.connect);
 
+    if (end == RelayEnd::LoginRefused) {
+        answerFailure(*upstreamSettings,
+                      upstreamSettings->user
+                          ? "The proxy refused Veilport's login."
+                          : "The proxy asks for a login: give Veilport its user name and password.",
+                      plan.connect);
+        return;
+    }
     if (end == RelayEnd::Cut) {
         // Closing with a reset tells the browser the answer is not whole; a
         // clean close would let an answer without a length pass as complete.
@@ -69,11 +106,22 @@ void Connection::run() {
     (void)net::shutdownSocket(browser_.get(), SHUT_RDWR);
 }
 
-Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches) {
+void Connection::answerFailure(const GatewaySettings& upstream, std::string_view reason,
+                               bool forTunnel) {
+    const std::string answer = BadGatewayAnswer(
+        upstream.hasUpstream() ? upstream.upstreamText() : "(none)", reason, forTunnel);
+    (void)net::setSendTimeout(browser_.get(), shared_->limits().idle);
+    if (net::sendAll(browser_.get(), answer.data(), answer.size()).ok())
+        (void)net::shutdownSocket(browser_.get(), SHUT_WR);
+}
+
+Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bool watchLogin,
+                                       bool forTunnel) {
     const auto idle = shared_->limits().idle;
     char answer[kChunkSize];
     char fromBrowser[kChunkSize];
     std::string scratch;
+    std::string start;
     InvasiveCodeFilter filter(switches);
     bool browserOpen = true;
     unsigned sinceBrowserCheck = 0;
@@ -81,8 +129,19 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches) {
     for (;;) {
         const auto received = net::receiveSome(upstream, answer, sizeof(answer), /*dontWait=*/true);
         if (received.ok()) {
-            if (received.value == 0) break;
-            const auto out = filter.filterChunk(std::string_view(answer, received.value), scratch);
+            std::string_view chunk(answer, received.value);
+            if (watchLogin) {
+                // An HTTP proxy's 407 would make the browser ask the person for
+                // a login meant for us: hold the answer's first bytes back
+                // until its status is known.
+                start.append(chunk);
+                if (received.value != 0 && start.size() < kStatusPrefix) continue;
+                if (isProxyLoginRefusal(start, forTunnel)) return RelayEnd::LoginRefused;
+                watchLogin = false;
+                chunk = start;
+            }
+            if (chunk.empty()) break;
+            const auto out = filter.filterChunk(chunk, scratch);
             if (!out.empty() && !net::sendAll(browser_.get(), out.data(), out.size()).ok())
                 return RelayEnd::Cut;
             if (browserOpen && ++sinceBrowserCheck >= kChunksBetweenBrowserChecks) {

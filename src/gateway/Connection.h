@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "gateway/FilterSwitches.h"
 #include "gateway/GatewayShared.h"
@@ -13,14 +14,17 @@ namespace veilport {
 // The whole header block is read first (within the first-request limit, at
 // most RequestHead::kMaxHeadSize bytes), rewritten for the upstream proxy and
 // its target host recorded in LastDomain. Then the connection goes to the
-// upstream proxy of the moment (within the connect limit) and relays both
+// upstream proxy of the moment (within the connect limit; see ForwardPlan for
+// what an HTTP and a SOCKS5 upstream receive) and relays both
 // ways: the answer back through the invasive-code filter, and whatever else
 // the browser sends (the rest of a body, a tunnel's traffic) unchanged. When
 // the browser closes its sending side the upstream's is shut down too and the
 // answer still comes back.
 //
-// How it ends: a head that does not come whole, a failed lookup or connect
-// close the browser's connection with no bytes. An upstream that closes
+// How it ends: a head that does not come whole closes the browser's
+// connection with no bytes. An upstream that cannot be reached, refuses the
+// request or our login, or times out gives the browser "502 Bad Gateway" with
+// the reason (ErrorPage); nothing ever goes to the site directly. An upstream that closes
 // cleanly ends it cleanly. An answer cut short (the upstream reset or failed,
 // or nothing moved either way for the idle limit) reaches the browser as a
 // reset, so an answer without a length never looks complete.
@@ -35,10 +39,13 @@ public:
 
 private:
     enum class RelayEnd {
-        Complete,  // the upstream closed and the browser has it all
-        Cut,       // the answer stopped short: either side failed, or went idle
+        Complete,      // the upstream closed and the browser has it all
+        Cut,           // the answer stopped short: either side failed, or went idle
+        LoginRefused,  // an HTTP proxy answered 407; nothing reached the browser
     };
-    RelayEnd relay(int upstream, FilterSwitches switches);
+    RelayEnd relay(int upstream, FilterSwitches switches, bool watchLogin, bool forTunnel);
+    // The 502 answer (a page, or the bare status for a tunnel), then the close.
+    void answerFailure(const GatewaySettings& upstream, std::string_view reason, bool forTunnel);
     bool pumpBrowser(int upstream, char* buffer, bool& browserOpen);
 
     net::UniqueFd browser_;

@@ -1,6 +1,22 @@
 #include "gateway/Gateway.h"
 
+#include <arpa/inet.h>
+
 namespace veilport {
+
+in_addr ListenAddressOf(const std::string& text) {
+    if (text == "0.0.0.0") {
+        in_addr any{};
+        any.s_addr = htonl(INADDR_ANY);
+        return any;
+    }
+    if (const auto address = net::parseDottedIpv4(text)) return *address;
+    // Anything else (empty, a mistyped value) serves this machine only: a typo
+    // must never open the Gateway to the network.
+    in_addr loopback{};
+    loopback.s_addr = htonl(INADDR_LOOPBACK);
+    return loopback;
+}
 
 Gateway& Gateway::instance() {
     static Gateway gateway;
@@ -18,7 +34,7 @@ bool Gateway::start(const GatewaySettings& settings) {
     updateUpstream(settings);
     std::lock_guard lock(mutex_);
     if (listener_) listener_->stop();
-    auto listener = std::make_shared<Listener>(localPort_, shared_);
+    auto listener = std::make_shared<Listener>(listenAddress_, localPort_, shared_);
     if (!shared_->threadStarter()([listener] { listener->run(); })) {
         listener_.reset();
         return false;
@@ -42,6 +58,7 @@ bool Gateway::updateUpstream(const GatewaySettings& settings) {
     {
         std::lock_guard lock(mutex_);
         localPort_ = settings.localPort;
+        listenAddress_ = ListenAddressOf(settings.listenAddress);
     }
     shared_->setUpstream(std::make_shared<const GatewaySettings>(settings));
     return true;

@@ -31,8 +31,8 @@ public:
     Gateway(const Gateway&) = delete;
     Gateway& operator=(const Gateway&) = delete;
 
-    // Stores the settings and starts a listener thread on all interfaces at the
-    // local port. True when the thread could be created; whether the port could
+    // Stores the settings and starts a listener thread on the listen address
+    // and the local port. True when the thread could be created; whether the port could
     // be bound shows later in isRunning (or waitUntilSettled). Callers stop a
     // running Gateway first.
     bool start(const GatewaySettings& settings);
@@ -41,7 +41,7 @@ public:
     // True from the moment the listener listens until stop.
     bool isRunning() const;
     // Connections accepted from now on use the new upstream proxy; a changed
-    // local port takes effect at the next start. Always true.
+    // local port or listen address takes effect at the next start. Always true.
     bool updateUpstream(const GatewaySettings& settings);
 
     // For front ends and tests: waits until the listener of the latest start
@@ -49,12 +49,23 @@ public:
     Listener::Outcome waitUntilSettled(std::chrono::milliseconds timeout) const;
     // Browser connections whose threads have not yet ended.
     int activeConnections() const { return shared_->activeConnections.load(); }
+    // Who is asked when the upstream fails twice in a row (see GatewayShared).
+    void setFailoverHandler(GatewayShared::FailoverHandler handler) {
+        shared_->setFailoverHandler(std::move(handler));
+    }
+    // The upstream connections use now.
+    std::shared_ptr<const GatewaySettings> upstream() const { return shared_->upstream(); }
 
 private:
     std::shared_ptr<GatewayShared> shared_;
     mutable std::mutex mutex_;
     std::shared_ptr<Listener> listener_;
     std::uint16_t localPort_ = 0;
+    in_addr listenAddress_{};
 };
+
+// The address a ListenAddress text names: a dotted IPv4 address ("0.0.0.0" for
+// every interface), and 127.0.0.1 for anything else.
+in_addr ListenAddressOf(const std::string& text);
 
 }  // namespace veilport

@@ -47,7 +47,22 @@ public:
     void setUpstream(std::shared_ptr<const GatewaySettings> settings) {
         std::lock_guard lock(mutex_);
         upstream_ = std::move(settings);
+        failuresInARow_ = 0;
     }
+
+    // Called on a connection thread when the upstream `failed` could not be
+    // reached twice in a row; the handler decides whether to move on (a
+    // failover). Never runs twice at once.
+    using FailoverHandler = std::function<void(const GatewaySettings& failed)>;
+    void setFailoverHandler(FailoverHandler handler) {
+        std::lock_guard lock(mutex_);
+        failover_ = std::move(handler);
+    }
+    // A connect to `used` succeeded: the streak of failures ends.
+    void noteUpstreamReached(const std::shared_ptr<const GatewaySettings>& used);
+    // A connect to `used` failed. Failures of an upstream already replaced do
+    // not count against the new one.
+    void noteUpstreamUnreachable(const std::shared_ptr<const GatewaySettings>& used);
 
     const ConnectionLimits& limits() const { return limits_; }
     ThreadStarter threadStarter() const { return startThread_; }
@@ -57,6 +72,9 @@ public:
 private:
     mutable std::mutex mutex_;
     std::shared_ptr<const GatewaySettings> upstream_;
+    int failuresInARow_ = 0;  // of upstream_, guarded
+    FailoverHandler failover_;
+    std::atomic<bool> failingOver_{false};
     const ConnectionLimits limits_;
     const ThreadStarter startThread_;
 };

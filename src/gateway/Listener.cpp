@@ -17,11 +17,9 @@ void Listener::settle(State state, int error) {
 }
 
 void Listener::run() {
-    in_addr any{};
-    any.s_addr = htonl(INADDR_ANY);
     // Every request is a connection of its own and a browser opens dozens at once
     // for one page: the queue must hold that burst.
-    auto listening = net::listenTcp(any, port_, SOMAXCONN);
+    auto listening = net::listenTcp(address_, port_, SOMAXCONN);
     int listenFd = -1;
     {
         std::lock_guard lock(mutex_);

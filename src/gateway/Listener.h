@@ -1,5 +1,7 @@
 #pragma once
 
+#include <netinet/in.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -26,10 +28,10 @@ public:
         std::uint16_t port = 0;  // the bound port when Listening
     };
 
-    Listener(std::uint16_t port, std::shared_ptr<GatewayShared> shared)
-        : port_(port), shared_(std::move(shared)) {}
+    Listener(in_addr address, std::uint16_t port, std::shared_ptr<GatewayShared> shared)
+        : address_(address), port_(port), shared_(std::move(shared)) {}
 
-    // The listener thread's body: binds all interfaces, accepts until stopped.
+    // The listener thread's body: binds the address, accepts until stopped.
     void run();
     // From any thread; returns at once. The accept in progress is woken.
     void stop();
@@ -45,6 +47,7 @@ private:
     void settle(State state, int error);
     void serve(net::UniqueFd browser);
 
+    const in_addr address_;
     const std::uint16_t port_;
     const std::shared_ptr<GatewayShared> shared_;
     mutable std::mutex mutex_;

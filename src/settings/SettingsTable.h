@@ -34,6 +34,11 @@ inline constexpr DwordSpec kUseProxy{"Software\\Veilport\\UseProxy", 0};
 inline constexpr StringSpec kProxyName{"Software\\Veilport\\ProxyName", ""};
 // TCP port of the Gateway.
 inline constexpr DwordSpec kLocalPort{"Software\\Veilport\\LocalPort", 8080};
+// The address the Gateway listens on: this machine only, unless the user lets
+// other computers of the network use it ("0.0.0.0").
+inline constexpr StringSpec kListenAddress{"Software\\Veilport\\ListenAddress", "127.0.0.1"};
+// 1: when the upstream fails twice in a row, move to the next tested proxy.
+inline constexpr DwordSpec kFailover{"Software\\Veilport\\Failover", 0};
 inline constexpr DwordSpec kRunAtStartup{"Software\\Veilport\\RunAtStartup", 0};
 // Full path of the program, copied into the autostart entry.
 inline constexpr StringSpec kAppFullPath{"Software\\Veilport\\AppFullPath", ""};

@@ -122,9 +122,9 @@ protected:
                                      "127.0.0.1:" + std::to_string(proxyPort)},
             true);
         const std::string line = gateway_->firstLine();
-        const auto colon = line.find("0.0.0.0:");
+        const auto colon = line.find("127.0.0.1:");
         ASSERT_NE(colon, std::string::npos) << line;
-        gatewayPort_ = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 8)));
+        gatewayPort_ = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 10)));
     }
 
     // The origin: /page.html, /big.bin and /small... (any query), each with
@@ -241,9 +241,9 @@ TEST_F(GatewayEndToEnd, UpstreamGivenAsAPoolEntryTextIsUsed) {
                    "127.0.0.1: " + std::to_string(proxyPort_) + "->Here"},
                   true);
     const std::string line = gateway.firstLine();
-    const auto colon = line.find("0.0.0.0:");
+    const auto colon = line.find("127.0.0.1:");
     ASSERT_NE(colon, std::string::npos) << line;
-    const auto port = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 8)));
+    const auto port = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 10)));
     EXPECT_EQ(fetch("/small", {}, port), "small");
 }
 

@@ -12,6 +12,16 @@
 
 namespace veilport::testing {
 
+// Settings for a plain HTTP upstream without a login.
+inline GatewaySettings Settings(std::uint16_t localPort, std::uint16_t upstreamPort,
+                                const std::string& upstreamHost = "127.0.0.1") {
+    GatewaySettings settings;
+    settings.localPort = localPort;
+    settings.upstreamHost = upstreamHost;
+    settings.upstreamPort = upstreamPort;
+    return settings;
+}
+
 // A Gateway of its own on a free port, in a throwaway home. The home outlives
 // the Gateway and every connection thread it started, which the tear-down
 // waits for.
@@ -19,8 +29,12 @@ class GatewayFixture : public ::testing::Test {
 protected:
     void startGateway(std::uint16_t upstreamPort, GatewayOptions options = {},
                       const std::string& upstreamHost = "127.0.0.1") {
+        startGatewayWith(Settings(0, upstreamPort, upstreamHost), options);
+    }
+
+    void startGatewayWith(const GatewaySettings& settings, GatewayOptions options = {}) {
         gateway_ = std::make_unique<Gateway>(options);
-        ASSERT_TRUE(gateway_->start({0, upstreamHost, upstreamPort}));
+        ASSERT_TRUE(gateway_->start(settings));
         const auto outcome = gateway_->waitUntilSettled(std::chrono::seconds(10));
         ASSERT_EQ(outcome.state, Listener::State::Listening);
         port_ = outcome.port;

@@ -26,15 +26,18 @@ protected:
 };
 
 // A dead upstream (its SYNs are dropped) would hold the connection for the
-// kernel's two minutes of retries; the Gateway's own limit releases it.
+// kernel's two minutes of retries; the Gateway's own limit releases it with
+// the error page.
 TEST_F(GatewayLimits, BlackHoledUpstreamReleasesTheBrowserAtTheConnectLimit) {
     BlackHole dark;
     startGateway(dark.port());
     auto browser = ConnectLoopback(port_);
     ASSERT_TRUE(SendText(browser.get(), get()));
     const auto sent = std::chrono::steady_clock::now();
-    EXPECT_EQ(ReadToEnd(browser.get()), "");
+    const std::string page = ReadToEnd(browser.get());
     const auto waited = std::chrono::steady_clock::now() - sent;
+    EXPECT_EQ(page.rfind("HTTP/1.1 502 Bad Gateway\r\n", 0), 0u) << page;
+    EXPECT_NE(page.find("did not answer within 10 seconds"), std::string::npos) << page;
     EXPECT_GE(waited, 10s);
     EXPECT_LE(waited, 12s);
     EXPECT_TRUE(connectionsEnded());

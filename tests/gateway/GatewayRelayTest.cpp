@@ -46,7 +46,7 @@ TEST_F(GatewayRelay, HtmlPageArrivesWithScriptsRenamedAndNoStaleLength) {
               "<HTML><noscri>x()</noscri> <p>Hi</p></HTML>");
 }
 
-TEST_F(GatewayRelay, UnreachableOrUnresolvableUpstreamClosesWithoutBytes) {
+TEST_F(GatewayRelay, UnreachableOrUnresolvableUpstreamGivesTheBadGatewayPage) {
     // A port that was free a moment ago: nothing listens there.
     std::uint16_t closedPort = 0;
     {
@@ -55,13 +55,20 @@ TEST_F(GatewayRelay, UnreachableOrUnresolvableUpstreamClosesWithoutBytes) {
         closedPort = net::localPort(probe.value.get()).value;
     }
     startGateway(closedPort);
-    EXPECT_EQ(fetch(get()), "");
+    const std::string page = fetch(get());
+    EXPECT_EQ(page.rfind("HTTP/1.1 502 Bad Gateway\r\n", 0), 0u) << page;
+    EXPECT_NE(page.find("127.0.0.1:" + std::to_string(closedPort)), std::string::npos) << page;
+    EXPECT_NE(page.find("Connection refused"), std::string::npos) << page;
     EXPECT_EQ(StringSetting(settings::kLastDomain).get(), "127.0.0.1");
+    // A tunnel gets the status alone.
+    EXPECT_EQ(fetch("CONNECT 127.0.0.1:443 HTTP/1.1\r\nHost: 127.0.0.1:443\r\n\r\n"),
+              "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nCache-Control: no-store\r\n"
+              "Connection: close\r\n\r\n");
 
     // A dotted target host never has the upstream name looked up.
     LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nvia name"));
-    gateway_->updateUpstream({0, "localhost", upstream.port()});
-    EXPECT_EQ(fetch(get("127.0.0.1")), "");
+    gateway_->updateUpstream(Settings(0, upstream.port(), "localhost"));
+    EXPECT_NE(fetch(get("127.0.0.1")).find("502 Bad Gateway"), std::string::npos);
     EXPECT_EQ(fetch(get("localhost")), "HTTP/1.0 200 OK\r\n\r\nvia name");
     EXPECT_EQ(upstream.connections(), 1);
 }
@@ -82,7 +89,7 @@ TEST_F(GatewayRelay, UpdateUpstreamLetsTheRunningAnswerFinishAtTheOldOne) {
     ASSERT_TRUE(SendText(slow.get(), get()));
     EXPECT_EQ(ReadUntil(slow.get(), "old-"), "HTTP/1.0 200 OK\r\n\r\nold-");
 
-    EXPECT_TRUE(gateway_->updateUpstream({0, "127.0.0.1", newUpstream.port()}));
+    EXPECT_TRUE(gateway_->updateUpstream(Settings(0, newUpstream.port())));
     EXPECT_EQ(fetch(get()), "HTTP/1.0 200 OK\r\n\r\nnew");
     release.set_value();
     EXPECT_EQ(ReadToEnd(slow.get()), "rest");
@@ -97,7 +104,7 @@ TEST_F(GatewayRelay, StopThenStartOnTheSamePortLeavesOneListener) {
     for (int round = 0; round < 20; ++round) {
         gateway_->stop();
         EXPECT_FALSE(gateway_->isRunning());
-        ASSERT_TRUE(gateway_->start({port_, "127.0.0.1", upstream.port()}));
+        ASSERT_TRUE(gateway_->start(Settings(port_, upstream.port())));
         const auto outcome = gateway_->waitUntilSettled(10s);
         ASSERT_EQ(outcome.state, Listener::State::Listening) << net::errorText(outcome.error);
         ASSERT_EQ(outcome.port, port_);
@@ -115,7 +122,7 @@ TEST_F(GatewayRelay, PortTakenByAnotherProgramLeavesItStopped) {
     const std::uint16_t taken = net::localPort(other.value.get()).value;
 
     Gateway gateway;
-    EXPECT_TRUE(gateway.start({taken, "127.0.0.1", 9}));
+    EXPECT_TRUE(gateway.start(Settings(taken, 9)));
     const auto outcome = gateway.waitUntilSettled(10s);
     EXPECT_EQ(outcome.state, Listener::State::Failed);
     EXPECT_EQ(outcome.error, EADDRINUSE);

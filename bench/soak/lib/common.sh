@@ -166,13 +166,14 @@ EOF
 # and GATEWAY_PID once it says it listens.
 start_gateway() {
     local upstream="$1" log="$SOAK_DIR/gateway.log"
-    start gateway "$VEILPORTCTL" gateway --port 0 --upstream "127.0.0.1:$upstream"
+    case "$upstream" in *://*) ;; *) upstream="127.0.0.1:$upstream" ;; esac
+    start gateway "$VEILPORTCTL" gateway --port 0 --upstream "$upstream"
     GATEWAY_PID=$LAST_PID
     if ! wait_until 20 grep -q 'Gateway listening on' "$log"; then
         echo "soak: the Gateway did not start: $(cat "$log")" >&2
         return 1
     fi
-    GATEWAY_PORT="$(sed -n 's/.*Gateway listening on 0\.0\.0\.0:\([0-9]*\),.*/\1/p' "$log")"
+    GATEWAY_PORT="$(sed -n 's/.*Gateway listening on [0-9.]*:\([0-9]*\),.*/\1/p' "$log")"
 }
 
 # The origin's files and the chain browser -> Gateway -> tinyproxy -> nginx.
