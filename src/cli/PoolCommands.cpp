@@ -104,10 +104,15 @@ int List(Args args, std::ostream& out, std::ostream& err) {
 
 int Test(Args args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return UsageError(err, "test expects one proxy such as HOST:PORT");
-    const auto proxy = ProxyFromText(args[0]);
+    std::string error;
+    const auto proxy = ProxyFromText(args[0], error);
+    if (!proxy) {
+        err << "veilportctl: " << error << '\n';
+        return kExitUsage;
+    }
     auto judge = ProxyJudge::FromSettings();
-    ProxyTesterSession session(proxy.host, proxy.port, std::string(args[0]), {}, false);
-    session.start(judge->check(proxy));
+    ProxyTesterSession session(proxy->host, proxy->port, std::string(args[0]), {}, false);
+    session.start(judge->check(*proxy));
     PrintRows(out, session);
     return session.succeeded() ? kExitOk : kExitNotFound;
 }

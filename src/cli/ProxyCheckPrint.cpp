@@ -3,19 +3,17 @@
 #include <ostream>
 
 #include "proxypool/CheckRows.h"
-#include "proxypool/ListSourceParser.h"
-#include "proxypool/ProxyText.h"
+#include "proxypool/Upstream.h"
 
 namespace veilport::cli {
 
-proxypool::ListedProxy ProxyFromText(std::string_view text) {
-    auto extracted = proxypool::ExtractProxies(text);
-    if (extracted.proxies.size() == 1) return std::move(extracted.proxies.front());
-    const auto parts = proxypool::SplitProxyText(std::string(text));
-    proxypool::ListedProxy proxy;
-    proxy.host = parts.host;
-    proxy.port = parts.port;
-    return proxy;
+std::optional<proxypool::ListedProxy> ProxyFromText(std::string_view text, std::string& error) {
+    auto parsed = proxypool::ParseUpstream(text);
+    if (!parsed) {
+        error = parsed.error;
+        return std::nullopt;
+    }
+    return proxypool::FromUpstream(*parsed.upstream);
 }
 
 void PrintCheckLine(std::ostream& out, const proxypool::ListedProxy& proxy,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,10 +10,9 @@
 
 namespace veilport::cli {
 
-// The proxy a command-line text names: any list form ("ip:port",
-// "scheme://user@host:port", "host:port:user:password") or the program's own
-// entry text ("ip:port->Country"), split as the tested list splits it.
-proxypool::ListedProxy ProxyFromText(std::string_view text);
+// The proxy a command-line text names, in any form the upstream parser reads;
+// nullopt with the parser's message when it names none.
+std::optional<proxypool::ListedProxy> ProxyFromText(std::string_view text, std::string& error);
 
 // One line for a checked proxy: text, works, level, exit, country, HTTPS, ms.
 void PrintCheckLine(std::ostream& out, const proxypool::ListedProxy& proxy,

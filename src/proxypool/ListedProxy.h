@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "proxypool/Upstream.h"
+
 namespace veilport::proxypool {
 
 struct ListedProxy {
@@ -23,6 +25,10 @@ struct ListedProxy {
 
     bool operator==(const ListedProxy&) const = default;
 };
+
+// The same proxy as the Gateway's upstream type, and back.
+Upstream ToUpstream(const ListedProxy& proxy);
+ListedProxy FromUpstream(const Upstream& upstream);
 
 // True for the schemes a list entry may name.
 bool IsProxyScheme(const std::string& scheme);

@@ -32,8 +32,11 @@ private:
     static std::optional<GatewaySettings> makeSettings(int localPort, const std::string& host,
                                                        int port) {
         if (localPort < 0 || localPort > 65535 || port < 1 || port > 65535) return std::nullopt;
-        return GatewaySettings{static_cast<std::uint16_t>(localPort), host,
-                               static_cast<std::uint16_t>(port)};
+        GatewaySettings settings;
+        settings.localPort = static_cast<std::uint16_t>(localPort);
+        settings.upstreamHost = host;
+        settings.upstreamPort = static_cast<std::uint16_t>(port);
+        return settings;
     }
 };
 
