@@ -8,6 +8,7 @@
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/MyProxiesFile.h"
+#include "proxypool/JudgedTester.h"
 #include "proxypool/ProxyJudge.h"
 #include "proxypool/ProxyText.h"
 #include "proxypool/ServiceList.h"
@@ -148,8 +149,9 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
         err << "veilportctl: " << loaded.message << '\n';
         return kExitFailed;
     }
-    WindowlessTester tester(RealConnectMeasure(),
-                            [&](const ProxyTesterSession& session) { PrintRows(out, session); });
+    auto judge = ProxyJudge::FromSettings();
+    JudgedTester tester(*judge,
+                        [&](const ProxyTesterSession& session) { PrintRows(out, session); });
     AdoptContext context{tested, tester, *services.gateway, ui, ui, ui};
     switch (TestAndAdopt(std::string(args[0]), "", AdoptEntryPoint::AddPanel, context)) {
         case AdoptOutcome::Adopted:

@@ -63,6 +63,19 @@ TEST_F(SupplyCommands, TestPrintsOneFactALineAndFailsAProxyThatServesItsOwnPage)
     EXPECT_THAT(result.out, HasSubstr("Test Completed\tProxy does not work\n"));
 }
 
+// Adoption asks the judge too: a proxy that serves its own page never enters
+// the tested list, a working one does.
+TEST_F(SupplyCommands, AdoptTakesOnlyAProxyThatReachesTheJudge) {
+    StringSetting(settings::kAppPath).set(home_.veilportHome().string());
+    auto result = ctl({"adopt", "127.0.0.1:" + std::to_string(ownPage_.port())});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_THAT(result.out, HasSubstr("Test Completed\tProxy does not work\n"));
+    EXPECT_EQ(ctl({"tested"}).out, "");
+    result = ctl({"adopt", elite()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_THAT(ctl({"tested"}).out, HasSubstr(elite() + "\t"));
+}
+
 TEST_F(SupplyCommands, SourcesAreAddedFetchedCheckedAndRemoved) {
     const auto list = home_.path() / "mine.txt";
     std::ofstream(list) << "# two live, one dead\r\n" << elite() << "\r\n127.0.0.1:"
