@@ -12,10 +12,9 @@ namespace veilport::cli {
 
 std::span<const Command> AllCommands() {
     static const Command commands[] = {
-        RegCommand(),   ListCommand(),    TestCommand(),      TestedCommand(),
-        AdoptCommand(), UpdateCommand(),  AnonymityCommand(), BrowsersCommand(),
-        ProxyCommand(), GatewayCommand(), CleanCommand(),     SourcesCommand(),
-        WhatIsMyIpCommand(),
+        RegCommand(),    ListCommand(),      TestCommand(),       TestedCommand(), AdoptCommand(),
+        UpdateCommand(), AnonymityCommand(), BrowsersCommand(),   ProxyCommand(),  GatewayCommand(),
+        CleanCommand(),  SourcesCommand(),   WhatIsMyIpCommand(),
     };
     return commands;
 }

@@ -7,8 +7,8 @@
 #include "cli/RunningVeilport.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
-#include "proxypool/MyProxiesFile.h"
 #include "proxypool/JudgedTester.h"
+#include "proxypool/MyProxiesFile.h"
 #include "proxypool/ProxyJudge.h"
 #include "proxypool/ProxyText.h"
 #include "proxypool/ServiceList.h"
@@ -217,7 +217,7 @@ Command ListCommand() {
 
 Command TestCommand() {
     return {"test",
-            "  test PROXY                      check a proxy (HOST:PORT or scheme://[user@]host:port):\n"
+            "  test PROXY                      check a proxy (HOST:PORT, scheme://host:port):\n"
             "                                  connect time, then a request through it to the\n"
             "                                  judge (JudgeUrl); one fact a line; stores nothing",
             &Test};

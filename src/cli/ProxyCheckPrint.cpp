@@ -28,9 +28,8 @@ void PrintCheckLine(std::ostream& out, const proxypool::ListedProxy& proxy,
         out << "connects\t" << check.connectMs << " ms\t" << kNoJudge << '\n';
         return;
     }
-    out << "works\t" << LevelText(check.level) << '\t' << check.exitAddress << '\t'
-        << check.country << "\tHTTPS " << HttpsText(check.https) << '\t' << check.latencyMs
-        << " ms\n";
+    out << "works\t" << LevelText(check.level) << '\t' << check.exitAddress << '\t' << check.country
+        << "\tHTTPS " << HttpsText(check.https) << '\t' << check.latencyMs << " ms\n";
 }
 
 }  // namespace veilport::cli

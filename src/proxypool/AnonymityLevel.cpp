@@ -7,14 +7,14 @@ namespace veilport::proxypool {
 namespace {
 
 bool AddressChar(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') ||
-           c == '.' || c == ':';
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == '.' ||
+           c == ':';
 }
 
 constexpr std::string_view kProxyHeaders[] = {
-    "Via",        "X-Forwarded-For", "Forwarded",  "X-Real-Ip",   "X-Forwarded",
-    "Forwarded-For", "X-Proxy-Id",   "Client-Ip",  "X-Client-Ip", "X-Originating-Ip",
-    "X-Tinyproxy", "X-Bluecoat-Via", "Proxy-Agent",
+    "Via",           "X-Forwarded-For", "Forwarded",   "X-Real-Ip",   "X-Forwarded",
+    "Forwarded-For", "X-Proxy-Id",      "Client-Ip",   "X-Client-Ip", "X-Originating-Ip",
+    "X-Tinyproxy",   "X-Bluecoat-Via",  "Proxy-Agent",
 };
 
 }  // namespace

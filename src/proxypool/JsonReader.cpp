@@ -154,20 +154,37 @@ private:
             if (pos_ >= text_.size()) return false;
             const char e = text_[pos_++];
             switch (e) {
-                case '"': out += '"'; break;
-                case '\\': out += '\\'; break;
-                case '/': out += '/'; break;
-                case 'b': out += '\b'; break;
-                case 'f': out += '\f'; break;
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
+                case '"':
+                    out += '"';
+                    break;
+                case '\\':
+                    out += '\\';
+                    break;
+                case '/':
+                    out += '/';
+                    break;
+                case 'b':
+                    out += '\b';
+                    break;
+                case 'f':
+                    out += '\f';
+                    break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
                 case 'u': {
                     unsigned code = 0;
                     if (!hex4(code)) return false;
                     if (code >= 0xD800 && code < 0xDC00) {
                         unsigned low = 0;
-                        if (!word("\\u") || !hex4(low) || low < 0xDC00 || low > 0xDFFF) return false;
+                        if (!word("\\u") || !hex4(low) || low < 0xDC00 || low > 0xDFFF)
+                            return false;
                         code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
                     } else if (code >= 0xDC00 && code <= 0xDFFF) {
                         return false;

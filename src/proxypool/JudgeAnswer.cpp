@@ -78,7 +78,7 @@ std::optional<JudgeAnswer> FromCgiText(std::string_view body) {
         } else {
             const auto close = body.find('>', end);
             body.remove_prefix(body[end] == '<' && close != std::string_view::npos ? close + 1
-                                                                                    : end + 1);
+                                                                                   : end + 1);
         }
         const auto equals = line.find('=');
         if (equals == std::string_view::npos) continue;

@@ -4,8 +4,7 @@
 
 namespace veilport::proxypool {
 
-JudgedTester::JudgedTester(ProxyJudge& judge,
-                           std::function<void(const ProxyTesterSession&)> onRows)
+JudgedTester::JudgedTester(ProxyJudge& judge, std::function<void(const ProxyTesterSession&)> onRows)
     : judge_(judge), onRows_(std::move(onRows)) {}
 
 ProxyTesterDialog::Result JudgedTester::run(const std::string& host, int port,

@@ -43,7 +43,8 @@ bool ValidIpv4(std::string_view host) {
     while (true) {
         const auto dot = host.find('.');
         const auto part = host.substr(0, dot);
-        if (part.empty() || part.size() > 3 || !AllDigits(part) || std::stoi(std::string(part)) > 255)
+        if (part.empty() || part.size() > 3 || !AllDigits(part) ||
+            std::stoi(std::string(part)) > 255)
             return false;
         ++parts;
         if (dot == std::string_view::npos) break;
@@ -164,7 +165,8 @@ std::size_t SkipSeparator(std::string_view text, std::size_t i) {
             ++i;
         } else if (c == '<') {
             const auto close = text.find('>', i);
-            if (close == std::string_view::npos || close - i > kLongest) return std::string_view::npos;
+            if (close == std::string_view::npos || close - i > kLongest)
+                return std::string_view::npos;
             i = close + 1;
         } else {
             break;

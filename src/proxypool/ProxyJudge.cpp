@@ -100,7 +100,8 @@ ProxyCheck ProxyJudge::check(const ListedProxy& proxy, const inet::CancelCheck& 
     result.exitAddress = answer->exitAddress();
     result.level = ClassifyAnonymity(*answer, real);
     result.country = countryOf(result.exitAddress);
-    const auto tls = inet::TlsHandshakeThrough(HttpsTarget(config_), route, config_.limits, cancelled);
+    const auto tls =
+        inet::TlsHandshakeThrough(HttpsTarget(config_), route, config_.limits, cancelled);
     result.cancelled = tls.cancelled;
     if (!tls.cancelled) result.https = tls.completed ? HttpsSupport::Yes : HttpsSupport::No;
     return result;

@@ -17,8 +17,8 @@ std::vector<SupplyRow> BuildSupply(std::string_view serviceBody,
         proxy.host = parts.host;
         proxy.port = parts.port;
         seen.insert(proxy.key());
-        rows.push_back({std::move(row.entry), std::string(kServiceSourceName), row.picture,
-                        std::move(proxy)});
+        rows.push_back(
+            {std::move(row.entry), std::string(kServiceSourceName), row.picture, std::move(proxy)});
     }
     for (const auto& entry : supplied)
         if (seen.insert(entry.proxy.key()).second)

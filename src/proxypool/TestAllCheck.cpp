@@ -26,8 +26,8 @@ TestAllOutcome ApplyTestAllCheck(TestedProxyList& tested, const std::string& add
     const int row = tested.FindTestedProxy(address);
     if (row < 0) return TestAllOutcome::Gone;
     if (check.works && check.connectMs > 0) {
-        const std::uint32_t ms = check.judgeReachable && check.latencyMs > 0 ? check.latencyMs
-                                                                               : check.connectMs;
+        const std::uint32_t ms =
+            check.judgeReachable && check.latencyMs > 0 ? check.latencyMs : check.connectMs;
         tested.setText(row, ProxyRecord::kResponseTime, QuickResponseTimeText(ms));
         tested.setText(row, ProxyRecord::kDownloadSpeed, SpeedText(check.connectMs));
         return TestAllOutcome::Updated;

@@ -78,9 +78,9 @@ TEST_F(SupplyCommands, AdoptTakesOnlyAProxyThatReachesTheJudge) {
 
 TEST_F(SupplyCommands, SourcesAreAddedFetchedCheckedAndRemoved) {
     const auto list = home_.path() / "mine.txt";
-    std::ofstream(list) << "# two live, one dead\r\n" << elite() << "\r\n127.0.0.1:"
-                        << ownPage_.port() << "\r\n127.0.0.1:" << testing::FreeLoopbackPort()
-                        << "\r\nnot-a-proxy\r\n";
+    std::ofstream(list) << "# two live, one dead\r\n"
+                        << elite() << "\r\n127.0.0.1:" << ownPage_.port()
+                        << "\r\n127.0.0.1:" << testing::FreeLoopbackPort() << "\r\nnot-a-proxy\r\n";
     EXPECT_EQ(ctl({"sources", "add", list.string()}).exitCode, 0);
     auto result = ctl({"sources", "add", "relative.txt"});
     EXPECT_EQ(result.exitCode, 3);

@@ -62,10 +62,12 @@ TEST(CheckBatch, EmptyListsAndABoundBelowOneStillFinish) {
     EXPECT_TRUE(empty.finished());
     EXPECT_EQ(empty.started(), 0);
     std::atomic<int> calls{0};
-    CheckBatch single(Proxies(5), [&](const ListedProxy&, const inet::CancelCheck&) {
-        ++calls;
-        return ProxyCheck{};
-    }, 0, {});
+    CheckBatch single(Proxies(5),
+                      [&](const ListedProxy&, const inet::CancelCheck&) {
+                          ++calls;
+                          return ProxyCheck{};
+                      },
+                      0, {});
     single.wait();
     EXPECT_EQ(single.started(), 1);
     EXPECT_EQ(calls.load(), 5);

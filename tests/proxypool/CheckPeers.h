@@ -88,13 +88,16 @@ public:
               }
               const std::string body = "{\"args\": {}, \"headers\": {" + headers +
                                        "}, \"origin\": \"" + address + "\"}\n";
-              (void)SendText(fd, "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
-                                 "Content-Length: " +
-                                     std::to_string(body.size()) +
-                                     "\r\nConnection: close\r\n\r\n" + body);
+              (void)SendText(fd,
+                             "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+                             "Content-Length: " +
+                                 std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+                                 body);
           }) {}
 
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(server_.port()) + "/get"; }
+    std::string url() const {
+        return "http://127.0.0.1:" + std::to_string(server_.port()) + "/get";
+    }
     int requests() const { return server_.connections(); }
 
 private:
@@ -108,9 +111,9 @@ public:
         : server_([](int fd) {
               (void)ReadUntil(fd, "\r\n\r\n");
               const std::string body = "<html><body>Welcome to FastProxy!</body></html>";
-              (void)SendText(fd, "HTTP/1.1 200 OK\r\nContent-Length: " +
-                                     std::to_string(body.size()) +
-                                     "\r\nConnection: close\r\n\r\n" + body);
+              (void)SendText(fd,
+                             "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                                 "\r\nConnection: close\r\n\r\n" + body);
           }) {}
     std::uint16_t port() const { return server_.port(); }
 
@@ -144,7 +147,8 @@ inline std::unique_ptr<PeerProgram> StartTinyproxy(const std::filesystem::path& 
     const auto config = folder / (name + ".conf");
     std::ofstream(config) << "Port " << port << "\nListen 127.0.0.1\nBind 127.0.0.2\n"
                           << "Timeout 20\nMaxClients 100\nLogLevel Critical\n"
-                          << "Allow 127.0.0.1\n" << extra;
+                          << "Allow 127.0.0.1\n"
+                          << extra;
     return std::make_unique<PeerProgram>(
         std::vector<std::string>{program, "-d", "-c", config.string()}, port);
 }

@@ -36,9 +36,9 @@ TEST(JudgeAnswer, ReadsTheCgiTextForm) {
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain->exitAddress(), "198.51.100.7");
     EXPECT_EQ(plain->header("X-Forwarded-For"), "203.0.113.9");
-    const auto html =
-        ReadJudgeAnswer("<html><body>REMOTE_ADDR = 198.51.100.7<br>HTTP_VIA = 1.1 x<br />"
-                        "HTTP_USER_AGENT=Veilport</body></html>");
+    const auto html = ReadJudgeAnswer(
+        "<html><body>REMOTE_ADDR = 198.51.100.7<br>HTTP_VIA = 1.1 x<br />"
+        "HTTP_USER_AGENT=Veilport</body></html>");
     ASSERT_TRUE(html);
     EXPECT_EQ(html->exitAddress(), "198.51.100.7");
     EXPECT_EQ(html->header("Via"), "1.1 x");
@@ -59,8 +59,8 @@ TEST(JudgeAnswer, RefusesWhatIsNotAJudgesAnswer) {
 }
 
 TEST(JsonReader, RefusesMalformedAndTooDeepText) {
-    for (const char* text : {"{", "{\"a\" 1}", "[1,]", "\"\\x\"", "\"\\ud800\"", "{} x", "tru",
-                             "\"a\nb\""})
+    for (const char* text :
+         {"{", "{\"a\" 1}", "[1,]", "\"\\x\"", "\"\\ud800\"", "{} x", "tru", "\"a\nb\""})
         EXPECT_FALSE(ReadJson(text)) << text;
     EXPECT_TRUE(ReadJson(std::string(kMaxJsonDepth, '[') + std::string(kMaxJsonDepth, ']')));
     EXPECT_FALSE(

@@ -28,8 +28,8 @@ struct Peers {
 class ProxyJudgeTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (testing::FindProgram("tinyproxy").empty() || testing::FindProgram("microsocks").empty() ||
-            testing::FindProgram("openssl").empty())
+        if (testing::FindProgram("tinyproxy").empty() ||
+            testing::FindProgram("microsocks").empty() || testing::FindProgram("openssl").empty())
             return;
         peers_ = new Peers;
         const auto folder = peers_->home.path();
@@ -48,9 +48,9 @@ protected:
 
     void SetUp() override {
         if (peers_ == nullptr) GTEST_SKIP() << "tinyproxy, microsocks and openssl are needed";
-        for (const auto* peer : {peers_->elite.get(), peers_->anonymous.get(),
-                                 peers_->transparent.get(), peers_->noConnect.get(),
-                                 peers_->socks.get()})
+        for (const auto* peer :
+             {peers_->elite.get(), peers_->anonymous.get(), peers_->transparent.get(),
+              peers_->noConnect.get(), peers_->socks.get()})
             ASSERT_TRUE(peer && peer->started());
         ASSERT_TRUE(peers_->tls->started());
     }

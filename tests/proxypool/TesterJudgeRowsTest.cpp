@@ -62,11 +62,11 @@ TEST_F(TesterJudgeRows, AProxyThatConnectsButFailsTheJudgeFailsTheTest) {
     check.failure = "the answer is not the judge's own page";
     ProxyTesterSession session("127.0.0.1", 8080, "127.0.0.1:8080", {});
     session.start(check);
-    EXPECT_EQ(session.rows(), (Rows{{"Get proxy response time", "5 milliseconds"},
-                                    {"Get proxy download speed", "331.20 KB/sec"},
-                                    {"Request through the proxy",
-                                     "the answer is not the judge's own page"},
-                                    {"Test Completed", "Proxy does not work"}}));
+    EXPECT_EQ(session.rows(),
+              (Rows{{"Get proxy response time", "5 milliseconds"},
+                    {"Get proxy download speed", "331.20 KB/sec"},
+                    {"Request through the proxy", "the answer is not the judge's own page"},
+                    {"Test Completed", "Proxy does not work"}}));
     EXPECT_FALSE(session.succeeded());
     EXPECT_EQ(DwordSetting(settings::kFail).get(), 1u);
     EXPECT_EQ(StringSetting(settings::kTmpResponseTime).get(), "");
@@ -111,10 +111,9 @@ TEST(CheckColumns, SortBestFirstAndDeadLast) {
         check.country = "unknown";
         return check;
     };
-    std::vector<ProxyCheck> checks = {make(false, AnonymityLevel::Elite, 0),
-                                      make(true, AnonymityLevel::Transparent, 90),
-                                      make(true, AnonymityLevel::Elite, 900),
-                                      make(true, AnonymityLevel::Anonymous, 20)};
+    std::vector<ProxyCheck> checks = {
+        make(false, AnonymityLevel::Elite, 0), make(true, AnonymityLevel::Transparent, 90),
+        make(true, AnonymityLevel::Elite, 900), make(true, AnonymityLevel::Anonymous, 20)};
     auto sortedBy = [&](CheckColumn column) {
         auto copy = checks;
         std::stable_sort(copy.begin(), copy.end(), [&](const auto& a, const auto& b) {

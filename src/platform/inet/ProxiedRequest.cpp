@@ -150,7 +150,8 @@ RequestOutcome GetThrough(const std::string& url, const ProxyRoute& route,
     request.set(CURLOPT_HTTPGET, 1L);
     // libcurl adds Proxy-Connection for HTTP proxies; a proxy that passes it on
     // would otherwise look like one that announces itself.
-    std::unique_ptr<curl_slist, ListDeleter> headers(curl_slist_append(nullptr, "Proxy-Connection:"));
+    std::unique_ptr<curl_slist, ListDeleter> headers(
+        curl_slist_append(nullptr, "Proxy-Connection:"));
     request.set(CURLOPT_HTTPHEADER, headers.get());
     request.route(route);
     return request.perform();
@@ -160,8 +161,8 @@ RequestOutcome ConnectDirect(const std::string& host, int port, const RequestLim
                              const CancelCheck& cancelled) {
     Request request(limits, cancelled);
     const bool literal6 = host.find(':') != std::string::npos;
-    const std::string url = "http://" + (literal6 ? "[" + host + "]" : host) + ":" +
-                            std::to_string(port) + "/";
+    const std::string url =
+        "http://" + (literal6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
     request.set(CURLOPT_URL, url.c_str());
     request.set(CURLOPT_CONNECT_ONLY, 1L);
     request.route(ProxyRoute::Direct());
