@@ -98,10 +98,14 @@ std::optional<JudgeAnswer> FromCgiText(std::string_view body) {
 }  // namespace
 
 std::string JudgeAnswer::exitAddress() const {
+    // The last address that is there: "a, b," still came from b.
     std::string_view list = origin;
-    const auto comma = list.rfind(',');
-    if (comma != std::string_view::npos) list.remove_prefix(comma + 1);
-    return std::string(Trimmed(list));
+    while (true) {
+        const auto comma = list.rfind(',');
+        const auto last = Trimmed(list.substr(comma == std::string_view::npos ? 0 : comma + 1));
+        if (!last.empty() || comma == std::string_view::npos) return std::string(last);
+        list = list.substr(0, comma);
+    }
 }
 
 std::optional<std::string> JudgeAnswer::header(std::string_view name) const {
@@ -111,11 +115,10 @@ std::optional<std::string> JudgeAnswer::header(std::string_view name) const {
 }
 
 std::optional<JudgeAnswer> ReadJudgeAnswer(std::string_view body) {
-    if (auto answer = FromJson(body)) {
-        if (answer->exitAddress().empty()) return std::nullopt;
-        return answer;
-    }
-    return FromCgiText(body);
+    auto answer = FromJson(body);
+    if (!answer) answer = FromCgiText(body);
+    if (answer && answer->exitAddress().empty()) return std::nullopt;
+    return answer;
 }
 
 }  // namespace veilport::proxypool

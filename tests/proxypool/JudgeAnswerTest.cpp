@@ -25,6 +25,7 @@ TEST(JudgeAnswer, ReadsHttpbinJson) {
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->origin, "203.0.113.9, 198.51.100.7");
     EXPECT_EQ(answer->exitAddress(), "198.51.100.7");
+    EXPECT_EQ((JudgeAnswer{"198.51.100.7, ", {}}).exitAddress(), "198.51.100.7");
     EXPECT_EQ(answer->header("via"), "1.1 tinyproxy (tinyproxy/1.11.1)");
     EXPECT_EQ(answer->header("X-Amzn-Trace-Id"), "Root=1-6\xc3\xa9");
     EXPECT_FALSE(answer->header("X-Forwarded-For"));
@@ -53,6 +54,9 @@ TEST(JudgeAnswer, RefusesWhatIsNotAJudgesAnswer) {
              R"({"origin": 5})",
              R"({"origin": "1.2.3.4")",
              "REMOTE_ADDR=\n",
+             // Found by fuzzing: an origin of commas names no address.
+             "REMOTE_ADDR= , ,\n",
+             R"({"origin": ","})",
              R"(["origin", "1.2.3.4"])",
          })
         EXPECT_FALSE(ReadJudgeAnswer(body)) << body;
