@@ -2,8 +2,9 @@
 
 #include <string_view>
 
+#include "browsers/SwitchReport.h"
 #include "platform/process/SingleInstance.h"
-#include "proxypool/ConnectionSwitch.h"
+#include "services/Anonymity.h"
 
 namespace veilport::app {
 
@@ -13,20 +14,16 @@ struct Startup {
     process::SingleInstance instance;
     // False when another Veilport was brought to the front: end at once.
     bool proceed = false;
+    // What putting back a machine left pointing at the last session's Gateway
+    // did; the window shows its failures once it is up.
+    browsers::SwitchReport reset;
 };
 
 // The steps of start-up that come before the main window, in their order:
 // the single-instance rule (a second instance shows the first one's window and
-// touches nothing), then anonymity switched off in the settings. When the last
-// session ended with anonymity on, the machine still points at a Gateway that
-// no longer listens, so the system proxy and the flagged browsers are put back
-// too; otherwise they are left alone.
-Startup BeginStartup(proxypool::ConnectionSwitch& connection,
+// touches nothing), then the anonymity service's reset for a new session.
+Startup BeginStartup(services::Anonymity& anonymity,
                      std::string_view mutexName = process::kSingleInstanceMutexName,
                      std::string_view windowTitle = process::kMainWindowTitle);
-
-// The anonymity reset alone: a stored UseProxy 1 becomes 0 (after the
-// connection is switched back), an absent value stays absent.
-void ResetAnonymityAtStartup(proxypool::ConnectionSwitch& connection);
 
 }  // namespace veilport::app

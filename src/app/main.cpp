@@ -1,17 +1,20 @@
 // Veilport: one instance per user, anonymity off at start, the main window
 // until it ends, then the process exits.
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <string_view>
 
 #include "app/AppStartup.h"
 #include "app/help/HelpViewerService.h"
+#include "app/pagekit/AnonymityOutcomeMessages.h"
 #include "app/window/MainWindow.h"
 #include "cleaner/CleanerThread.h"
 #include "gateway/Gateway.h"
 #include "platform/desktop/BrowserInstallFacts.h"
 #include "platform/process/TerminateHandler.h"
 #include "platform/shell/ShellOpen.h"
+#include "services/Anonymity.h"
 #include "services/PoolServices.h"
 #include "settings/Installation.h"
 
@@ -29,8 +32,9 @@ int main(int argc, char** argv) {
     (void)Gateway::instance();
 
     auto pool = services::MakePoolServices();
+    services::Anonymity anonymity(*pool.gateway, *pool.connection);
     // The single-instance rule comes first: a second start touches nothing.
-    const app::Startup startup = app::BeginStartup(*pool.connection);
+    const app::Startup startup = app::BeginStartup(anonymity);
     if (!startup.proceed) return 0;
     RegisterInstallation(RunningProgramDir());
     desktop::RecordBrowserInstallations();
@@ -52,8 +56,12 @@ int main(int argc, char** argv) {
         .startCleaner = [] { (void)cleaner::CleanerThread::processWide().start(); },
         .registerTitle = true,
         .messages = nullptr,
+        .anonymity = &anonymity,
     });
     QObject::connect(&window, &QDialog::finished, &application, [] { QApplication::exit(0); });
     window.show();
+    QTimer::singleShot(0, &window, [&window, report = startup.reset] {
+        app::ShowSwitchFailures(report, window.messages());
+    });
     return application.exec();
 }

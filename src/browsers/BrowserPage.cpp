@@ -1,5 +1,6 @@
 #include "browsers/BrowserPage.h"
 
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/RegistryKey.h"
 #include "settings/SettingPath.h"
@@ -138,7 +139,7 @@ void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy,
 
 SwitchReport BrowserPage::ApplyBrowserPage(const std::function<void()>& applyAnonymity) {
     SwitchReport report;
-    const std::uint32_t useProxy = DwordSetting(settings::kUseProxy).get();
+    const std::uint32_t useProxy = AnonymityFlag::isOn() ? 1 : 0;
     RegistryKey key(registry::Root::LocalMachine, settings::kProgramKey);
     if (key.existsElseRemove()) {
         const int netscapeCode = NetscapeVersionCode();

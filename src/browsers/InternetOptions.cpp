@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "platform/inet/InternetNotices.h"
+#include "platform/desktop/InternetNotices.h"
 
 namespace veilport::browsers {
 
@@ -19,11 +19,11 @@ bool InternetOptions::setPerConnectionOptions(inet::PerConnOptionList& list) {
 }
 
 void InternetOptions::settingsChanged() {
-    inet::NotifySettingsChanged();
+    desktop::NotifySettingsChanged();
 }
 
 std::vector<desktop::MirrorOutcome> InternetOptions::refresh() {
-    return inet::NotifyRefresh();
+    return desktop::NotifyRefresh();
 }
 
 InternetOptions& SystemInternetOptions() {

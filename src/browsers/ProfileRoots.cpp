@@ -3,7 +3,7 @@
 #include <string>
 
 #include "browsers/BrowserKeys.h"
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 #include "settings/RegistryKey.h"
 
 namespace veilport::browsers {
@@ -11,7 +11,7 @@ namespace veilport::browsers {
 namespace fs = std::filesystem;
 
 std::vector<fs::path> ProfileRoots(MozillaFamily family) {
-    const fs::path home = shell::userHome();
+    const fs::path home = home::userHome();
     switch (family) {
         case MozillaFamily::Firefox:
             return {home / ".mozilla/firefox/", home / "snap/firefox/common/.mozilla/firefox/",
@@ -44,7 +44,7 @@ std::string OperaProgramDir() {
 std::optional<fs::path> OperaFilePath(OperaFile file) {
     switch (file) {
         case OperaFile::ProfileOpera6:
-            return shell::userHome() / ".opera" / "opera6.ini";
+            return home::userHome() / ".opera" / "opera6.ini";
         case OperaFile::ProgramOpera6:
         case OperaFile::ProgramOperaDef6: {
             const std::string dir = OperaProgramDir();

@@ -17,4 +17,10 @@ bool SwitchReport::allDone() const {
                        [](const Target& target) { return target.done; });
 }
 
+std::string SwitchReport::failureText() const {
+    std::string text;
+    for (const auto& target : failures()) text += target.name + ": " + target.reason + "\n";
+    return text;
+}
+
 }  // namespace veilport::browsers

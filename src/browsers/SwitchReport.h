@@ -33,6 +33,8 @@ public:
     const std::vector<Target>& targets() const { return targets_; }
     std::vector<Target> failures() const;
     bool allDone() const;
+    // Each failed target on a line of its own: "name: reason".
+    std::string failureText() const;
 
 private:
     std::vector<Target> targets_;

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/home/VeilportHome.h"
 #include "platform/inet/UrlCache.h"
 #include "platform/inet/UrlHistory.h"
 #include "platform/registry/Registry.h"
-#include "platform/shell/VeilportHome.h"
 
 namespace veilport::cleaner {
 
@@ -48,8 +48,8 @@ ProtectedPaths ProtectedPaths::current() {
     };
     Identity root{};
     if (identityOf("/", root)) result.folders_.push_back({root, "it is the root folder"});
-    addWithParents(shell::userHome(), "it is your home folder", "it holds your home folder");
-    addWithParents(shell::veilportHome(), "it is the Veilport home, where the settings live",
+    addWithParents(home::userHome(), "it is your home folder", "it holds your home folder");
+    addWithParents(home::veilportHome(), "it is the Veilport home, where the settings live",
                    "it holds the Veilport home, where the settings live");
     return result;
 }

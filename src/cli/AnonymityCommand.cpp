@@ -4,8 +4,8 @@
 
 #include "cli/RunningVeilport.h"
 #include "proxypool/AnonymityStatus.h"
+#include "services/Anonymity.h"
 #include "services/PoolServices.h"
-#include "settings/DwordSetting.h"
 
 namespace veilport::cli {
 
@@ -37,12 +37,16 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     }
     // Left over from a program that ended without switching back: the
     // machine may still point at a Gateway nobody runs, so undo it.
-    DwordSetting useProxy(settings::kUseProxy);
-    if (useProxy.get() == 1) {
-        auto pool = services::MakePoolServices();
-        pool.connection->DisableConnectionProxy();
-        useProxy.set(0);
-        useProxy.write();
+    auto pool = services::MakePoolServices();
+    services::Anonymity anonymity(*pool.gateway, *pool.connection);
+    if (anonymity.isOn()) {
+        const auto outcome = anonymity.switchOff();
+        for (const auto& target : outcome.report.failures())
+            err << "veilportctl: " << target.name << ": " << target.reason << '\n';
+        if (!outcome.report.allDone()) {
+            err << "veilportctl: not everything could be switched back to direct access\n";
+            return kExitFailed;
+        }
         out << "Veilport is not running; the proxy settings were switched back to direct\n";
     } else {
         out << "Online Anonymity: Disabled\n";

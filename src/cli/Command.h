@@ -6,15 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "services/ExitStatus.h"
+
 namespace veilport::cli {
 
-// Exit codes shared by every subcommand.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitNotFound = 1;  // nothing there: no such value, no list, no answer
-inline constexpr int kExitUsage = 2;
-// A change was refused or could not be made, wholly or in part (a file not
-// written, a port taken, a target of the proxy switch that failed).
-inline constexpr int kExitFailed = 3;
+// Exit codes shared by every subcommand and the running Veilport's answers.
+using services::kExitFailed;
+using services::kExitNotFound;
+using services::kExitOk;
+using services::kExitUsage;
 
 using Args = std::span<const std::string_view>;
 

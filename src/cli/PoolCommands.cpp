@@ -15,6 +15,7 @@
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/UpdateProgress.h"
 #include "services/PoolServices.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 
 namespace veilport::cli {
@@ -170,7 +171,7 @@ int Update(Args args, std::ostream& out, std::ostream& err) {
         return HandOver(*window, {process::WindowMessage::UpdateProxyList, {}}, out, err);
     // Without Veilport there is no Gateway to point the machine at once this
     // process ends; re-applying anonymity here would leave it pointed at none.
-    if (DwordSetting(settings::kUseProxy).get() == 1) {
+    if (AnonymityFlag::isOn()) {
         err << "veilportctl: Veilport is not running, so Online Anonymity cannot be re-applied "
                "after an update; start Veilport, or run 'veilportctl anonymity off' first "
                "(nothing was changed)\n";

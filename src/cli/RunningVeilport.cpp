@@ -4,14 +4,9 @@
 #include <ostream>
 
 #include "platform/process/SingleInstance.h"
+#include "services/ExitStatus.h"
 
 namespace veilport::cli {
-
-namespace {
-
-constexpr int kExitNoAnswer = 1;
-
-}  // namespace
 
 std::optional<process::TopLevelWindow> FindRunningVeilport() {
     return process::TopLevelWindow::find(process::kMainWindowTitle);
@@ -33,7 +28,7 @@ int HandOver(const process::TopLevelWindow& window, const process::WindowRequest
     if (lineEnd == std::string::npos || status < 0) {
         err << "veilportctl: Veilport is running but gave no answer (an older version, or it "
                "is busy)\n";
-        return kExitNoAnswer;
+        return services::kExitNotFound;
     }
     (status == 0 ? out : err) << answer->substr(lineEnd + 1);
     return status;

@@ -1,13 +1,13 @@
 #include "proxypool/AnonymityStatus.h"
 
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
 namespace veilport::proxypool {
 
 std::string AnonymityStateWord() {
-    DwordSetting useProxy(settings::kUseProxy);
-    return useProxy.get() == 1 ? "Enabled" : "Disabled";
+    return AnonymityFlag::isOn() ? "Enabled" : "Disabled";
 }
 
 std::string AnonymityStatusText(bool gatewayListening) {

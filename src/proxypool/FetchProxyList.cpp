@@ -1,5 +1,6 @@
 #include "proxypool/FetchProxyList.h"
 
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 
 namespace veilport::proxypool {
@@ -18,8 +19,7 @@ void EndListFetch(ConnectionSwitch& connection) {
     // upstream, and as an entry text ("ip:port->Country ...") it is no proxy
     // address a browser could use; pointing browsers at it would also bypass
     // the Gateway's header rewriting.
-    DwordSetting useProxy(settings::kUseProxy);
-    if (useProxy.get() == 1) connection.SetConnectionOptions(GatewayProxyAddress());
+    if (AnonymityFlag::isOn()) connection.SetConnectionOptions(GatewayProxyAddress());
 }
 
 std::string FetchProxyList(const std::string& url, ConnectionSwitch& connection,

@@ -4,8 +4,8 @@
 #include <limits>
 #include <system_error>
 
+#include "platform/home/VeilportHome.h"
 #include "platform/io/AtomicFile.h"
-#include "platform/shell/VeilportHome.h"
 #include "proxypool/MyProxiesFormat.h"
 #include "settings/StringSetting.h"
 
@@ -24,7 +24,7 @@ FileWriteResult Denied(const std::filesystem::path& path) {
 std::filesystem::path MyProxiesPath() {
     StringSetting appPath(settings::kAppPath);
     std::filesystem::path folder = appPath.get();
-    if (folder.empty()) folder = shell::veilportHome();
+    if (folder.empty()) folder = home::veilportHome();
     return folder / kMyProxiesFileName;
 }
 

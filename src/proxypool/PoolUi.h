@@ -37,6 +37,8 @@ public:
 inline constexpr const char* kCurrentIpPrefix = "Current IP Address in use: ";
 inline constexpr const char* kPerformEmptyList = "Perform empty list";
 inline constexpr const char* kCannotStartProxy = "Cannot Start Proxy!";
+inline constexpr const char* kSelectProxyFirst =
+    "Please select a proxy from the list before enabling online anonymity.";
 inline constexpr const char* kErrorCaption = "ERROR";
 inline constexpr const char* kProxyListUpdated = "Proxy list updated!";
 inline constexpr const char* kTestFailedProxyRemoved = "Test failed - proxy removed";

@@ -2,6 +2,7 @@
 
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/ProxyText.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -46,8 +47,7 @@ AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
         }
     }
 
-    DwordSetting useProxy(settings::kUseProxy);
-    if (useProxy.get() != 1) return AdoptOutcome::Adopted;
+    if (!AnonymityFlag::isOn()) return AdoptOutcome::Adopted;
     context.gateway.updateUpstream(parts.host, parts.port);
     StringSetting proxyName(settings::kProxyName);
     proxyName.set(text);

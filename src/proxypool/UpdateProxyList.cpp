@@ -3,6 +3,7 @@
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/ProxyText.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -25,9 +26,8 @@ void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin origin, const st
     context.newList.rebuild(body);
     GeneratorRequest::instance().start(context.generatorGet, GeneratorUrl());
 
-    DwordSetting useProxy(settings::kUseProxy);
     StringSetting proxyName(settings::kProxyName);
-    if (useProxy.get() == 1) {
+    if (AnonymityFlag::isOn()) {
         const auto upstream = SplitProxyText(proxyName.get());
         DwordSetting localPort(settings::kLocalPort);
         context.connection.SetConnectionOptions(GatewayProxyAddress());
@@ -40,8 +40,7 @@ void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin origin, const st
         }
     } else {
         context.connection.DisableConnectionProxy();
-        useProxy.set(0);
-        useProxy.write();
+        AnonymityFlag::store(false);
         if (context.gateway.isRunning()) context.gateway.stop();
     }
     if (context.repaint) context.repaint();

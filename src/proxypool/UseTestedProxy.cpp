@@ -1,6 +1,7 @@
 #include "proxypool/UseTestedProxy.h"
 
 #include "proxypool/ProxyText.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -10,8 +11,7 @@ namespace {
 
 bool Use(const std::string& address, const std::string& country, GatewayControl& gateway,
          MainStatusLine& statusLine, UserMessages* messages) {
-    DwordSetting useProxy(settings::kUseProxy);
-    if (useProxy.get() != 1 || address.empty()) return false;
+    if (!AnonymityFlag::isOn() || address.empty()) return false;
     const auto parts = SplitProxyText(address);
     if (!IsUsablePort(parts.port)) {
         if (messages != nullptr) messages->showMessage(kCannotStartProxy);
@@ -53,8 +53,10 @@ bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
 FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedDropDown& dropDown,
                                  UserMessages& messages) {
     dropDown.resetToPerformEmptyList();
+    // The file is emptied before the list announces its change, so that a
+    // view refreshing itself from the file sees the list as it now is.
+    auto saved = SaveTestedProxies(TestedProxyList());
     tested.clear();
-    auto saved = SaveTestedProxies(tested);
     if (!saved.ok) messages.showMessage(saved.message);
     return saved;
 }

@@ -4,7 +4,7 @@
 
 #include <system_error>
 
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 #include "settings/StringSetting.h"
 
 namespace veilport {
@@ -19,7 +19,7 @@ bool IsProgram(const std::filesystem::path& file) {
 void RecordAppPath() {
     StringSetting appPath(settings::kAppPath);
     if (appPath.valid() && !appPath.get().empty()) return;
-    const auto home = shell::veilportHome();
+    const auto home = home::veilportHome();
     std::error_code ec;
     std::filesystem::create_directories(home, ec);
     appPath.set(home.string());

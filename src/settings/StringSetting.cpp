@@ -3,27 +3,10 @@
 #include <vector>
 
 #include "platform/registry/Registry.h"
-#include "settings/SettingPath.h"
 
 namespace veilport {
 
-StringSetting::StringSetting(std::string_view path, std::string defaultValue,
-                             registry::Root root)
-    : root_(root), default_(std::move(defaultValue)) {
-    auto split = SettingPath::split(path);
-    keyPath_ = std::move(split.keyPath);
-    valueName_ = std::move(split.valueName);
-    read();
-}
-
-std::string StringSetting::get() { return valid_ ? cached_ : read(); }
-
-void StringSetting::set(const std::string& text) {
-    if (text == cached_) return;
-    cached_ = text;
-    write();
-}
-
+template <>
 std::string StringSetting::read() {
     registry::KeyHandle key;
     if (registry::openKey(root_, keyPath_, registry::kKeyRead, key) != registry::kSuccess)
@@ -49,6 +32,7 @@ std::string StringSetting::read() {
     return cached_;
 }
 
+template <>
 void StringSetting::write() {
     registry::KeyHandle key;
     if (registry::createKey(root_, keyPath_, registry::kKeyWrite, key) != registry::kSuccess)

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "cleaner/CleanerThread.h"
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 #include "settings/DwordSetting.h"
 #include "settings/SettingsTable.h"
 
@@ -15,7 +15,7 @@ int main() {
     using namespace veilport;
     // First, before anything else has used the settings store.
     auto& cleaner = cleaner::CleanerThread::processWide();
-    const auto favorites = shell::veilportHome() / "shell" / "Favorites";
+    const auto favorites = home::veilportHome() / "shell" / "Favorites";
     DwordSetting(settings::kIClear[6]).set(1);
     DwordSetting(settings::kAutoClean).set(1);
     if (!cleaner.start()) return 2;

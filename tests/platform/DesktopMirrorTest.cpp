@@ -7,10 +7,10 @@
 #include "platform/desktop/DesktopPaths.h"
 #include "platform/desktop/DesktopProxyMirror.h"
 #include "platform/desktop/GnomeProxy.h"
+#include "platform/desktop/InternetNotices.h"
 #include "platform/desktop/KdeProxy.h"
 #include "platform/desktop/RunProgram.h"
 #include "platform/inet/ConnectionOptions.h"
-#include "platform/inet/InternetNotices.h"
 #include "support/TempHome.h"
 
 namespace veilport::desktop {
@@ -68,7 +68,7 @@ protected:
 TEST_F(DesktopMirrorTest, GnomeGetsTheLanProxyThenModeNone) {
     if (!FindOnPath("gsettings") || !GnomePresent()) GTEST_SKIP() << "gsettings or schema missing";
     StoreLan(3, "127.0.0.1:8080", "local");
-    inet::NotifyRefresh();
+    desktop::NotifyRefresh();
     const std::string manual = Read(keyfile());
     EXPECT_NE(manual.find("[system/proxy/http]\nhost='127.0.0.1'\nport=8080"), std::string::npos)
         << manual;
@@ -78,14 +78,14 @@ TEST_F(DesktopMirrorTest, GnomeGetsTheLanProxyThenModeNone) {
     EXPECT_NE(manual.find("mode='manual'"), std::string::npos);
 
     StoreLan(1, "127.0.0.1:8080", "local");
-    inet::NotifyRefresh();
+    desktop::NotifyRefresh();
     EXPECT_NE(Read(keyfile()).find("mode='none'"), std::string::npos);
 }
 
 TEST_F(DesktopMirrorTest, GnomeGetsDirectForAnUnusableServerText) {
     if (!FindOnPath("gsettings") || !GnomePresent()) GTEST_SKIP() << "gsettings or schema missing";
     StoreLan(3, "1.2.3.4:80'\nmode='manual", "local");
-    inet::NotifyRefresh();
+    desktop::NotifyRefresh();
     const std::string text = Read(keyfile());
     EXPECT_NE(text.find("mode='none'"), std::string::npos) << text;
     EXPECT_EQ(text.find("1.2.3.4"), std::string::npos);
@@ -102,14 +102,14 @@ TEST_F(DesktopMirrorTest, KdeKioslavercIsEditedKeepingItsOtherLines) {
                                        "ProxyType=0\nReversedException=false\n";
     ASSERT_TRUE(KdePresent());
     StoreLan(3, "10.1.2.3:3128->US\nProxyType=0", "local");
-    inet::NotifyRefresh();
+    desktop::NotifyRefresh();
     EXPECT_EQ(Read(KioslavercPath()),
               "[Cache]\nMaxCacheSize=5120\n\n[Proxy Settings]\nProxyType=1\n"
               "ReversedException=false\nhttpProxy=http://10.1.2.3 3128\n"
               "httpsProxy=http://10.1.2.3 3128\nftpProxy=http://10.1.2.3 3128\n"
               "NoProxyFor=localhost,127.0.0.0/8,::1\n");
     StoreLan(1, "10.1.2.3:3128", "local");
-    inet::NotifyRefresh();
+    desktop::NotifyRefresh();
     EXPECT_NE(Read(KioslavercPath()).find("[Proxy Settings]\nProxyType=0\n"), std::string::npos);
 }
 

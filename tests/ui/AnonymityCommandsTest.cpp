@@ -12,9 +12,9 @@
 
 #include "FakePageHost.h"
 #include "UiTestSupport.h"
+#include "app/pages/status/StatusPanel.h"
 #include "app/skin/ColorLabel.h"
-#include "app/status/AnonymityCommands.h"
-#include "app/status/StatusPanel.h"
+#include "app/window/AnonymityCommands.h"
 #include "app/window/WindowMessageReceiver.h"
 #include "platform/process/TopLevelWindow.h"
 #include "proxypool/MyProxiesFile.h"
@@ -53,22 +53,15 @@ Run Veilportctl(const std::string& args) {
     return result.get();
 }
 
-class PanelHost : public FakePageHost {
-public:
-    AnonymityControl& anonymity() override { return *control; }
-    AnonymityControl* control = nullptr;
-};
-
 class AnonymityCommandsTest : public ::testing::Test {
 protected:
     TempHome home_;
-    PanelHost host_;
+    FakePageHost host_;
     QWidget window_;
 };
 
 TEST_F(AnonymityCommandsTest, TheCommandLineSwitchesTheRunningProgramsAnonymity) {
     StatusPanel panel(host_, &window_);
-    host_.control = &panel;
     ASSERT_TRUE(waitUntil([&] { return !panel.fetchingNewList(); }));
     WindowMessageReceiver receiver(&window_, "Veilport");
     ASSERT_TRUE(receiver.isRegistered());
@@ -116,7 +109,6 @@ TEST_F(AnonymityCommandsTest, TheCommandLineSwitchesTheRunningProgramsAnonymity)
 
 TEST_F(AnonymityCommandsTest, AnUpdateRunsInTheProgramAndARequestNobodyTakesIsAnswered) {
     StatusPanel panel(host_, &window_);
-    host_.control = &panel;
     ASSERT_TRUE(waitUntil([&] { return !panel.fetchingNewList(); }));
     host_.get = [](const std::string& url) {
         return url.find("sortedproxylist") == std::string::npos

@@ -7,14 +7,14 @@
 #include <QTreeWidget>
 
 #include "PoolPageFixture.h"
+#include "app/pages/anonymity/AddProxyPanel.h"
+#include "app/pages/anonymity/AnonymityWizardPanel.h"
+#include "app/pages/anonymity/CurrentProxyPanel.h"
+#include "app/pages/anonymity/NewProxiesPanel.h"
+#include "app/pages/anonymity/TestedProxiesPanel.h"
+#include "app/pages/anonymity/UpdateProxyListPanel.h"
 #include "browsers/BrowserTestUtil.h"
 #include "proxypool/MyProxiesFile.h"
-#include "proxypool/ui/AddProxyPanel.h"
-#include "proxypool/ui/AnonymityWizardPanel.h"
-#include "proxypool/ui/CurrentProxyPanel.h"
-#include "proxypool/ui/NewProxiesPanel.h"
-#include "proxypool/ui/TestedProxiesPanel.h"
-#include "proxypool/ui/UpdateProxyListPanel.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 

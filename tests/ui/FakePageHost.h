@@ -9,27 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/window/AnonymityControl.h"
-#include "app/window/PageHost.h"
+#include "app/pagekit/AnonymityOutcomeMessages.h"
+#include "app/pagekit/PageHost.h"
+#include "app/pagekit/PoolModel.h"
+#include "services/Anonymity.h"
 
 namespace veilport::testing {
-
-class FakeAnonymity : public app::AnonymityControl {
-public:
-    bool ApplyAnonymity() override {
-        ++applyCalls;
-        return applyResult;
-    }
-    void ToggleAnonymity() override { ++toggleCalls; }
-    QString realIp() const override { return ip; }
-    void refreshLists() override { ++refreshCalls; }
-
-    int applyCalls = 0;
-    int toggleCalls = 0;
-    int refreshCalls = 0;
-    bool applyResult = true;
-    QString ip = QStringLiteral("10.1.2.3");
-};
 
 class FakeGatewayControl : public proxypool::GatewayControl {
 public:
@@ -63,13 +48,22 @@ class FakeConnectionSwitch : public proxypool::ConnectionSwitch {
 public:
     browsers::SwitchReport SetConnectionOptions(const std::string& proxyAddress) override {
         calls.push_back(proxyAddress);
-        return {};
+        return report();
     }
     browsers::SwitchReport DisableConnectionProxy() override {
         calls.push_back("direct");
-        return {};
+        return report();
     }
     std::vector<std::string> calls;
+    // A target that fails on every switch, when set.
+    std::string failingTarget;
+
+private:
+    browsers::SwitchReport report() const {
+        browsers::SwitchReport result;
+        if (!failingTarget.empty()) result.failed(failingTarget, "Permission denied");
+        return result;
+    }
 };
 
 class FakeMessages : public proxypool::UserMessages {
@@ -88,24 +82,39 @@ public:
     std::vector<std::string> entries{proxypool::kPerformEmptyList};
 };
 
+// Hands every run to the tester the test chose, when it runs.
+class ChosenTester : public proxypool::ProxyTesterDialog {
+public:
+    explicit ChosenTester(proxypool::ProxyTesterDialog*& chosen) : chosen_(chosen) {}
+    Result run(const std::string& host, int port, const std::string& adoptText) override {
+        return chosen_->run(host, port, adoptText);
+    }
+
+private:
+    proxypool::ProxyTesterDialog*& chosen_;
+};
+
 class FakePageHost : public app::PageHost, public proxypool::MainStatusLine {
 public:
+    // As the main window does: whoever changes anonymity, its outcome's
+    // messages reach the person.
+    FakePageHost() {
+        anonymityService.onChanged([this](const services::AnonymityOutcome& outcome) {
+            app::ShowAnonymityOutcome(outcome, fakeMessages);
+        });
+        poolModel.setTestedDropDown(&fakeDropDown);
+        QObject::connect(&poolModel, &app::PoolModel::changed, [this] { ++poolChanges; });
+    }
+
     void setRealIpLine(const QString& text) override { realIpLine = text; }
     void setIpInUseLine(const QString& text) override { ipInUseLine = text; }
     void setTipText(const QString& text) override { tipText = text; }
     void showPage(app::PageId page) override { shownPages.push_back(page); }
     void hideToTray() override { ++hides; }
-    app::AnonymityControl& anonymity() override { return fakeAnonymity; }
-    proxypool::TestedProxyList& testedList() override { return tested; }
-    proxypool::NewProxyList& newList() override { return newProxies; }
-    void poolChanged() override { ++poolChanges; }
-    proxypool::GatewayControl& gateway() override { return fakeGateway; }
-    proxypool::ConnectionSwitch& connection() override { return fakeConnection; }
+    services::Anonymity& anonymity() override { return anonymityService; }
+    QString realIp() override { return ip; }
+    app::PoolModel& pool() override { return poolModel; }
     proxypool::UserMessages& messages() override { return fakeMessages; }
-    proxypool::MainStatusLine& statusLine() override { return *this; }
-    proxypool::TestedDropDown& testedDropDown() override { return fakeDropDown; }
-    proxypool::ProxyTesterDialog& testerDialog() override { return *tester; }
-    const proxypool::HttpGet& httpGet() override { return get; }
 
     void setStatusText(const std::string& text) override {
         ipInUseLine = QString::fromStdString(text);
@@ -116,18 +125,29 @@ public:
     QString tipText;
     std::vector<app::PageId> shownPages;
     int hides = 0;
+    // How often the pool announced a change of its lists.
     int poolChanges = 0;
-    FakeAnonymity fakeAnonymity;
-    proxypool::TestedProxyList tested;
-    proxypool::NewProxyList newProxies;
     FakeGatewayControl fakeGateway;
     FakeConnectionSwitch fakeConnection;
+    // The real use case over the fake Gateway and switch.
+    services::Anonymity anonymityService{fakeGateway, fakeConnection};
+    QString ip = QStringLiteral("10.1.2.3");
     FakeMessages fakeMessages;
     FakeTestedDropDown fakeDropDown;
     // Tests set this (for example to a WindowlessTester over a fake measure).
     proxypool::ProxyTesterDialog* tester = nullptr;
     // The service-list download; empty answers by default.
     proxypool::HttpGet get = [](const std::string&) { return std::string(); };
+
+private:
+    ChosenTester chosenTester{tester};
+
+public:
+    // The real pool model over the fakes; its lists are the ones pages use.
+    app::PoolModel poolModel{{fakeGateway, fakeConnection, fakeMessages, *this, chosenTester,
+                              [this](const std::string& url) { return get(url); }}};
+    proxypool::TestedProxyList& tested = poolModel.tested();
+    proxypool::NewProxyList& newProxies = poolModel.fresh();
 };
 
 }  // namespace veilport::testing

@@ -4,9 +4,9 @@
 #include <QTimer>
 
 #include "MainWindowFixture.h"
+#include "app/dialogs/ProxyListUpdateDialog.h"
 #include "app/help/AboutDialog.h"
 #include "app/help/Commands.h"
-#include "proxypool/ui/ProxyListUpdateDialog.h"
 
 namespace veilport::app {
 namespace {

@@ -2,9 +2,9 @@
 #include <QLineEdit>
 
 #include "FakePageHost.h"
+#include "app/pages/privacy/CleaningPanel.h"
+#include "app/pages/privacy/InvasiveCodePanel.h"
 #include "browsers/BrowserTestUtil.h"
-#include "cleaner/ui/CleaningPanel.h"
-#include "cleaner/ui/InvasiveCodePanel.h"
 #include "settings/DwordSetting.h"
 #include "support/TempHome.h"
 

@@ -3,13 +3,13 @@
 
 #include "FakePageHost.h"
 #include "UiTestSupport.h"
-#include "app/settings/StartupOptionsPanel.h"
+#include "app/pages/settings/BrowsersPanel.h"
+#include "app/pages/settings/StartupOptionsPanel.h"
 #include "browsers/BrowserKeys.h"
 #include "browsers/BrowserTestUtil.h"
 #include "browsers/ConnectionSwitch.h"
 #include "browsers/MozillaPrefs.h"
 #include "browsers/StartupOptions.h"
-#include "browsers/ui/BrowsersPanel.h"
 #include "platform/desktop/AutostartEntry.h"
 #include "platform/net/Socket.h"
 #include "settings/DwordSetting.h"
@@ -25,24 +25,27 @@ using testing::StoredDword;
 using testing::StoreDword;
 using testing::StoreText;
 
-// The status page's anonymity step, stood in for by the switch operations it
-// calls, so the browser page's apply ends the way it does in the program.
-class SwitchingAnonymity : public testing::FakeAnonymity {
+// The machine's real switch behind the program's anonymity service, so the
+// browser page's apply ends the way it does in the program.
+class RealSwitch : public proxypool::ConnectionSwitch {
 public:
-    bool ApplyAnonymity() override {
-        ++applyCalls;
-        if (DwordSetting(settings::kUseProxy).get() == 1)
-            return browsers::SetConnectionOptions(
-                       "127.0.0.1:" + std::to_string(DwordSetting(settings::kLocalPort).get()))
-                .allDone();
-        return browsers::DisableConnectionProxy().allDone();
+    browsers::SwitchReport SetConnectionOptions(const std::string& address) override {
+        return browsers::SetConnectionOptions(address);
+    }
+    browsers::SwitchReport DisableConnectionProxy() override {
+        return browsers::DisableConnectionProxy();
     }
 };
 
 class SwitchingHost : public testing::FakePageHost {
 public:
-    app::AnonymityControl& anonymity() override { return switching; }
-    SwitchingAnonymity switching;
+    SwitchingHost() {
+        switching.onChanged([this](const auto&) { ++applyCalls; });
+    }
+    services::Anonymity& anonymity() override { return switching; }
+    RealSwitch realSwitch;
+    services::Anonymity switching{fakeGateway, realSwitch};
+    int applyCalls = 0;
 };
 
 class BrowsersPanelTest : public ::testing::Test {
@@ -81,7 +84,7 @@ TEST_F(BrowsersPanelTest, OnlyBrowsersFoundHereCanBeTickedAndTheBoxesCarryEachOt
     page.box(Browser::Firefox)->click();
     EXPECT_TRUE(page.box(Browser::Firefox)->isChecked());
     EXPECT_TRUE(page.box(Browser::Mozilla)->isChecked()) << "Firefox carries nothing";
-    EXPECT_EQ(host.switching.applyCalls, 0) << "a click stores nothing";
+    EXPECT_EQ(host.applyCalls, 0) << "a click stores nothing";
 }
 
 TEST_F(BrowsersPanelTest, TickingFirefoxFollowsTheAnonymitySwitchInTheProfile) {
@@ -97,7 +100,7 @@ TEST_F(BrowsersPanelTest, TickingFirefoxFollowsTheAnonymitySwitchInTheProfile) {
         BrowsersPanel page(host, nullptr);
         page.box(Browser::Firefox)->click();
         clickApply(page);
-        EXPECT_EQ(host.switching.applyCalls, 1);
+        EXPECT_EQ(host.applyCalls, 1);
         EXPECT_TRUE(page.box(Browser::Firefox)->isChecked());
         EXPECT_EQ(StoredDword(settings::kBrowserFireFox), 1u);
         EXPECT_EQ(testing::ReadFile(prefs()), "user_pref(\"a\", 1);\n\n" + hostLine + "\n\n" +
@@ -106,6 +109,7 @@ TEST_F(BrowsersPanelTest, TickingFirefoxFollowsTheAnonymitySwitchInTheProfile) {
 
     // Anonymity on: untick and tick again, and the profile points at the Gateway.
     StoreDword(settings::kUseProxy, 1);
+    StoreText(settings::kProxyName.path, "127.0.0.1:3128");
     BrowsersPanel page(host, nullptr);
     page.box(Browser::Firefox)->click();
     clickApply(page);

@@ -9,11 +9,11 @@
 
 #include "FakePageHost.h"
 #include "UiTestSupport.h"
+#include "app/pages/status/StatusPanel.h"
+#include "app/pages/status/StatusTipWindow.h"
 #include "app/skin/BitmapButton.h"
 #include "app/skin/ColorLabel.h"
 #include "app/skin/Pictures.h"
-#include "app/status/StatusPanel.h"
-#include "app/status/StatusTipWindow.h"
 #include "proxypool/MyProxiesFile.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -97,7 +97,7 @@ TEST_F(StatusPanelTest, EnablingPointsTheMachineAtTheGatewayAndNamesTheUpstream)
               QColor::fromRgb(skin::ColorLabel::kGreen));
     EXPECT_TRUE(Shows(anonymitySwitch(*panel), picture::kAnonymityDisableNormal));
     EXPECT_EQ(host_.ipInUseLine, "Current IP Address in use:12.12.12.12:80");
-    EXPECT_EQ(host_.realIpLine, "Real IP Address:" + panel->realIp());
+    EXPECT_EQ(host_.realIpLine, "Real IP Address:" + host_.realIp());
     EXPECT_TRUE(host_.fakeMessages.shown.empty());
 }
 
@@ -115,7 +115,7 @@ TEST_F(StatusPanelTest, EnablingWithoutAProxySaysSoOnceAndSwitchesEverythingOff)
     EXPECT_EQ(word(*panel, StatusPanel::kAnonymityWordId).textColor(),
               QColor::fromRgb(skin::ColorLabel::kRed));
     EXPECT_TRUE(Shows(anonymitySwitch(*panel), picture::kAnonymityEnableNormal));
-    EXPECT_EQ(host_.ipInUseLine, "Current IP Address in use:" + panel->realIp());
+    EXPECT_EQ(host_.ipInUseLine, "Current IP Address in use:" + host_.realIp());
     EXPECT_EQ(host_.realIpLine, "untouched");
 }
 
@@ -136,8 +136,8 @@ TEST_F(StatusPanelTest, ACountryAfterThePortIsNoPartOfTheUpstreamAndTwoClicksUnd
     EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 0u);
     EXPECT_EQ(word(*panel, StatusPanel::kAnonymityWordId).text(), "Disabled");
     EXPECT_TRUE(Shows(anonymitySwitch(*panel), picture::kAnonymityEnableNormal));
-    EXPECT_EQ(host_.ipInUseLine, "Current IP Address in use:" + panel->realIp());
-    EXPECT_EQ(host_.realIpLine, "Real IP Address:" + panel->realIp());
+    EXPECT_EQ(host_.ipInUseLine, "Current IP Address in use:" + host_.realIp());
+    EXPECT_EQ(host_.realIpLine, "Real IP Address:" + host_.realIp());
 
     // The stored value decides, not the picture: a value that is neither 0
     // nor 1 counts as on, and a click switches it off.

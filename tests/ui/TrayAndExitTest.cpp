@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QMenu>
 #include <QSignalSpy>
 
 #include "MainWindowFixture.h"
 #include "app/help/Commands.h"
-#include "app/status/StatusPanel.h"
+#include "app/pages/status/StatusPanel.h"
 #include "platform/process/TopLevelWindow.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -143,6 +144,28 @@ TEST_F(TrayTest, ExitWithAnonymityOnSwitchesItOffBeforeTheWindowEnds) {
     window.runCommand(command::kTrayExit);
     EXPECT_TRUE(offBeforeEnd);
     EXPECT_FALSE(fixture_.gateway.running);
+}
+
+// The switch's failures are what veilportctl prints; in the window they reach
+// the person as a message, whichever way anonymity was changed.
+TEST_F(TrayTest, ASwitchThatFailsATargetSaysSoInTheWindowOnAndAtExit) {
+    StringSetting(settings::kProxyName).set("1.2.3.4:8080");
+    MainWindow& window = open();
+    ForgetStartUp(window, fixture_.connection);
+    fixture_.messages.shown.clear();
+    fixture_.connection.failingTarget = "/home/me/.mozilla/firefox/p/prefs.js";
+    const std::string failure =
+        "Not every setting could be switched:\n/home/me/.mozilla/firefox/p/prefs.js: "
+        "Permission denied\n";
+
+    window.page(PageId::Status)->findChild<QAbstractButton*>("control1011")->click();
+    EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 1u);
+    EXPECT_EQ(fixture_.messages.shown, std::vector<std::string>{failure});
+
+    fixture_.messages.shown.clear();
+    window.runCommand(command::kTrayExit);
+    EXPECT_EQ(fixture_.messages.shown, std::vector<std::string>{failure});
+    EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 0u);
 }
 
 TEST_F(TrayTest, ExitWithAnonymityOffEndsAtOnce) {

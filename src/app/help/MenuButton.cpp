@@ -6,14 +6,11 @@ MenuButton::MenuButton(QWidget* parent) : BitmapButton(skin::ButtonStyle::PushBu
     connect(this, &QAbstractButton::clicked, this, &MenuButton::openMenu);
 }
 
-void MenuButton::appendItem(int command, const QString& text) {
-    if (text.isEmpty()) {
+void MenuButton::appendItem(QAction* action) {
+    if (action == nullptr)
         menu_.addSeparator();
-    } else {
-        QAction* action = menu_.addAction(text);
-        connect(action, &QAction::triggered, this,
-                [this, command] { emit commandChosen(command); });
-    }
+    else
+        menu_.addAction(action);
     hasItems_ = true;
 }
 

@@ -7,20 +7,17 @@
 namespace veilport::app {
 
 // A picture button that owns a pop-up menu: a click opens the menu under the
-// button's bottom-left corner, and the chosen item's command is reported.
+// button's bottom-left corner; each item is a command's own action.
 class MenuButton : public skin::BitmapButton {
     Q_OBJECT
 
 public:
     explicit MenuButton(QWidget* parent = nullptr);
 
-    // Appends an item; an empty text appends a separator.
-    void appendItem(int command, const QString& text);
+    // Appends the action as an item; a null action appends a separator.
+    void appendItem(QAction* action);
     bool hasItems() const { return hasItems_; }
     QMenu& menu() { return menu_; }
-
-signals:
-    void commandChosen(int command);
 
 private:
     void openMenu();

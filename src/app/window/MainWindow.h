@@ -8,20 +8,22 @@
 #include <memory>
 #include <vector>
 
+#include "app/dialogs/ProxyTesterDialog.h"
 #include "app/help/HelpService.h"
 #include "app/help/MenuButton.h"
+#include "app/pagekit/Page.h"
+#include "app/pagekit/PageHost.h"
+#include "app/pagekit/PoolModel.h"
 #include "app/skin/BitmapButton.h"
 #include "app/skin/DialogTemplate.h"
 #include "app/window/MainTipWindow.h"
-#include "app/window/Page.h"
-#include "app/window/PageHost.h"
 #include "app/window/SectionBar.h"
 #include "app/window/SectionContainer.h"
 #include "app/window/TrayDialog.h"
 #include "app/window/WindowMessages.h"
 #include "platform/shell/ShellOpen.h"
 #include "proxypool/ProxyTesterDialog.h"
-#include "proxypool/ui/ProxyTesterDialog.h"
+#include "services/Anonymity.h"
 
 namespace veilport::app {
 
@@ -43,12 +45,15 @@ struct MainWindowServices {
     bool registerTitle = false;
     // Null: the skinned message box.
     proxypool::UserMessages* messages = nullptr;
+    // The program's one anonymity service (the start-up reset used it too);
+    // null: the window makes its own over gateway and connection.
+    services::Anonymity* anonymity = nullptr;
 };
 
 // The one window of Veilport: the top bar, the section bar with its tips,
 // the pages of the four sections (exactly one shown, its button disabled),
 // the two address lines, and the tray. It hosts the pages (PageHost) and
-// owns the pool's shared lists.
+// owns the pool's model.
 class MainWindow : public TrayDialog, public PageHost, public proxypool::MainStatusLine {
     Q_OBJECT
 
@@ -59,12 +64,6 @@ public:
     static constexpr int kIpInUseId = 1014;
     static constexpr int kHelpMenuId = 1015;
     static constexpr int kUpdateListId = 1016;
-    static constexpr const char* kTipTexts[] = {
-        "See Veilport current status and quick activation buttons",
-        "Hide your IP and learn how to use the proxies",
-        "Perform scheduled cleaning and invasive code blocking",
-        "Configure browsers and start up options",
-    };
 
     explicit MainWindow(MainWindowServices services, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -75,17 +74,10 @@ public:
     void setTipText(const QString& text) override;
     void showPage(PageId page) override;
     void hideToTray() override;
-    AnonymityControl& anonymity() override { return *anonymity_; }
-    proxypool::TestedProxyList& testedList() override { return tested_; }
-    proxypool::NewProxyList& newList() override { return newList_; }
-    void poolChanged() override;
-    proxypool::GatewayControl& gateway() override { return services_.gateway; }
-    proxypool::ConnectionSwitch& connection() override { return services_.connection; }
+    services::Anonymity& anonymity() override { return *anonymity_; }
+    QString realIp() override;
+    PoolModel& pool() override { return *pool_; }
     proxypool::UserMessages& messages() override;
-    proxypool::MainStatusLine& statusLine() override { return *this; }
-    proxypool::TestedDropDown& testedDropDown() override;
-    proxypool::ProxyTesterDialog& testerDialog() override { return *tester_; }
-    const proxypool::HttpGet& httpGet() override { return services_.get; }
 
     // MainStatusLine: the IP-in-use line.
     void setStatusText(const std::string& text) override;
@@ -119,6 +111,8 @@ protected:
 private:
     void buildTopBar();
     void buildSections();
+    void buildCommands();
+    QAction* makeCommand(int id, const QString& text, std::function<void()> run);
     void buildTrayMenu();
     void setReadingOrder();
     void fillHelpMenu();
@@ -131,17 +125,21 @@ private:
     MainWindowServices services_;
     skin::DialogTemplate controls_;
     WindowMessages windowMessages_;
-    proxypool::TestedProxyList tested_;
-    proxypool::NewProxyList newList_;
     proxypool::ui::ProxyTesterDialog* tester_ = nullptr;
+    PoolModel* pool_ = nullptr;
     MenuButton* helpMenu_ = nullptr;
     SectionBar* mainBar_ = nullptr;
     MainTipWindow* tip_ = nullptr;
-    std::array<SectionContainer*, 3> containers_{};
+    // The sections that have a bar of their own, by their number.
+    std::map<int, SectionContainer*> containers_;
     std::map<PageId, Page*> pages_;
     Page* current_ = nullptr;
-    AnonymityControl* anonymity_ = nullptr;
+    std::unique_ptr<services::Anonymity> ownAnonymity_;
+    services::Anonymity* anonymity_ = nullptr;
+    QString realIp_;
     WindowMessageReceiver* receiver_ = nullptr;
+    // Every command's action, by its menu command number.
+    std::map<int, QAction*> commands_;
 };
 
 }  // namespace veilport::app

@@ -25,10 +25,6 @@ skin::BitmapButton* SectionBar::addButton(int normalPicture, const QString& name
     } else {
         button->setGeometry(11, 53 + 50 * i, 200, 40);
     }
-    connect(button, &QAbstractButton::clicked, this, [this, button] {
-        const int index = indexOf(button);
-        if (index >= 0) emit clicked(index);
-    });
     return button;
 }
 

@@ -10,8 +10,8 @@ namespace veilport::app {
 
 // A bar of picture buttons, each paired with the panel it shows: the main
 // bar (mode 1) down the window's left side, and the bar of each of the
-// sections 2 to 4 (modes 2 to 4) inside its container. The bar only reports
-// which of its buttons was clicked; the main window decides what is shown.
+// sections 2 to 4 (modes 2 to 4) inside its container. The bar only lays its
+// buttons out; the main window connects each and decides what is shown.
 class SectionBar : public skin::SkinnedDialog {
     Q_OBJECT
 
@@ -36,9 +36,6 @@ public:
     const std::vector<Pair>& pairs() const { return pairs_; }
     // The index of the pair of this button, or -1.
     int indexOf(const skin::BitmapButton* button) const;
-
-signals:
-    void clicked(int index);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

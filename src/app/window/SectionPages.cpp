@@ -1,74 +1,54 @@
 #include "app/window/SectionPages.h"
 
-#include <array>
-
-#include "app/settings/StartupOptionsPanel.h"
-#include "app/status/StatusPanel.h"
-#include "app/window/IntroPanels.h"
-#include "browsers/ui/BrowsersPanel.h"
-#include "cleaner/ui/CleaningPanel.h"
-#include "cleaner/ui/InvasiveCodePanel.h"
-#include "proxypool/ui/AddProxyPanel.h"
-#include "proxypool/ui/AnonymityIntroPanel.h"
-#include "proxypool/ui/AnonymityWizardPanel.h"
-#include "proxypool/ui/CurrentProxyPanel.h"
-#include "proxypool/ui/NewProxiesPanel.h"
-#include "proxypool/ui/TestedProxiesPanel.h"
-#include "proxypool/ui/UpdateProxyListPanel.h"
+#include "app/pages/IntroPanels.h"
+#include "app/pages/anonymity/AddProxyPanel.h"
+#include "app/pages/anonymity/AnonymityIntroPanel.h"
+#include "app/pages/anonymity/AnonymityWizardPanel.h"
+#include "app/pages/anonymity/CurrentProxyPanel.h"
+#include "app/pages/anonymity/NewProxiesPanel.h"
+#include "app/pages/anonymity/TestedProxiesPanel.h"
+#include "app/pages/anonymity/UpdateProxyListPanel.h"
+#include "app/pages/privacy/CleaningPanel.h"
+#include "app/pages/privacy/InvasiveCodePanel.h"
+#include "app/pages/settings/BrowsersPanel.h"
+#include "app/pages/settings/StartupOptionsPanel.h"
+#include "app/pages/status/StatusPanel.h"
+#include "app/skin/Pictures.h"
 
 namespace veilport::app {
 
 namespace {
 
-constexpr std::array kAnonymityPages = {
+constexpr PageId kAnonymityPages[] = {
     PageId::AnonymityWizard, PageId::CurrentProxy, PageId::NewProxies,
     PageId::TestedProxies,   PageId::AddProxy,     PageId::UpdateProxyList,
 };
-constexpr std::array kPrivacyPages = {PageId::InvasiveCode, PageId::Cleaning};
-constexpr std::array kSettingsPages = {PageId::Browsers, PageId::StartupOptions};
+constexpr PageId kPrivacyPages[] = {PageId::InvasiveCode, PageId::Cleaning};
+constexpr PageId kSettingsPages[] = {PageId::Browsers, PageId::StartupOptions};
+
+constexpr Section kSections[] = {
+    {1, PageId::Status, {}, "See Veilport current status and quick activation buttons", 0},
+    {2, PageId::AnonymityIntro, kAnonymityPages, "Hide your IP and learn how to use the proxies",
+     skin::picture::kAnonymityBarBackground},
+    {3, PageId::PrivacyIntro, kPrivacyPages,
+     "Perform scheduled cleaning and invasive code blocking", skin::picture::kPrivacyBarBackground},
+    {4, PageId::SettingsIntro, kSettingsPages, "Configure browsers and start up options",
+     skin::picture::kSettingsBarBackground},
+};
 
 }  // namespace
 
-std::span<const PageId> SubPagesOf(int section) {
-    switch (section) {
-        case 2:
-            return kAnonymityPages;
-        case 3:
-            return kPrivacyPages;
-        case 4:
-            return kSettingsPages;
-        default:
-            return {};
-    }
+std::span<const Section> Sections() {
+    return kSections;
 }
 
-PageId IntroPageOf(int section) {
-    switch (section) {
-        case 2:
-            return PageId::AnonymityIntro;
-        case 3:
-            return PageId::PrivacyIntro;
-        case 4:
-            return PageId::SettingsIntro;
-        default:
-            return PageId::Status;
-    }
-}
-
-int SectionOf(PageId page) {
-    for (int section = 2; section <= kSectionCount; ++section) {
-        if (IntroPageOf(section) == page) return section;
-        for (const PageId sub : SubPagesOf(section))
+const Section& SectionOf(PageId page) {
+    for (const Section& section : kSections) {
+        if (section.intro == page) return section;
+        for (const PageId sub : section.pages)
             if (sub == page) return section;
     }
-    return 1;
-}
-
-int SubIndexOf(PageId page) {
-    const auto pages = SubPagesOf(SectionOf(page));
-    for (std::size_t i = 0; i < pages.size(); ++i)
-        if (pages[i] == page) return static_cast<int>(i);
-    return -1;
+    return kSections[0];
 }
 
 Page* CreatePage(PageId page, PageHost& host, QWidget* parent) {

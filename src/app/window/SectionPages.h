@@ -4,25 +4,30 @@
 #include <QWidget>
 #include <span>
 
-#include "app/window/Page.h"
-#include "app/window/PageHost.h"
-#include "app/window/PageId.h"
+#include "app/pagekit/Page.h"
+#include "app/pagekit/PageHost.h"
+#include "app/pagekit/PageId.h"
 
 namespace veilport::app {
 
-// The sections of the main window and their pages. Section 1 is the status
-// page alone; sections 2 to 4 have an intro page (shown by the section's main
-// button) and pages in the order of their sub-buttons.
-inline constexpr int kSectionCount = 4;
+// One section of the main window: its button's place in the section bar
+// (from 1), the page that button shows, and the pages of its own sub-buttons
+// in their order (none for the status section, whose button shows the status
+// page alone). The other sections' buttons show their intro page.
+struct Section {
+    int number;
+    PageId intro;
+    std::span<const PageId> pages;
+    // The section's tip in the main tip window.
+    const char* tip;
+    // The background picture of its own bar (none for the status section).
+    int barPicture;
+};
 
-// The pages of a section's sub-buttons, in order (empty for section 1).
-std::span<const PageId> SubPagesOf(int section);
-// The page a section's main button shows.
-PageId IntroPageOf(int section);
-// The section (1..4) of a page, and its sub-button index (-1 for the status
-// and intro pages).
-int SectionOf(PageId page);
-int SubIndexOf(PageId page);
+// Every section, in the order of the section bar.
+std::span<const Section> Sections();
+// The section a page belongs to.
+const Section& SectionOf(PageId page);
 
 // The one place where pages are made: a new page of this kind, a child of
 // `parent`, owned by it through Qt's parent chain (never null). Each page is

@@ -6,9 +6,9 @@
 #include <system_error>
 
 #include "platform/desktop/RunProgram.h"
+#include "platform/home/VeilportHome.h"
 #include "platform/io/AtomicFile.h"
 #include "platform/registry/Registry.h"
-#include "platform/shell/VeilportHome.h"
 
 namespace veilport::desktop {
 
@@ -117,7 +117,7 @@ std::string FirefoxVersion(const std::optional<fs::path>& program) {
 
 BrowserSearch CurrentBrowserSearch() {
     const char* path = std::getenv("PATH");
-    return {path ? path : "/usr/local/bin:/usr/bin:/bin", shell::userHome()};
+    return {path ? path : "/usr/local/bin:/usr/bin:/bin", home::userHome()};
 }
 
 void RecordBrowserInstallations(const BrowserSearch& where) {

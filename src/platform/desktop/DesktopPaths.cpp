@@ -2,14 +2,14 @@
 
 #include <cstdlib>
 
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 
 namespace veilport::desktop {
 
 std::filesystem::path ConfigHome() {
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/')
         return config;
-    return shell::userHome() / ".config";
+    return home::userHome() / ".config";
 }
 
 }  // namespace veilport::desktop

@@ -7,12 +7,12 @@
 #include <cerrno>
 #include <system_error>
 
+#include "platform/home/VeilportHome.h"
 #include "platform/io/RemoveFileBeneath.h"
 #include "platform/io/UniqueFd.h"
 #include "platform/registry/SqliteHandle.h"
 #include "platform/shell/ShellFolders.h"
 #include "platform/shell/UserName.h"
-#include "platform/shell/VeilportHome.h"
 #include "platform/text/Ascii.h"
 
 namespace veilport::inet {
@@ -124,7 +124,7 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 bool mayCleanFrom(const std::filesystem::path& folder) {
     struct stat target {};
     if (::stat(folder.c_str(), &target) != 0) return false;
-    for (const auto& inside : {shell::userHome(), shell::veilportHome()}) {
+    for (const auto& inside : {home::userHome(), home::veilportHome()}) {
         for (auto path = inside;; path = path.parent_path()) {
             struct stat st {};
             if (::stat(path.c_str(), &st) == 0 && sameFile(st, target)) return false;
@@ -141,7 +141,7 @@ bool mayCleanFrom(const std::filesystem::path& folder) {
 void removeFile(const std::string& file) {
     if (file.empty() || file.front() != '/') return;
     struct stat home {};
-    const bool homeKnown = ::stat(shell::veilportHome().c_str(), &home) == 0;
+    const bool homeKnown = ::stat(home::veilportHome().c_str(), &home) == 0;
     const auto notTheHome = [&](const struct stat& parent) {
         return !homeKnown || !sameFile(parent, home);
     };
@@ -186,7 +186,7 @@ bool UrlCacheFind::isOpen() const {
 }
 
 std::filesystem::path UrlCache::indexPath() {
-    return shell::veilportHome() / "urlcache.db";
+    return home::veilportHome() / "urlcache.db";
 }
 
 bool UrlCache::recordDownload(std::string_view url, std::string_view bytes) {

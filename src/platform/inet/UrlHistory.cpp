@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 
 namespace veilport::inet {
 
@@ -19,7 +19,7 @@ CREATE TABLE IF NOT EXISTS visits(
 }  // namespace
 
 std::filesystem::path UrlHistory::listPath() {
-    return shell::veilportHome() / "urlhistory.db";
+    return home::veilportHome() / "urlhistory.db";
 }
 
 std::unique_ptr<UrlHistory> UrlHistory::create() {

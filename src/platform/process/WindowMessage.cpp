@@ -4,63 +4,46 @@ namespace veilport::process {
 
 namespace {
 
-constexpr WindowMessage kAll[] = {
-    WindowMessage::Show,         WindowMessage::Close,           WindowMessage::AnonymityOn,
-    WindowMessage::AnonymityOff, WindowMessage::AnonymityStatus, WindowMessage::UpdateProxyList,
-    WindowMessage::AdoptProxy,
+// Every message with the line it travels as (its word and the line end); a
+// message that carries an argument is written with formatWindowRequest.
+struct MessageWord {
+    WindowMessage message;
+    std::string_view line;
+    bool takesArgument;
+
+    constexpr std::string_view word() const { return line.substr(0, line.size() - 1); }
 };
 
-std::string_view word(WindowMessage message) {
-    switch (message) {
-        case WindowMessage::Show:
-            return "show";
-        case WindowMessage::Close:
-            return "close";
-        case WindowMessage::AnonymityOn:
-            return "anonymity-on";
-        case WindowMessage::AnonymityOff:
-            return "anonymity-off";
-        case WindowMessage::AnonymityStatus:
-            return "anonymity-status";
-        case WindowMessage::UpdateProxyList:
-            return "update";
-        case WindowMessage::AdoptProxy:
-            return "adopt";
-    }
-    return {};
-}
+constexpr MessageWord kWords[] = {
+    {WindowMessage::Show, "show\n", false},
+    {WindowMessage::Close, "close\n", false},
+    {WindowMessage::AnonymityOn, "anonymity-on\n", false},
+    {WindowMessage::AnonymityOff, "anonymity-off\n", false},
+    {WindowMessage::AnonymityStatus, "anonymity-status\n", false},
+    {WindowMessage::UpdateProxyList, "update\n", false},
+    {WindowMessage::AdoptProxy, "adopt\n", true},
+};
 
-bool takesArgument(WindowMessage message) {
-    return message == WindowMessage::AdoptProxy;
+const MessageWord& entryOf(WindowMessage message) {
+    for (const MessageWord& entry : kWords)
+        if (entry.message == message) return entry;
+    // Every enumerator has its row above; a new one without is a programming error.
+    return kWords[0];
 }
 
 }  // namespace
 
 std::string_view formatWindowMessage(WindowMessage message) {
-    switch (message) {
-        case WindowMessage::Show:
-            return "show\n";
-        case WindowMessage::Close:
-            return "close\n";
-        case WindowMessage::AnonymityOn:
-            return "anonymity-on\n";
-        case WindowMessage::AnonymityOff:
-            return "anonymity-off\n";
-        case WindowMessage::AnonymityStatus:
-            return "anonymity-status\n";
-        case WindowMessage::UpdateProxyList:
-            return "update\n";
-        case WindowMessage::AdoptProxy:
-            // Needs its argument: formatWindowRequest.
-            return {};
-    }
-    return {};
+    const MessageWord& entry = entryOf(message);
+    // Needs its argument: formatWindowRequest.
+    return entry.takesArgument ? std::string_view() : entry.line;
 }
 
 std::string formatWindowRequest(const WindowRequest& request) {
-    if (takesArgument(request.message) == request.argument.empty()) return {};
+    const MessageWord& entry = entryOf(request.message);
+    if (entry.takesArgument == request.argument.empty()) return {};
     if (request.argument.find_first_of("\r\n") != std::string::npos) return {};
-    std::string bytes(word(request.message));
+    std::string bytes(entry.word());
     if (!request.argument.empty()) bytes += ' ' + request.argument;
     bytes += '\n';
     if (bytes.size() > kLongestWindowMessage) return {};
@@ -76,9 +59,9 @@ std::optional<WindowRequest> parseWindowRequest(std::string_view bytes) {
     const std::string_view head = line.substr(0, blank);
     const std::string_view argument =
         blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
-    for (const WindowMessage candidate : kAll) {
-        if (head != word(candidate)) continue;
-        WindowRequest request{candidate, std::string(argument)};
+    for (const MessageWord& candidate : kWords) {
+        if (head != candidate.word()) continue;
+        WindowRequest request{candidate.message, std::string(argument)};
         // Exactly the form formatWindowRequest writes, nothing looser.
         if (formatWindowRequest(request) != bytes) return std::nullopt;
         return request;

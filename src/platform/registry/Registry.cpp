@@ -2,8 +2,8 @@
 
 #include <mutex>
 
+#include "platform/home/VeilportHome.h"
 #include "platform/registry/RegistryStore.h"
-#include "platform/shell/VeilportHome.h"
 
 namespace veilport::registry {
 
@@ -28,11 +28,15 @@ std::shared_ptr<RegistryStore> processStore() {
     return slot.store;
 }
 
-RegistryStore* storeOf(const KeyHandle& key) { return key.isOpen() ? key.store() : nullptr; }
+RegistryStore* storeOf(const KeyHandle& key) {
+    return key.isOpen() ? key.store() : nullptr;
+}
 
 }  // namespace
 
-std::filesystem::path storePath() { return shell::veilportHome() / "registry.db"; }
+std::filesystem::path storePath() {
+    return home::veilportHome() / "registry.db";
+}
 
 void resetProcessStore() {
     auto& slot = processStoreSlot();

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/home/VeilportHome.h"
 #include "platform/registry/Registry.h"
-#include "platform/shell/VeilportHome.h"
 
 namespace veilport::shell {
 
@@ -22,7 +22,7 @@ constexpr std::string_view kSystemRootValue = "SystemRoot";
 
 // All default folders sit together, away from the store files of the home.
 std::filesystem::path shellRoot() {
-    return veilportHome() / "shell";
+    return home::veilportHome() / "shell";
 }
 
 enum class Lookup { Absent, Text, WrongType };

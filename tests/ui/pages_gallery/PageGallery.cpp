@@ -16,17 +16,17 @@
 #include <memory>
 
 #include "FakePageHost.h"
-#include "app/settings/StartupOptionsPanel.h"
-#include "browsers/ui/BrowsersPanel.h"
-#include "cleaner/ui/CleaningPanel.h"
-#include "cleaner/ui/InvasiveCodePanel.h"
-#include "proxypool/ui/AddProxyPanel.h"
-#include "proxypool/ui/AnonymityIntroPanel.h"
-#include "proxypool/ui/AnonymityWizardPanel.h"
-#include "proxypool/ui/CurrentProxyPanel.h"
-#include "proxypool/ui/NewProxiesPanel.h"
-#include "proxypool/ui/TestedProxiesPanel.h"
-#include "proxypool/ui/UpdateProxyListPanel.h"
+#include "app/pages/anonymity/AddProxyPanel.h"
+#include "app/pages/anonymity/AnonymityIntroPanel.h"
+#include "app/pages/anonymity/AnonymityWizardPanel.h"
+#include "app/pages/anonymity/CurrentProxyPanel.h"
+#include "app/pages/anonymity/NewProxiesPanel.h"
+#include "app/pages/anonymity/TestedProxiesPanel.h"
+#include "app/pages/anonymity/UpdateProxyListPanel.h"
+#include "app/pages/privacy/CleaningPanel.h"
+#include "app/pages/privacy/InvasiveCodePanel.h"
+#include "app/pages/settings/BrowsersPanel.h"
+#include "app/pages/settings/StartupOptionsPanel.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 
 #include "../FakePageHost.h"
 #include "GalleryPictures.h"
+#include "app/dialogs/ProxyListUpdateDialog.h"
+#include "app/dialogs/ProxyTesterDialog.h"
+#include "app/pages/status/StatusPanel.h"
 #include "app/skin/BitmapButton.h"
-#include "app/status/StatusPanel.h"
 #include "proxypool/MyProxiesFile.h"
-#include "proxypool/ui/ProxyListUpdateDialog.h"
-#include "proxypool/ui/ProxyTesterDialog.h"
 #include "settings/StringSetting.h"
 
 using namespace veilport;

@@ -80,10 +80,10 @@ int main(int argc, char** argv) {
         const char* file;
         const char* tip;
     } sections[] = {
-        {PageId::Status, "main_status.png", MainWindow::kTipTexts[0]},
-        {PageId::AnonymityIntro, "main_anonymity.png", MainWindow::kTipTexts[1]},
-        {PageId::Cleaning, "main_privacy.png", MainWindow::kTipTexts[2]},
-        {PageId::SettingsIntro, "main_settings.png", MainWindow::kTipTexts[3]},
+        {PageId::Status, "main_status.png", Sections()[0].tip},
+        {PageId::AnonymityIntro, "main_anonymity.png", Sections()[1].tip},
+        {PageId::Cleaning, "main_privacy.png", Sections()[2].tip},
+        {PageId::SettingsIntro, "main_settings.png", Sections()[3].tip},
     };
     for (const auto& section : sections) {
         window.showPage(section.page);

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+
+#include "proxypool/ConnectionSwitch.h"
+#include "proxypool/GatewayControl.h"
+#include "proxypool/NewProxyList.h"
+#include "proxypool/PoolUi.h"
+#include "proxypool/ProxyListService.h"
+#include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/TestAndAdopt.h"
+#include "proxypool/TestedProxyList.h"
+
+namespace veilport::app {
+
+// The proxy pool as the pages share it: the one tested list and the one New
+// list, the services the pool's flows run against, and one change signal.
+// Every change of either list, whoever made it (a page, a flow, the command
+// line through the window), is announced once, on the window thread, and each
+// page showing a list refreshes itself from it.
+class PoolModel : public QObject {
+    Q_OBJECT
+
+public:
+    // References must outlive the model.
+    struct Services {
+        proxypool::GatewayControl& gateway;
+        proxypool::ConnectionSwitch& connection;
+        proxypool::UserMessages& messages;
+        proxypool::MainStatusLine& statusLine;
+        proxypool::ProxyTesterDialog& tester;
+        // The service-list download (blocking: call it off the window thread).
+        proxypool::HttpGet get;
+    };
+
+    explicit PoolModel(Services services, QObject* parent = nullptr);
+    ~PoolModel() override;
+
+    proxypool::TestedProxyList& tested() { return tested_; }
+    proxypool::NewProxyList& fresh() { return fresh_; }
+
+    proxypool::GatewayControl& gateway() { return services_.gateway; }
+    proxypool::ConnectionSwitch& connection() { return services_.connection; }
+    proxypool::UserMessages& messages() { return services_.messages; }
+    proxypool::MainStatusLine& statusLine() { return services_.statusLine; }
+    proxypool::ProxyTesterDialog& tester() { return services_.tester; }
+    const proxypool::HttpGet& get() const { return services_.get; }
+
+    // The drop-down that mirrors the tested list as the flows add to it (the
+    // status page's); a null one mirrors nowhere.
+    void setTestedDropDown(proxypool::TestedDropDown* dropDown);
+    proxypool::TestedDropDown& testedDropDown();
+
+    // What testing and adopting a proxy works with, from any page.
+    proxypool::AdoptContext adoptContext();
+
+signals:
+    // Either list changed.
+    void changed();
+
+private:
+    Services services_;
+    proxypool::TestedProxyList tested_;
+    proxypool::NewProxyList fresh_;
+    proxypool::TestedDropDown* dropDown_ = nullptr;
+};
+
+}  // namespace veilport::app
