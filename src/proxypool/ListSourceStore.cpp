@@ -7,7 +7,7 @@
 
 #include "platform/io/AtomicFile.h"
 #include "platform/net/Socket.h"
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 #include "proxypool/ListSourceParser.h"
 
 namespace veilport::proxypool {
@@ -46,7 +46,7 @@ std::string NameFor(const std::string& location) {
 
 }  // namespace
 
-ListSourceStore::ListSourceStore() : folder_(shell::veilportHome()) {}
+ListSourceStore::ListSourceStore() : folder_(home::veilportHome()) {}
 
 ListSourceStore::ListSourceStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
