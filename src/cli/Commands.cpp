@@ -7,14 +7,16 @@
 #include "cli/PoolCommands.h"
 #include "cli/ProxyCommand.h"
 #include "cli/RegCommand.h"
+#include "cli/SupplyCommands.h"
 
 namespace veilport::cli {
 
 std::span<const Command> AllCommands() {
     static const Command commands[] = {
-        RegCommand(),   ListCommand(),    TestCommand(),      TestedCommand(),
-        AdoptCommand(), UpdateCommand(),  AnonymityCommand(), BrowsersCommand(),
-        ProxyCommand(), GatewayCommand(), CleanCommand(),     FailoverCommand(),
+        RegCommand(),    ListCommand(),      TestCommand(),     TestedCommand(),
+        AdoptCommand(),  UpdateCommand(),    AnonymityCommand(), BrowsersCommand(),
+        ProxyCommand(),  GatewayCommand(),   CleanCommand(),     FailoverCommand(),
+        SourcesCommand(), WhatIsMyIpCommand(),
     };
     return commands;
 }

@@ -5,10 +5,13 @@
 #include <string>
 
 #include "cli/PasswordInput.h"
+#include "cli/ProxyCheckPrint.h"
 #include "cli/RunningVeilport.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
+#include "proxypool/JudgedTester.h"
 #include "proxypool/MyProxiesFile.h"
+#include "proxypool/ProxyJudge.h"
 #include "proxypool/ProxyText.h"
 #include "proxypool/ServiceList.h"
 #include "proxypool/TestAndAdopt.h"
@@ -105,11 +108,16 @@ int List(Args args, std::ostream& out, std::ostream& err) {
 }
 
 int Test(Args args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) return UsageError(err, "test expects one HOST:PORT");
-    const auto parts = SplitProxyText(args[0]);
-    ProxyTesterSession session(parts.host, parts.port, std::string(args[0]), RealConnectMeasure(),
-                               false);
-    session.start();
+    if (args.size() != 1) return UsageError(err, "test expects one proxy such as HOST:PORT");
+    std::string error;
+    const auto proxy = ProxyFromText(args[0], error);
+    if (!proxy) {
+        err << "veilportctl: " << error << '\n';
+        return kExitUsage;
+    }
+    auto judge = ProxyJudge::FromSettings();
+    ProxyTesterSession session(proxy->host, proxy->port, std::string(args[0]), {}, false);
+    session.start(judge->check(*proxy));
     PrintRows(out, session);
     return session.succeeded() ? kExitOk : kExitNotFound;
 }
@@ -161,8 +169,9 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
         err << "veilportctl: " << loaded.message << '\n';
         return kExitFailed;
     }
-    WindowlessTester tester(RealConnectMeasure(),
-                            [&](const ProxyTesterSession& session) { PrintRows(out, session); });
+    auto judge = ProxyJudge::FromSettings();
+    JudgedTester tester(*judge,
+                        [&](const ProxyTesterSession& session) { PrintRows(out, session); });
     if (passwordFromStdin) {
         Upstream withPassword = *parsed.upstream;
         withPassword.password = ReadPasswordLine(std::cin, &err);
@@ -238,7 +247,9 @@ Command ListCommand() {
 
 Command TestCommand() {
     return {"test",
-            "  test HOST:PORT                  time a connection to a proxy; stores nothing",
+            "  test PROXY                      check a proxy (HOST:PORT, scheme://host:port):\n"
+            "                                  connect time, then a request through it to the\n"
+            "                                  judge (JudgeUrl); one fact a line; stores nothing",
             &Test};
 }
 

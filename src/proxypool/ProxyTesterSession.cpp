@@ -1,5 +1,7 @@
 #include "proxypool/ProxyTesterSession.h"
 
+#include "proxypool/CheckRows.h"
+#include "proxypool/ProxyJudge.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -32,20 +34,37 @@ ProxyTesterSession::ProxyTesterSession(std::string host, int port, std::string a
       storeResults_(storeResults) {}
 
 void ProxyTesterSession::start() {
+    ProxyCheck check;
     const std::uint32_t ms = measure_ ? measure_(host_, port_) : 0;
-    succeeded_ = ms > 0;
-    if (succeeded_) {
+    check.connected = ms > 0;
+    check.connectMs = ms;
+    record(check, false);
+}
+
+void ProxyTesterSession::start(const ProxyCheck& check) {
+    record(check, true);
+}
+
+void ProxyTesterSession::record(const ProxyCheck& check, bool judged) {
+    const std::uint32_t ms = check.connectMs;
+    succeeded_ = check.connected && ms > 0 && (!judged || check.works);
+    if (check.connected && ms > 0) {
         const auto response = ResponseTimeText(ms);
         rows_.push_back({"Get proxy response time", response});
         progress_ = 100;
         const auto speed = SpeedText(ms);
         rows_.push_back({"Get proxy download speed", speed});
-        rows_.push_back({"Test Completed", "Proxy ready"});
-        if (storeResults_) {
+        if (judged)
+            for (auto& row : JudgeRows(check)) rows_.push_back(std::move(row));
+        rows_.push_back({"Test Completed", succeeded_ ? "Proxy ready" : kProxyDoesNotWork});
+        if (storeResults_ && succeeded_) {
             Store(settings::kTmpResponseTime, response);
             Store(settings::kTmpDownloadSpeed, speed);
             Store(settings::kFail, 0);
             Store(settings::kProxyName, adoptText_);
+        } else if (storeResults_) {
+            Store(settings::kTmpResponseTime, "");
+            Store(settings::kFail, 1);
         }
     } else {
         rows_.push_back({"Proxy server is NOT AVAILABLE", "Connection Failure"});

@@ -12,6 +12,10 @@
 #include "proxypool/ConnectTime.h"
 
 namespace veilport::proxypool {
+struct ProxyCheck;
+}
+
+namespace veilport::proxypool {
 
 struct TesterRow {
     std::string task;
@@ -33,6 +37,11 @@ public:
 
     // One test; the rows it adds follow those of earlier presses.
     void start();
+    // One test whose check was made elsewhere (off the window's thread): the
+    // connect rows, then what the judge found. A proxy that connects but
+    // fails the judge's request fails the test; without a judge the connect
+    // alone decides, as start() does.
+    void start(const ProxyCheck& check);
 
     const std::vector<TesterRow>& rows() const { return rows_; }
     int progress() const { return progress_; }
@@ -42,6 +51,8 @@ public:
     std::string detailsText() const;
 
 private:
+    void record(const ProxyCheck& check, bool judged);
+
     std::string host_;
     int port_;
     std::string adoptText_;

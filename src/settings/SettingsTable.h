@@ -58,6 +58,17 @@ inline constexpr StringSpec kTmpResponseTime{"Software\\Veilport\\TMPResponseTim
 inline constexpr StringSpec kTmpDownloadSpeed{"Software\\Veilport\\TMPDownloadSpeed", ""};
 // Host of the proxy-list service; empty means the vendor's host chosen at build time.
 inline constexpr StringSpec kProxyListHost{"Software\\Veilport\\ProxyListHost", ""};
+// Where a proxy check sends its request: a page that echoes the request's
+// headers and the caller's address (httpbin's JSON or REMOTE_ADDR= text).
+inline constexpr StringSpec kJudgeUrl{"Software\\Veilport\\JudgeUrl", "http://httpbin.org/get"};
+// The HTTPS page a check reaches through the proxy; empty: the judge's host on 443.
+inline constexpr StringSpec kJudgeHttpsUrl{"Software\\Veilport\\JudgeHttpsUrl", ""};
+// Minutes between background checks of the tested list; 0 never.
+inline constexpr DwordSpec kRetestMinutes{"Software\\Veilport\\RetestMinutes", 60};
+// How many proxies are checked at once.
+inline constexpr DwordSpec kCheckConcurrency{"Software\\Veilport\\CheckConcurrency", 32};
+// A country database (.mmdb); empty: the usual system places.
+inline constexpr StringSpec kCountryDatabase{"Software\\Veilport\\CountryDatabase", ""};
 // Written with a leading backslash, as it always was; it names the same value.
 inline constexpr DwordSpec kHideHint{"\\Software\\Veilport\\HideHint", 0};
 

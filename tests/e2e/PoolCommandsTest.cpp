@@ -197,13 +197,19 @@ TEST_F(PoolCommands, TestAdoptAndTestedWorkOnRealPorts) {
     ASSERT_EQ(::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
     const auto port = std::to_string(ntohs(address.sin_port));
 
+    // No judge answers here (port 1 refuses): the connect alone decides, and
+    // the check says so. Nothing leaves the machine.
+    StringSetting judge(settings::kJudgeUrl);
+    judge.set("http://127.0.0.1:1/get");
+    judge.write();
     auto outcome = Run({veilportctl, "test", "127.0.0.1:" + port});
     EXPECT_EQ(outcome.code, 0) << outcome.err;
     auto lines = Lines(outcome.out);
-    ASSERT_EQ(lines.size(), 4u) << outcome.out;
+    ASSERT_EQ(lines.size(), 5u) << outcome.out;
     EXPECT_EQ(lines[0], "Proxy details: 127.0.0.1:" + port);
     EXPECT_THAT(lines[1], ::testing::MatchesRegex("Get proxy response time\t[0-9]+ milliseconds"));
-    EXPECT_EQ(lines[3], "Test Completed\tProxy ready");
+    EXPECT_EQ(lines[3], "Request through the proxy\tNo judge reachable: connect time only");
+    EXPECT_EQ(lines[4], "Test Completed\tProxy ready");
     EXPECT_FALSE(StringSetting(settings::kProxyName).valid());
 
     outcome = Run({veilportctl, "adopt", "127.0.0.1:" + port + "->Here"});

@@ -1,0 +1,26 @@
+#include "proxypool/JudgedTester.h"
+
+#include "proxypool/Upstream.h"
+
+namespace veilport::proxypool {
+
+JudgedTester::JudgedTester(ProxyJudge& judge, std::function<void(const ProxyTesterSession&)> onRows)
+    : judge_(judge), onRows_(std::move(onRows)) {}
+
+ProxyTesterDialog::Result JudgedTester::run(const std::string& host, int port,
+                                            const std::string& adoptText) {
+    ListedProxy proxy;
+    if (const auto parsed = ParseUpstream(adoptText);
+        parsed && parsed.upstream->host == host && parsed.upstream->port == port) {
+        proxy = FromUpstream(*parsed.upstream);
+    } else {
+        proxy.host = host;
+        proxy.port = port;
+    }
+    ProxyTesterSession session(host, port, adoptText, {});
+    session.start(judge_.check(proxy));
+    if (onRows_) onRows_(session);
+    return Result::Ok;
+}
+
+}  // namespace veilport::proxypool
