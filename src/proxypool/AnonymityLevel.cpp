@@ -51,7 +51,7 @@ AnonymityLevel ClassifyAnonymity(const JudgeAnswer& answer, std::string_view rea
     if (MentionsAddress(answer.origin, realAddress)) return AnonymityLevel::Transparent;
     for (const auto& [name, value] : answer.headers) {
         // The judge's own host name may be an address too; it says nothing of the user.
-        if (text::EqualsIgnoringAsciiCase(name, "Host")) continue;
+        if (text::equalsIgnoringAsciiCase(name, "Host")) continue;
         if (MentionsAddress(value, realAddress)) return AnonymityLevel::Transparent;
     }
     for (const auto name : kProxyHeaders)

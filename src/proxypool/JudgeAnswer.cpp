@@ -55,7 +55,7 @@ std::string HeaderNameFromCgi(std::string_view name) {
             wordStart = true;
             continue;
         }
-        header += wordStart ? text::AsciiUpper(c) : text::AsciiLower(c);
+        header += wordStart ? text::asciiUpper(c) : text::asciiLower(c);
         wordStart = false;
     }
     return header;
@@ -110,7 +110,7 @@ std::string JudgeAnswer::exitAddress() const {
 
 std::optional<std::string> JudgeAnswer::header(std::string_view name) const {
     for (const auto& [key, value] : headers)
-        if (text::EqualsIgnoringAsciiCase(key, name)) return value;
+        if (text::equalsIgnoringAsciiCase(key, name)) return value;
     return std::nullopt;
 }
 

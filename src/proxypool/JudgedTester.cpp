@@ -7,7 +7,7 @@ namespace veilport::proxypool {
 JudgedTester::JudgedTester(ProxyJudge& judge, std::function<void(const ProxyTesterSession&)> onRows)
     : judge_(judge), onRows_(std::move(onRows)) {}
 
-ProxyTesterDialog::Result JudgedTester::run(const std::string& host, int port,
+ProxyTester::Result JudgedTester::run(const std::string& host, int port,
                                             const std::string& adoptText) {
     ListedProxy proxy;
     if (const auto parsed = ParseUpstream(adoptText);

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "proxypool/ProxyJudge.h"
-#include "proxypool/ProxyTesterDialog.h"
+#include "proxypool/ProxyTester.h"
 
 namespace veilport::proxypool {
 
-class JudgedTester : public ProxyTesterDialog {
+class JudgedTester : public ProxyTester {
 public:
     JudgedTester(ProxyJudge& judge, std::function<void(const ProxyTesterSession&)> onRows = {});
 

@@ -5,8 +5,8 @@
 namespace veilport::proxypool {
 
 bool ListSource::remote() const {
-    return text::StartsWithIgnoringAsciiCase(location, "http://") ||
-           text::StartsWithIgnoringAsciiCase(location, "https://");
+    return text::startsWithIgnoringAsciiCase(location, "http://") ||
+           text::startsWithIgnoringAsciiCase(location, "https://");
 }
 
 std::string NormalisedLocation(std::string_view location, std::string& error) {
@@ -18,9 +18,9 @@ std::string NormalisedLocation(std::string_view location, std::string& error) {
         error = "a source is one line without tabs";
         return {};
     }
-    if (text::StartsWithIgnoringAsciiCase(location, "file://")) location.remove_prefix(7);
-    const bool web = text::StartsWithIgnoringAsciiCase(location, "http://") ||
-                     text::StartsWithIgnoringAsciiCase(location, "https://");
+    if (text::startsWithIgnoringAsciiCase(location, "file://")) location.remove_prefix(7);
+    const bool web = text::startsWithIgnoringAsciiCase(location, "http://") ||
+                     text::startsWithIgnoringAsciiCase(location, "https://");
     if (web) {
         const auto host = location.substr(location.find("://") + 3);
         if (host.empty() || host.front() == '/') {
@@ -38,7 +38,7 @@ std::string NormalisedLocation(std::string_view location, std::string& error) {
 }
 
 std::string NormalisedScheme(std::string_view scheme) {
-    const auto lowered = text::AsciiLowered(scheme);
+    const auto lowered = text::asciiLowered(scheme);
     if (lowered == "http" || lowered == "socks5" || lowered == "socks5h") return lowered;
     return {};
 }

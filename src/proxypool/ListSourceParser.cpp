@@ -57,7 +57,7 @@ bool ValidIpv4(std::string_view host) {
 // "Port" in "Port:80" are not taken for hosts.
 bool ValidHostName(std::string_view host) {
     if (host.empty() || host.size() > 253) return false;
-    if (text::EqualsIgnoringAsciiCase(host, "localhost")) return true;
+    if (text::equalsIgnoringAsciiCase(host, "localhost")) return true;
     if (host.find('.') == std::string_view::npos) return false;
     bool letter = false;
     std::size_t label = 0;
@@ -91,7 +91,7 @@ Token Invalid() {
 
 Token WithScheme(std::string_view token, std::size_t separator) {
     ListedProxy proxy;
-    proxy.scheme = text::AsciiLowered(token.substr(0, separator));
+    proxy.scheme = text::asciiLowered(token.substr(0, separator));
     if (!IsProxyScheme(proxy.scheme)) return Invalid();
     auto rest = token.substr(separator + 3);
     while (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);

@@ -53,7 +53,7 @@ ListSourceStore::ListSourceStore(std::filesystem::path folder) : folder_(std::mo
 std::optional<std::vector<ListSource>> ListSourceStore::load(std::string& error) const {
     std::vector<ListSource> sources;
     const auto file = folder_ / kSourcesFile;
-    const auto text = io::ReadWholeFile(file, kMaxSourcesFile);
+    const auto text = io::readWholeFile(file, kMaxSourcesFile);
     if (!text) {
         if (errno == ENOENT) return sources;
         error = "cannot read " + file.string() + ": " + net::errorText(errno);
@@ -95,7 +95,7 @@ bool ListSourceStore::save(const std::vector<ListSource>& sources, std::string& 
     std::error_code ignored;
     std::filesystem::create_directories(folder_, ignored);
     const auto file = folder_ / kSourcesFile;
-    if (io::ReplaceFileAtomically(file, text)) return true;
+    if (io::replaceFileAtomically(file, text)) return true;
     error = "cannot write " + file.string() + ": " + net::errorText(errno);
     return false;
 }
@@ -105,7 +105,7 @@ std::filesystem::path ListSourceStore::listFile(const ListSource& source) const 
 }
 
 std::vector<ListedProxy> ListSourceStore::cachedList(const ListSource& source) const {
-    const auto text = io::ReadWholeFile(listFile(source), kMaxCachedList);
+    const auto text = io::readWholeFile(listFile(source), kMaxCachedList);
     if (!text) return {};
     return ExtractProxies(*text, source.scheme).proxies;
 }
@@ -121,7 +121,7 @@ bool ListSourceStore::storeList(const ListSource& source, const std::vector<List
     const auto file = listFile(source);
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
-    if (io::ReplaceFileAtomically(file, text)) return true;
+    if (io::replaceFileAtomically(file, text)) return true;
     error = "cannot write " + file.string() + ": " + net::errorText(errno);
     return false;
 }

@@ -22,7 +22,7 @@ ListFetcher RealListFetcher(inet::CancelCheck cancelled) {
     return [cancelled = std::move(cancelled)](const ListSource& source) {
         FetchedList fetched;
         if (!source.remote()) {
-            auto text = io::ReadWholeFile(source.location, kMaxListBytes);
+            auto text = io::readWholeFile(source.location, kMaxListBytes);
             if (!text) {
                 fetched.error = errno == EFBIG ? "the file is larger than 8 MiB"
                                                : "cannot read the file: " + net::errorText(errno);

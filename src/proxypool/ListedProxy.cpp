@@ -11,7 +11,7 @@ std::string ListedProxy::text() const {
 }
 
 std::string ListedProxy::key() const {
-    return scheme + "://" + user + "@" + text::AsciiLowered(host) + ":" + std::to_string(port);
+    return scheme + "://" + user + "@" + text::asciiLowered(host) + ":" + std::to_string(port);
 }
 
 Upstream ToUpstream(const ListedProxy& proxy) {

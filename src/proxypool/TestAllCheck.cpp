@@ -21,7 +21,7 @@ std::vector<ListedProxy> TestedProxiesToCheck(const TestedProxyList& tested,
 }
 
 TestAllOutcome ApplyTestAllCheck(TestedProxyList& tested, const std::string& address,
-                                 const ProxyCheck& check, MainStatusLine& statusLine,
+                                 const ProxyCheck& check, StatusLine& statusLine,
                                  UserMessages& messages) {
     const int row = tested.FindTestedProxy(address);
     if (row < 0) return TestAllOutcome::Gone;

@@ -25,7 +25,7 @@ std::vector<ListedProxy> TestedProxiesToCheck(const TestedProxyList& tested,
                                               std::vector<std::string>& addresses);
 
 [[nodiscard]] TestAllOutcome ApplyTestAllCheck(TestedProxyList& tested, const std::string& address,
-                                               const ProxyCheck& check, MainStatusLine& statusLine,
+                                               const ProxyCheck& check, StatusLine& statusLine,
                                                UserMessages& messages);
 
 }  // namespace veilport::proxypool

@@ -126,7 +126,7 @@ TEST_F(ListSourcesTest, PasswordsOfAListAreNeverWritten) {
               (std::vector<std::string>{"socks5://alice@10.0.0.1:1080", "http://bob@10.0.0.2:80"}));
     for (const auto& entry : std::filesystem::recursive_directory_iterator(home_.veilportHome())) {
         if (!entry.is_regular_file()) continue;
-        const auto text = io::ReadWholeFile(entry.path());
+        const auto text = io::readWholeFile(entry.path());
         ASSERT_TRUE(text);
         EXPECT_EQ(text->find("Secr3tPw"), std::string::npos) << entry.path();
         EXPECT_EQ(text->find("0therPw"), std::string::npos) << entry.path();

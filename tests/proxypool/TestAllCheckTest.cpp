@@ -57,7 +57,7 @@ TEST_F(TestAllCheckTest, ResultsFollowTheListAsItIsNow) {
     EXPECT_EQ(tested.row(0).address, "9.9.9.9:80");
     EXPECT_EQ(tested.row(1), (ProxyRecord{"1.1.1.1:80", "A", "250 miliseconds", "165.60 KB/sec"}));
     EXPECT_EQ(log_, (CallLog{"status Test failed - proxy removed"}));
-    EXPECT_EQ(io::ReadWholeFile(home_.veilportHome() / "MyProxies.txt"),
+    EXPECT_EQ(io::readWholeFile(home_.veilportHome() / "MyProxies.txt"),
               "9.9.9.9:80->New\n1.1.1.1:80->A\n");
 }
 
