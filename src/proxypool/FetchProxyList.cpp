@@ -9,25 +9,8 @@ std::string GatewayProxyAddress() {
     return "127.0.0.1:" + std::to_string(localPort.get());
 }
 
-void BeginListFetch(ConnectionSwitch& connection) {
-    connection.DisableConnectionProxy();
-}
-
-void EndListFetch(ConnectionSwitch& connection) {
-    // Restore what anonymity had set: the Gateway's address. ProxyName names the
-    // upstream, and as an entry text ("ip:port->Country ...") it is no proxy
-    // address a browser could use; pointing browsers at it would also bypass
-    // the Gateway's header rewriting.
-    DwordSetting useProxy(settings::kUseProxy);
-    if (useProxy.get() == 1) connection.SetConnectionOptions(GatewayProxyAddress());
-}
-
-std::string FetchProxyList(const std::string& url, ConnectionSwitch& connection,
-                           const HttpGet& get) {
-    BeginListFetch(connection);
-    std::string body = get ? get(url) : std::string();
-    EndListFetch(connection);
-    return body;
+std::string FetchProxyList(const std::string& url, const HttpGet& directGet) {
+    return directGet ? directGet(url) : std::string();
 }
 
 }  // namespace veilport::proxypool

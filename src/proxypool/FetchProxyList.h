@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "proxypool/ConnectionSwitch.h"
 #include "proxypool/ProxyListService.h"
 
 namespace veilport::proxypool {
@@ -11,17 +10,10 @@ namespace veilport::proxypool {
 // and LocalPort.
 std::string GatewayProxyAddress();
 
-// Downloads url with the system proxy switched off for the request, so it goes
-// out directly even while anonymity is on. Afterwards, when UseProxy is 1, the
-// machine is pointed back at the Gateway, as it was before. The body, or the
-// empty text on failure.
-std::string FetchProxyList(const std::string& url, ConnectionSwitch& connection,
-                           const HttpGet& get);
-
-// The two halves of FetchProxyList around its download, for windows that wait
-// for the download off their own thread: first the machine goes direct, and
-// after the download it is pointed back at the Gateway when UseProxy is 1.
-void BeginListFetch(ConnectionSwitch& connection);
-void EndListFetch(ConnectionSwitch& connection);
+// Downloads url and returns the body, or the empty text on failure. `directGet`
+// must go out directly (DirectHttpGet): the list download never changes the
+// system's or a browser's proxy settings, even while anonymity is on, so
+// nothing is ever pointed away from the Gateway for it.
+std::string FetchProxyList(const std::string& url, const HttpGet& directGet);
 
 }  // namespace veilport::proxypool

@@ -30,4 +30,9 @@ HttpGet InetHttpGet(AccessLoader loadAccess,
     };
 }
 
+HttpGet DirectHttpGet(
+    std::function<void(const std::string&, const std::string&)> recordInUrlCache) {
+    return InetHttpGet([] { return inet::InternetAccess{}; }, std::move(recordInUrlCache));
+}
+
 }  // namespace veilport::proxypool

@@ -30,4 +30,10 @@ HttpGet InetHttpGet(
     AccessLoader loadAccess,
     std::function<void(const std::string& url, const std::string& text)> recordInUrlCache = {});
 
+// Downloads that go out directly whatever the system's proxy settings say,
+// through libcurl's own no-proxy setting (the proxy-list service is reached
+// without a proxy, and nothing of the system is switched for it).
+HttpGet DirectHttpGet(
+    std::function<void(const std::string& url, const std::string& text)> recordInUrlCache = {});
+
 }  // namespace veilport::proxypool

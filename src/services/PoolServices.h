@@ -7,6 +7,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string>
 
 #include "proxypool/ConnectionSwitch.h"
 #include "proxypool/GatewayControl.h"
@@ -19,8 +20,15 @@ struct PoolServices {
     std::unique_ptr<proxypool::ConnectionSwitch> connection;
     // Downloads with the LAN connection's stored proxy options, recorded in the URL cache.
     proxypool::HttpGet get;
+    // Downloads that go out directly whatever the system proxy says (the
+    // proxy-list service), recorded in the URL cache all the same.
+    proxypool::HttpGet directGet;
 };
 
 PoolServices MakePoolServices();
+
+// Why the Gateway could not listen on `port`, from the bind's errno, as the
+// window and veilportctl say it.
+std::string ListenProblem(int port, int error);
 
 }  // namespace veilport::services

@@ -31,20 +31,12 @@ bool KdePresent() {
            std::filesystem::exists(ConfigHome() / "kdeglobals", ec);
 }
 
-bool ApplyKdeProxy(const DesktopProxySettings& settings) {
-    const auto file = KioslavercPath();
-    std::optional<std::string> text;
-    std::error_code ec;
-    if (std::filesystem::exists(file, ec))
-        text = io::ReadWholeFile(file);
-    else if (!ec)
-        text = std::string();
-    if (!text) return false;
-
+std::optional<std::string> KdeProxyFileText(const std::string& text,
+                                            const DesktopProxySettings& settings) {
     // All entries go into one new text so the file is replaced once.
     std::string noProxy;
     for (const auto& host : settings.ignoreHosts) noProxy += (noProxy.empty() ? "" : ",") + host;
-    std::optional<std::string> updated = *text;
+    std::optional<std::string> updated = text;
     auto put = [&updated](const char* key, const std::string& value) {
         if (updated) updated = WriteProfileString(*updated, kGroup, key, value);
     };
@@ -57,6 +49,20 @@ bool ApplyKdeProxy(const DesktopProxySettings& settings) {
     } else {
         put("ProxyType", "0");
     }
+    return updated;
+}
+
+bool ApplyKdeProxy(const DesktopProxySettings& settings) {
+    const auto file = KioslavercPath();
+    std::optional<std::string> text;
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec))
+        text = io::ReadWholeFile(file);
+    else if (!ec)
+        text = std::string();
+    if (!text) return false;
+
+    const auto updated = KdeProxyFileText(*text, settings);
     if (!updated) return false;
     return *updated == *text || io::ReplaceFileAtomically(file, *updated);
 }

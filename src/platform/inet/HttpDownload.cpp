@@ -150,9 +150,10 @@ std::string HttpDownloadText(const std::string& url, const HttpDownloadOptions& 
     set = set && curl_easy_setopt(e, CURLOPT_HTTPGET, 1L) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_USERAGENT, options.agent.c_str()) == CURLE_OK;
     // An explicit (possibly empty) proxy keeps the environment's proxy
-    // variables out: the stored options alone decide the route.
+    // variables out: the stored options alone decide the route. A direct
+    // download also tells libcurl that no host goes through any proxy.
     set = set && curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_NOPROXY, "") == CURLE_OK;
+    set = set && curl_easy_setopt(e, CURLOPT_NOPROXY, proxy.empty() ? "*" : "") == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,
                                   static_cast<long>(options.connectTimeout.count())) == CURLE_OK;
