@@ -46,6 +46,8 @@ public:
             if (!absentAllowed) return fail();
             return TargetState{};
         }
+        // One way to write each length: no leading zeros.
+        if (size.size() > 1 && size.front() == '0') return fail();
         std::size_t length = 0;
         const auto [end, error] = std::from_chars(size.data(), size.data() + size.size(), length);
         if (error != std::errc() || end != size.data() + size.size()) return fail();
