@@ -44,8 +44,9 @@ void ProxyTesterSession::start() {
         if (storeResults_) {
             Store(settings::kTmpResponseTime, response);
             Store(settings::kTmpDownloadSpeed, speed);
+            // ProxyName is the adopting flow's to write once the user has
+            // pressed OK: Cancel after a passed test must change nothing.
             Store(settings::kFail, 0);
-            Store(settings::kProxyName, adoptText_);
         }
     } else {
         rows_.push_back({"Proxy server is NOT AVAILABLE", "Connection Failure"});

@@ -33,6 +33,10 @@ AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
     StringSetting responseTime(settings::kTmpResponseTime);
     if (fail.get() == 1 || responseTime.get().empty()) return AdoptOutcome::NotAdopted;
     StringSetting downloadSpeed(settings::kTmpDownloadSpeed);
+    // A passed test confirmed with OK chooses the proxy, with anonymity on or off.
+    StringSetting chosen(settings::kProxyName);
+    chosen.set(text);
+    chosen.write();
 
     const auto key = AddressKey(parts.host, parts.port);
     const bool known = context.tested.FindTestedProxy(key) >= 0;
