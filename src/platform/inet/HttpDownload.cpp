@@ -56,6 +56,12 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     return bytes;
 }
 
+// libcurl calls this at least once a second while a transfer is in progress;
+// a non-zero answer aborts it.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::stop_token*>(user)->stop_requested() ? 1 : 0;
+}
+
 void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -137,6 +143,7 @@ std::string ProxyForHost(const InternetAccess& access, std::string_view host) {
 
 std::string HttpDownloadText(const std::string& url, const HttpDownloadOptions& options) {
     InitCurlOnce();
+    if (options.stop.stop_requested()) return {};
     std::string target, host;
     if (!NormaliseUrl(url, options.port, target, host)) return {};
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
@@ -161,6 +168,9 @@ std::string HttpDownloadText(const std::string& url, const HttpDownloadOptions& 
                                   static_cast<long>(options.totalTimeout.count())) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &OnBody) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer) == CURLE_OK;
+    set = set && curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &OnProgress) == CURLE_OK;
+    set = set && curl_easy_setopt(e, CURLOPT_XFERINFODATA, &options.stop) == CURLE_OK;
+    set = set && curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
     if (!set || curl_easy_perform(e) != CURLE_OK) return {};
     if (options.recordInUrlCache) options.recordInUrlCache(url, transfer.text);
     return std::move(transfer.text);
