@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
         .startCleaner = [] { (void)cleaner::CleanerThread::processWide().start(); },
         .registerTitle = true,
         .messages = nullptr,
+        .listGet = pool.directGet,
     });
     QObject::connect(&window, &QDialog::finished, &application, [] { QApplication::exit(0); });
     window.show();

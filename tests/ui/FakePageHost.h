@@ -46,6 +46,7 @@ public:
     void updateUpstream(const std::string& host, int port) override {
         upstreams.push_back({0, host, port});
     }
+    std::string startProblem() const override { return startResult ? std::string() : problem; }
 
     struct Call {
         int localPort;
@@ -57,6 +58,7 @@ public:
     int stops = 0;
     bool running = false;
     bool startResult = true;
+    std::string problem;
 };
 
 class FakeConnectionSwitch : public proxypool::ConnectionSwitch {

@@ -71,7 +71,9 @@ void AnonymityCommands::answerWhenSettled(bool on, const Reply& reply, int tries
         return;
     }
     const bool reached = on ? AnonymityOn() && listening : !AnonymityOn();
-    answer(reply, reached ? 0 : kExitFailed, proxypool::AnonymityStatusText(listening));
+    const std::string why = on && !reached ? host_.anonymity().lastProblem() : std::string();
+    answer(reply, reached ? 0 : kExitFailed,
+           (why.empty() ? std::string() : why + "\n") + proxypool::AnonymityStatusText(listening));
 }
 
 void AnonymityCommands::status(const Reply& reply) {
@@ -80,9 +82,8 @@ void AnonymityCommands::status(const Reply& reply) {
 
 void AnonymityCommands::update(const Reply& reply) {
     if (proxypool::ui::UpdateRunning()) return answer(reply, kExitFailed, kBusy);
-    const proxypool::HttpGet get = host_.httpGet();
     proxypool::ui::RunUpdateInBackground(
-        {host_.connection(), host_.gateway(), host_.newList(), host_.messages(), get, get},
+        {host_.newList(), host_.messages(), host_.listGet(), host_.httpGet()},
         proxypool::UpdateOrigin::UpdateDialog, this, [this, reply] {
             host_.poolChanged();
             answer(reply, 0,

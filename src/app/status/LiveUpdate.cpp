@@ -6,9 +6,8 @@
 namespace veilport::app {
 
 void RunLiveUpdate(PageHost& host, QWidget* parent) {
-    const proxypool::HttpGet get = host.httpGet();
     proxypool::ui::ProxyListUpdateDialog dialog(
-        {host.connection(), host.gateway(), host.newList(), host.messages(), get, get}, parent);
+        {host.newList(), host.messages(), host.listGet(), host.httpGet()}, parent);
     dialog.exec();
     host.poolChanged();
 }

@@ -8,6 +8,7 @@
 #include "app/skin/ColorLabel.h"
 #include "app/skin/HyperLink.h"
 #include "app/skin/Pictures.h"
+#include "app/status/ClosedComboGuard.h"
 #include "app/status/StatusTipWindow.h"
 #include "platform/net/LocalAddress.h"
 #include "proxypool/FetchProxyList.h"
@@ -125,6 +126,8 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
         connect(&button(id), &skin::BitmapButton::hoverEntered, this, &StatusPanel::hoverEntered);
         connect(&button(id), &skin::BitmapButton::hoverLeft, this, &StatusPanel::hoverLeft);
     }
+    for (const int id : {kNewListId, kTestedListId})
+        ClosedComboGuard::Install(controls_.control<QComboBox>(id));
     connect(controls_.control<QComboBox>(kNewListId), &QComboBox::activated, this,
             &StatusPanel::newListChosen);
     connect(controls_.control<QComboBox>(kTestedListId), &QComboBox::activated, this,
@@ -179,6 +182,7 @@ bool StatusPanel::ApplyAnonymity() {
 }
 
 StatusPanel::Applied StatusPanel::apply() {
+    lastProblem_.clear();
     DwordSetting useProxy(settings::kUseProxy);
     StringSetting proxyName(settings::kProxyName);
     auto& gateway = host().gateway();
@@ -200,15 +204,26 @@ StatusPanel::Applied StatusPanel::apply() {
         // The Gateway cannot forward to a port outside 1 to 65535; pointing the
         // browsers at it would leave them at a proxy that carries nothing.
         if (!proxypool::IsUsablePort(upstream.port)) {
+            lastProblem_ = proxypool::kCannotStartProxy;
             host().messages().showMessage(proxypool::kCannotStartProxy);
             switchOff();
             return Applied::Refused;
         }
+        // The Gateway first, and only once it listens is anything pointed at
+        // its port: a port another program holds must never receive the
+        // browsers' traffic, and a dead port must never show as Enabled.
         DwordSetting localPort(settings::kLocalPort);
-        connection.SetConnectionOptions(proxypool::GatewayProxyAddress());
         if (gateway.isRunning()) gateway.stop();
-        if (!gateway.start(static_cast<int>(localPort.get()), upstream.host, upstream.port))
-            host().messages().showMessage(proxypool::kCannotStartProxy);
+        const auto port = localPort.get();
+        if (port < 1 || port > 65535 ||
+            !gateway.start(static_cast<int>(port), upstream.host, upstream.port)) {
+            const std::string why = gateway.startProblem();
+            lastProblem_ = why.empty() ? std::string(proxypool::kCannotStartProxy) : why;
+            host().messages().showMessage(lastProblem_);
+            switchOff();
+            return Applied::Refused;
+        }
+        connection.SetConnectionOptions(proxypool::GatewayProxyAddress());
         return Applied::Done;
     }
     switchOff();
@@ -280,11 +295,9 @@ void StatusPanel::hoverLeft(const QString& name) {
 }
 
 void StatusPanel::startNewListFetch() {
-    // The download goes out directly, as every fetch of the list does; the
-    // bracket is set and undone here on the window thread so that a switch
-    // clicked meanwhile is never overwritten by a late restore.
-    host().connection().DisableConnectionProxy();
-    const proxypool::HttpGet get = host().httpGet();
+    // The download goes out directly by itself: nothing of the system or the
+    // browsers is switched for it.
+    const proxypool::HttpGet get = host().listGet();
     const std::string url = proxypool::ServiceListUrl();
     fetch_ = new QFutureWatcher<std::string>(this);
     connect(fetch_, &QFutureWatcher<std::string>::finished, this, [this] {
@@ -301,16 +314,6 @@ bool StatusPanel::fetchingNewList() const {
 }
 
 void StatusPanel::newListFetched(const std::string& body) {
-    // Back to what anonymity had set: the Gateway when it runs; without it
-    // (anonymity left on by a program that ended), the upstream itself, as
-    // the page's set-up chose, never a port where nothing listens.
-    if (DwordSetting(settings::kUseProxy).get() == 1) {
-        if (host().gateway().isRunning()) {
-            host().connection().SetConnectionOptions(proxypool::GatewayProxyAddress());
-        } else {
-            pointAtUpstreamDirectly();
-        }
-    }
     host().newList().rebuild(body);
     fillNewList();
     host().poolChanged();

@@ -47,6 +47,7 @@ public:
     bool ApplyAnonymity() override;
     void ToggleAnonymity() override;
     QString realIp() const override { return realIp_; }
+    std::string lastProblem() const override { return lastProblem_; }
     void refreshLists() override;
 
     // The privacy switch's click: flips Setari\AutoClean and nothing else.
@@ -89,6 +90,7 @@ private:
     skin::DialogTemplate controls_;
     StatusTipWindow* tips_ = nullptr;
     QString realIp_;
+    std::string lastProblem_;
     // The New list's download while it runs, else null.
     QFutureWatcher<std::string>* fetch_ = nullptr;
 };

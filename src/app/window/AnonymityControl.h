@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 namespace veilport::app {
 
@@ -24,6 +25,10 @@ public:
 
     // Fills the New and Tested drop-downs again from the pool's lists.
     virtual void refreshLists() = 0;
+
+    // Why the last switch-on was refused ("Port 8080 is in use by another
+    // program"); empty when it was not.
+    virtual std::string lastProblem() const { return {}; }
 };
 
 }  // namespace veilport::app

@@ -43,6 +43,8 @@ struct MainWindowServices {
     bool registerTitle = false;
     // Null: the skinned message box.
     proxypool::UserMessages* messages = nullptr;
+    // Downloads of the proxy list, which go out directly; empty: `get`.
+    proxypool::HttpGet listGet;
 };
 
 // The one window of Veilport: the top bar, the section bar with its tips,
@@ -86,6 +88,9 @@ public:
     proxypool::TestedDropDown& testedDropDown() override;
     proxypool::ProxyTesterDialog& testerDialog() override { return *tester_; }
     const proxypool::HttpGet& httpGet() override { return services_.get; }
+    const proxypool::HttpGet& listGet() override {
+        return services_.listGet ? services_.listGet : services_.get;
+    }
 
     // MainStatusLine: the IP-in-use line.
     void setStatusText(const std::string& text) override;

@@ -56,6 +56,9 @@ public:
     virtual proxypool::ProxyTesterDialog& testerDialog() = 0;
     // The service-list download (blocking: call it off the window thread).
     virtual const proxypool::HttpGet& httpGet() = 0;
+    // Downloads of the proxy list: they go out directly whatever the system
+    // proxy says, and switch nothing for it.
+    virtual const proxypool::HttpGet& listGet() { return httpGet(); }
 };
 
 }  // namespace veilport::app

@@ -54,10 +54,9 @@ void UpdateProxyListPanel::playNext() {
                 return;
             case ProgressStep::Kind::RunUpdate: {
                 auto context = std::make_shared<UpdateContext>(UpdateContext{
-                    host().connection(), host().gateway(), host().newList(), host().messages(),
-                    host().httpGet(), host().httpGet(), [this] { update(); }});
+                    host().newList(), host().listGet(), host().httpGet(), [this] { update(); }});
                 fetcher_.request(
-                    host().httpGet(), [context] { BeginProxyListUpdate(*context); },
+                    host().listGet(), [] {},
                     [this, context](const std::string& body) {
                         FinishProxyListUpdate(*context, UpdateOrigin::UpdatePanel, body);
                         host().poolChanged();
