@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
         .registerTitle = true,
         .messages = nullptr,
         .anonymity = &anonymity,
+        .listGet = pool.directGet,
     });
     // The window can be found now: a start made meanwhile hands over to it.
     startup.instance.windowReady();

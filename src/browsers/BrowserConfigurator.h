@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "browsers/ProfileRoots.h"
@@ -26,5 +28,9 @@ public:
 };
 
 BrowserConfigurator& RealBrowserConfigurator();
+
+// LocalPort, the port the Gateway listens on and every browser file names;
+// nullopt when the stored value is no port (0, or past 65535).
+std::optional<std::uint16_t> GatewayPort();
 
 }  // namespace veilport::browsers

@@ -9,9 +9,11 @@ namespace veilport::browsers {
 
 namespace {
 
-// The address Internet Explorer and Avant are pointed at from this page; the
-// anonymity step that follows puts the configured port in place.
-constexpr std::string_view kPageServer = "127.0.0.1:8080";
+// The address Internet Explorer and Avant are pointed at from this page: the
+// Gateway's own port, never a fixed one another program might be listening on.
+std::string PageServer() {
+    return "127.0.0.1:" + std::to_string(DwordSetting(settings::kLocalPort).get());
+}
 
 constexpr Browser kApplyOrder[] = {Browser::InternetExplorer, Browser::Netscape, Browser::Firefox,
                                    Browser::Mozilla,          Browser::Opera,    Browser::Avant};
@@ -92,7 +94,7 @@ void BrowserPage::applyOne(Browser browser, bool stored, std::uint32_t useProxy,
                 (void)steps_.clearSystemProxy(report);
                 WriteFlag(key, browser, 0);
             } else if (setting && useProxy == 1) {
-                (void)steps_.setSystemProxy(kPageServer, report);
+                (void)steps_.setSystemProxy(PageServer(), report);
                 WriteFlag(key, browser, 1);
             }
             return;

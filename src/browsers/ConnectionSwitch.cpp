@@ -1,5 +1,8 @@
 #include "browsers/ConnectionSwitch.h"
 
+#include "browsers/MozillaProxy.h"
+#include "platform/desktop/DesktopProxyMirror.h"
+#include "platform/desktop/SwitchJournal.h"
 #include "settings/DwordSetting.h"
 
 namespace veilport::browsers {
@@ -36,6 +39,27 @@ SwitchReport SystemStepFailed(SwitchReport report) {
     return report;
 }
 
+// Whatever the journal still holds after the flagged browsers went back (a
+// browser unticked since it was switched, a desktop no longer found, files
+// left by a run that crashed) goes back too, so the journal ends empty.
+void RestoreWhatTheJournalHolds(SwitchReport& report) {
+    std::string problem;
+    const auto entries = desktop::SwitchJournal::Entries(&problem);
+    if (!entries) {
+        report.failed("switch journal", problem);
+        return;
+    }
+    if (entries->empty()) return;
+    for (const auto& outcome : desktop::RestoreDesktopFromJournal()) {
+        if (outcome.done)
+            report.done(outcome.target);
+        else
+            report.failed(outcome.target, outcome.reason);
+    }
+    for (const auto& entry : *entries)
+        if (entry.kind == "file") RestoreJournaledBrowserFile(entry.name, report);
+}
+
 }  // namespace
 
 SwitchReport SetConnectionOptions(std::string_view server, BrowserConfigurator& steps) {
@@ -55,6 +79,7 @@ SwitchReport DisableConnectionProxy(BrowserConfigurator& steps) {
     StoreFlag(settings::kBrowserAvant, 0);
     ForFlaggedBrowsers([&](OperaFile file) { steps.restoreOperaFile(file, report); },
                        [&](MozillaFamily family) { steps.restoreMozilla(family, report); });
+    RestoreWhatTheJournalHolds(report);
     return report;
 }
 

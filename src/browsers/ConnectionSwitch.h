@@ -18,7 +18,9 @@ namespace veilport::browsers {
     std::string_view server, BrowserConfigurator& steps = RealBrowserConfigurator());
 
 // The way back: the system proxy to direct, IE and Avant to 0, the flagged
-// browsers' files restored in the same order, reported the same way.
+// browsers' files restored in the same order, reported the same way. Every
+// target the switch journal recorded gets back exactly what it held (one the
+// user changed since is left as it is and reported), and the journal goes.
 [[nodiscard]] SwitchReport DisableConnectionProxy(
     BrowserConfigurator& steps = RealBrowserConfigurator());
 

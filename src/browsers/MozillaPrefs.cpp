@@ -1,5 +1,7 @@
 #include "browsers/MozillaPrefs.h"
 
+#include <string>
+
 namespace veilport::browsers {
 
 namespace {
@@ -11,15 +13,25 @@ struct PrefLine {
     std::string_view key;
     std::string_view lead;
     std::string_view end;  // empty: the value is exactly one character
-    std::string_view value;
-    std::string_view line;
+    std::string value;
+    std::string line;
 };
 
-constexpr PrefLine kHost{kHostKey, ", \"", "\");", "127.0.0.1", kHostLine};
-constexpr PrefLine kPort{kPortKey, ", ", ");", "8080", kPortLine};
-constexpr PrefLine kType{kTypeKey, ", ", "", "1", kTypeLine};
-constexpr PrefLine kSslHost{kSslHostKey, ", \"", "\");", "127.0.0.1", kSslHostLine};
-constexpr PrefLine kSslPort{kSslPortKey, ", ", ");", "8080", kSslPortLine};
+PrefLine HostPref() {
+    return {kHostKey, ", \"", "\");", "127.0.0.1", std::string(kHostLine)};
+}
+PrefLine SslHostPref() {
+    return {kSslHostKey, ", \"", "\");", "127.0.0.1", std::string(kSslHostLine)};
+}
+PrefLine PortPref(std::uint16_t port) {
+    return {kPortKey, ", ", ");", std::to_string(port), PortLine(port)};
+}
+PrefLine SslPortPref(std::uint16_t port) {
+    return {kSslPortKey, ", ", ");", std::to_string(port), SslPortLine(port)};
+}
+PrefLine TypePref() {
+    return {kTypeKey, ", ", "", "1", std::string(kTypeLine)};
+}
 
 // Where the line holding `pos` ends: its LF, or the end of the text.
 std::size_t LineEnd(const std::string& text, std::size_t pos) {
@@ -27,9 +39,32 @@ std::size_t LineEnd(const std::string& text, std::size_t pos) {
     return lf == std::string::npos ? text.size() : lf;
 }
 
+// A line of its own: after the last line's break when the text has one, so no
+// blank line appears, else after a break of its own (and then the text keeps
+// ending without one, as it did).
 void AppendLine(std::string& text, std::string_view line) {
-    text += '\n';
-    text += line;
+    if (text.empty() || text.back() == '\n') {
+        text += line;
+        text += '\n';
+    } else {
+        text += '\n';
+        text += line;
+    }
+}
+
+// Takes [from, to) out of its line. When that is the whole line, the line's
+// break goes too (the one before it for a last line without one), so no blank
+// line is left behind.
+void EraseFromLine(std::string& text, std::size_t from, std::size_t to) {
+    const std::size_t lineEnd = LineEnd(text, from);
+    const bool atLineStart = from == 0 || text[from - 1] == '\n';
+    if (atLineStart && to == lineEnd) {
+        if (lineEnd < text.size())
+            ++to;
+        else if (from > 0)
+            --from;
+    }
+    text.erase(from, to - from);
 }
 
 // Puts the value into the line whose key starts at `at`. Every search stays on
@@ -62,15 +97,21 @@ void SetOrAppend(std::string& text, const PrefLine& pref) {
         AppendLine(text, pref.line);
 }
 
-// Takes the text of a port line out up to its line break, which stays; a line
-// ending the text goes to the end. Lines written here end the text themselves
-// (each is appended after a break), so the last of them must go as well.
+// Takes a port line out from its key to its line break.
 void ClearPortLine(std::string& text, std::string_view key) {
     if (const auto at = text.find(key); at != std::string::npos)
-        text.erase(at, LineEnd(text, at) - at);
+        EraseFromLine(text, at, LineEnd(text, at));
 }
 
 }  // namespace
+
+std::string PortLine(std::uint16_t port) {
+    return "user_pref(\"network.proxy.http_port\", " + std::to_string(port) + ");";
+}
+
+std::string SslPortLine(std::uint16_t port) {
+    return "user_pref(\"network.proxy.ssl_port\", " + std::to_string(port) + ");";
+}
 
 std::string ReadPrefsText(std::string_view bytes) {
     std::string text;
@@ -82,24 +123,24 @@ std::string ReadPrefsText(std::string_view bytes) {
     return text;
 }
 
-std::string SetMozillaProxyText(std::string text) {
+std::string SetMozillaProxyText(std::string text, std::uint16_t port) {
     const auto host = text.find(kHostKey);
     const bool hostMissing = host == std::string::npos;
     if (hostMissing) {
         AppendLine(text, kHostLine);
-        AppendLine(text, kPortLine);
+        AppendLine(text, PortLine(port));
     } else {
-        SetValue(text, host, kHost);
-        SetOrAppend(text, kPort);
+        SetValue(text, host, HostPref());
+        SetOrAppend(text, PortPref(port));
     }
     // HTTPS goes through the Gateway too (as CONNECT), or every secure site
     // would see the user's own address.
-    SetOrAppend(text, kSslHost);
-    SetOrAppend(text, kSslPort);
+    SetOrAppend(text, SslHostPref());
+    SetOrAppend(text, SslPortPref(port));
     if (hostMissing)
         AppendLine(text, kTypeLine);
     else
-        SetOrAppend(text, kType);
+        SetOrAppend(text, TypePref());
     return text;
 }
 
@@ -112,7 +153,7 @@ std::string RestoreMozillaProxyText(std::string text) {
         const auto close = text.find(");", type);
         const std::size_t end =
             close != std::string::npos && close + 2 <= lineEnd ? close + 2 : lineEnd;
-        text.erase(type, end - type);
+        EraseFromLine(text, type, end);
     }
     return text;
 }

@@ -68,7 +68,9 @@ bool ApplyToConnections(Operation operation, std::string_view server, InternetOp
         if (outcome.done)
             report.done(outcome.target);
         else
-            report.failed(outcome.target, "the desktop's proxy settings could not be changed");
+            report.failed(outcome.target, outcome.reason.empty()
+                                              ? "the desktop's proxy settings could not be changed"
+                                              : outcome.reason);
     }
     return true;
 }

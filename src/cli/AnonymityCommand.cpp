@@ -5,6 +5,8 @@
 #include "cli/RunningVeilport.h"
 #include "proxypool/AnonymityStatus.h"
 #include "services/Anonymity.h"
+#include "proxypool/ConnectTime.h"
+#include "services/AnonymityCheck.h"
 #include "services/PoolServices.h"
 
 namespace veilport::cli {
@@ -13,10 +15,23 @@ namespace {
 
 constexpr int kExitNotRunning = 1;
 
+// Each line checked, held or not and why; the whole holds only when every line does.
+int Check(std::ostream& out) {
+    const auto lines = services::CheckAnonymity(proxypool::RealConnectMeasure());
+    for (const auto& line : lines) {
+        out << (line.held ? "done    " : "failed  ") << line.what;
+        if (!line.held) out << ": " << line.why;
+        out << '\n';
+    }
+    return services::AllHeld(lines) ? kExitOk : kExitFailed;
+}
+
 int Run(Args args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1 || (args[0] != "on" && args[0] != "off" && args[0] != "status"))
-        return UsageError(err, "anonymity expects on, off or status");
+    if (args.size() != 1 ||
+        (args[0] != "on" && args[0] != "off" && args[0] != "status" && args[0] != "check"))
+        return UsageError(err, "anonymity expects on, off, status or check");
     const std::string_view what = args[0];
+    if (what == "check") return Check(out);
     if (const auto window = FindRunningVeilport()) {
         using process::WindowMessage;
         const WindowMessage message = what == "on"    ? WindowMessage::AnonymityOn
@@ -58,8 +73,11 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
 
 Command AnonymityCommand() {
     return {"anonymity",
-            "  anonymity on|off|status         switch Online Anonymity in the running Veilport,\n"
+            "  anonymity on|off|status|check   switch Online Anonymity in the running Veilport,\n"
             "    or show its state, upstream proxy, local port and whether the Gateway listens.\n"
+            "    check tests that anonymity holds: the Gateway listens on LocalPort, the system\n"
+            "    proxy, the desktop and every switched browser file name that port, and the\n"
+            "    upstream proxy answers; one line each, exit 0 when all hold, else 3.\n"
             "    Without a running Veilport, on changes nothing (exit 1) and off only switches\n"
             "    settings left pointing at a stopped Gateway back to direct.",
             &Run};

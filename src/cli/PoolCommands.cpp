@@ -87,7 +87,7 @@ int List(Args args, std::ostream& out, std::ostream& err) {
     if (mode == WizardMode::PostAnonymously && view == View::NewList)
         return UsageError(err, "--post goes with --locations or --proxies");
     auto services = MakePoolServices();
-    const auto body = FetchProxyList(ServiceListUrl(), *services.connection, services.get);
+    const auto body = FetchProxyList(ServiceListUrl(), services.directGet);
     if (body.empty()) {
         err << "veilportctl: no list from " << ServiceListUrl() << '\n';
         return kExitNotFound;
@@ -198,19 +198,10 @@ int Update(Args args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return UsageError(err, "update takes no arguments");
     if (const auto window = FindRunningVeilport())
         return HandOver(*window, {process::WindowMessage::UpdateProxyList, {}}, out, err);
-    // Without Veilport there is no Gateway to point the machine at once this
-    // process ends; re-applying anonymity here would leave it pointed at none.
-    if (AnonymityFlag::isOn()) {
-        err << "veilportctl: Veilport is not running, so Online Anonymity cannot be re-applied "
-               "after an update; start Veilport, or run 'veilportctl anonymity off' first "
-               "(nothing was changed)\n";
-        return kExitNotFound;
-    }
+    // The update switches nothing, so it runs the same whatever UseProxy says.
     auto services = MakePoolServices();
-    CliUi ui(out, err);
     NewProxyList newList;
-    UpdateContext context{*services.connection, *services.gateway, newList, ui,
-                          services.get,         services.get,      {}};
+    UpdateContext context{newList, services.directGet, services.get, {}};
     // The progress pauses exist for a window's bar; a terminal does not need them.
     for (const auto& step : UpdateProgressSteps(UpdateOrigin::UpdatePanel)) {
         switch (step.kind) {

@@ -13,20 +13,22 @@ std::uint32_t SteadyTicks() {
 }
 
 std::uint32_t MeasureConnectTime(const std::string& host, int port, const TickSource& ticks,
-                                 std::chrono::milliseconds timeout) {
+                                 std::chrono::milliseconds timeout, std::stop_token stop) {
     if (port < 1 || port > 65535) return 0;
     const auto address = net::resolveIpv4(host);
     if (!address.ok()) return 0;
     const std::uint32_t t0 = ticks();
     const auto connection =
-        net::connectTcp(address.value, static_cast<std::uint16_t>(port), timeout);
+        net::connectTcp(address.value, static_cast<std::uint16_t>(port), timeout, stop);
     if (!connection.ok()) return 0;
     const std::uint32_t elapsed = ticks() - t0;
     return elapsed == 0 ? 1 : elapsed;
 }
 
-ConnectMeasure RealConnectMeasure() {
-    return [](const std::string& host, int port) { return MeasureConnectTime(host, port); };
+ConnectMeasure RealConnectMeasure(std::stop_token stop) {
+    return [stop = std::move(stop)](const std::string& host, int port) {
+        return MeasureConnectTime(host, port, SteadyTicks, kConnectTimeout, stop);
+    };
 }
 
 double EstimatedSpeed(std::uint32_t connectMs) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <stop_token>
 #include <string>
 
 #include "platform/net/Socket.h"
@@ -24,13 +25,15 @@ inline constexpr std::chrono::milliseconds kConnectTimeout = net::kConnectTimeou
 // Milliseconds from just before the connect to just after it succeeded; 1 when
 // it completed within one tick; 0 when the name does not resolve or the
 // connection fails or times out.
+// A stop asked for through `stop` ends the attempt at once as a failure.
 std::uint32_t MeasureConnectTime(const std::string& host, int port,
                                  const TickSource& ticks = SteadyTicks,
-                                 std::chrono::milliseconds timeout = kConnectTimeout);
+                                 std::chrono::milliseconds timeout = kConnectTimeout,
+                                 std::stop_token stop = {});
 
 // How flows get a measurement; tests put a fake in its place.
 using ConnectMeasure = std::function<std::uint32_t(const std::string& host, int port)>;
-ConnectMeasure RealConnectMeasure();
+ConnectMeasure RealConnectMeasure(std::stop_token stop = {});
 
 // KB/sec from a connect time greater than 0: 1656 / ms.
 double EstimatedSpeed(std::uint32_t connectMs);

@@ -1,6 +1,5 @@
 #include "proxypool/FetchProxyList.h"
 
-#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 
 namespace veilport::proxypool {
@@ -10,23 +9,8 @@ std::string GatewayProxyAddress() {
     return "127.0.0.1:" + std::to_string(localPort.get());
 }
 
-void BeginListFetch(ProxySwitch& connection) {
-    connection.DisableConnectionProxy();
-}
-
-void EndListFetch(ProxySwitch& connection) {
-    // Restore what anonymity had set: the Gateway's address. ProxyName names the
-    // upstream, and as an entry text ("ip:port->Country ...") it is no proxy
-    // address a browser could use; pointing browsers at it would also bypass
-    // the Gateway's header rewriting.
-    if (AnonymityFlag::isOn()) connection.SetConnectionOptions(GatewayProxyAddress());
-}
-
-std::string FetchProxyList(const std::string& url, ProxySwitch& connection, const HttpGet& get) {
-    BeginListFetch(connection);
-    std::string body = get ? get(url) : std::string();
-    EndListFetch(connection);
-    return body;
+std::string FetchProxyList(const std::string& url, const HttpGet& directGet) {
+    return directGet ? directGet(url) : std::string();
 }
 
 }  // namespace veilport::proxypool

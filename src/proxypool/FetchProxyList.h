@@ -3,7 +3,6 @@
 #include <string>
 
 #include "proxypool/ProxyListService.h"
-#include "proxypool/ProxySwitch.h"
 
 namespace veilport::proxypool {
 
@@ -11,16 +10,10 @@ namespace veilport::proxypool {
 // and LocalPort.
 std::string GatewayProxyAddress();
 
-// Downloads url with the system proxy switched off for the request, so it goes
-// out directly even while anonymity is on. Afterwards, when UseProxy is 1, the
-// machine is pointed back at the Gateway, as it was before. The body, or the
-// empty text on failure.
-std::string FetchProxyList(const std::string& url, ProxySwitch& connection, const HttpGet& get);
-
-// The two halves of FetchProxyList around its download, for windows that wait
-// for the download off their own thread: first the machine goes direct, and
-// after the download it is pointed back at the Gateway when UseProxy is 1.
-void BeginListFetch(ProxySwitch& connection);
-void EndListFetch(ProxySwitch& connection);
+// Downloads url and returns the body, or the empty text on failure. `directGet`
+// must go out directly (DirectHttpGet): the list download never changes the
+// system's or a browser's proxy settings, even while anonymity is on, so
+// nothing is ever pointed away from the Gateway for it.
+std::string FetchProxyList(const std::string& url, const HttpGet& directGet);
 
 }  // namespace veilport::proxypool

@@ -12,8 +12,13 @@ namespace veilport::proxypool {
 class GatewayControl {
 public:
     virtual ~GatewayControl() = default;
-    // False when the local port cannot be taken or the Gateway cannot start.
+    // Returns once the Gateway listens on the local port (true) or has given
+    // up (false: the port is taken, refused, or the Gateway cannot start), so
+    // nothing is ever pointed at a port where it does not listen.
     virtual bool start(int localPort, const std::string& upstreamHost, int upstreamPort) = 0;
+    // Why the last start failed, as a person should read it ("Port 8080 is in
+    // use by another program"); empty when it listens.
+    virtual std::string startProblem() const { return {}; }
     virtual void stop() = 0;
     virtual bool isRunning() = 0;
     // Later connections go through the new upstream; running ones finish as they are.

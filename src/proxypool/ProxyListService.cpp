@@ -19,15 +19,23 @@ std::string GeneratorUrl() {
 }
 
 HttpGet InetHttpGet(AccessLoader loadAccess,
-                    std::function<void(const std::string&, const std::string&)> recordInUrlCache) {
-    return [loadAccess = std::move(loadAccess),
-            recordInUrlCache = std::move(recordInUrlCache)](const std::string& url) {
+                    std::function<void(const std::string&, const std::string&)> recordInUrlCache,
+                    std::stop_token stop) {
+    return [loadAccess = std::move(loadAccess), recordInUrlCache = std::move(recordInUrlCache),
+            stop = std::move(stop)](const std::string& url) {
         inet::HttpDownloadOptions options;
+        options.stop = stop;
         if (loadAccess) options.access = loadAccess();
         options.port = 80;
         options.recordInUrlCache = recordInUrlCache;
         return inet::httpDownloadText(url, options);
     };
+}
+
+HttpGet DirectHttpGet(std::function<void(const std::string&, const std::string&)> recordInUrlCache,
+                      std::stop_token stop) {
+    return InetHttpGet([] { return inet::InternetAccess{}; }, std::move(recordInUrlCache),
+                       std::move(stop));
 }
 
 }  // namespace veilport::proxypool

@@ -3,6 +3,7 @@
 // Where the proxy-list service lives and how the pool talks HTTP to it.
 
 #include <functional>
+#include <stop_token>
 #include <string>
 
 #include "platform/inet/HttpDownload.h"
@@ -25,9 +26,19 @@ using HttpGet = std::function<std::string(const std::string& url)>;
 using AccessLoader = std::function<inet::InternetAccess()>;
 
 // The real downloads: port 80 whatever the URL says, the access options
-// loaded afresh for each download, and the URL cache hook passed through.
+// loaded afresh for each download, and the URL cache hook passed through. A
+// stop asked for through `stop` ends a download in progress (see
+// inet::HttpDownloadOptions).
 HttpGet InetHttpGet(
     AccessLoader loadAccess,
-    std::function<void(const std::string& url, const std::string& text)> recordInUrlCache = {});
+    std::function<void(const std::string& url, const std::string& text)> recordInUrlCache = {},
+    std::stop_token stop = {});
+
+// Downloads that go out directly whatever the system's proxy settings say,
+// through libcurl's own no-proxy setting (the proxy-list service is reached
+// without a proxy, and nothing of the system is switched for it).
+HttpGet DirectHttpGet(
+    std::function<void(const std::string& url, const std::string& text)> recordInUrlCache = {},
+    std::stop_token stop = {});
 
 }  // namespace veilport::proxypool

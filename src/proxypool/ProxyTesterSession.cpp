@@ -60,11 +60,9 @@ void ProxyTesterSession::record(const ProxyCheck& check, bool judged) {
         if (storeResults_ && succeeded_) {
             Store(settings::kTmpResponseTime, response);
             Store(settings::kTmpDownloadSpeed, speed);
+            // ProxyName is the adopting flow's to write once the user has
+            // pressed OK: Cancel after a passed test must change nothing.
             Store(settings::kFail, 0);
-            Store(settings::kProxyName, adoptText_);
-        } else if (storeResults_) {
-            Store(settings::kTmpResponseTime, "");
-            Store(settings::kFail, 1);
         }
     } else {
         rows_.push_back({"Proxy server is NOT AVAILABLE", "Connection Failure"});

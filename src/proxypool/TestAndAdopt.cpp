@@ -42,6 +42,10 @@ AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
     StringSetting responseTime(settings::kTmpResponseTime);
     if (fail.get() == 1 || responseTime.get().empty()) return AdoptOutcome::NotAdopted;
     StringSetting downloadSpeed(settings::kTmpDownloadSpeed);
+    // A passed test confirmed with OK chooses the proxy, with anonymity on or off.
+    StringSetting chosen(settings::kProxyName);
+    chosen.set(text);
+    chosen.write();
 
     // The key keeps a scheme and user other than plain HTTP, so the row still
     // says what kind of proxy it is.

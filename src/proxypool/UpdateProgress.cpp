@@ -1,5 +1,7 @@
 #include "proxypool/UpdateProgress.h"
 
+#include "proxypool/PoolUi.h"
+
 namespace veilport::proxypool {
 
 std::vector<ProgressStep> UpdateProgressSteps(UpdateOrigin origin) {

@@ -2,48 +2,17 @@
 
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
-#include "proxypool/ProxyText.h"
-#include "proxypool/Upstream.h"
-#include "settings/AnonymityFlag.h"
-#include "settings/DwordSetting.h"
-#include "settings/StringSetting.h"
 
 namespace veilport::proxypool {
 
-void BeginProxyListUpdate(UpdateContext& context) {
-    context.connection.DisableConnectionProxy();
-    BeginListFetch(context.connection);
-}
-
 void UpdateProxyList(UpdateContext& context, UpdateOrigin origin) {
-    BeginProxyListUpdate(context);
-    const auto body = context.get ? context.get(ServiceListUrl()) : std::string();
-    FinishProxyListUpdate(context, origin, body);
+    FinishProxyListUpdate(context, origin, FetchProxyList(ServiceListUrl(), context.get));
 }
 
-void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin origin, const std::string& body) {
-    EndListFetch(context.connection);
+void FinishProxyListUpdate(UpdateContext& context, UpdateOrigin, const std::string& body) {
     context.newList.clear();
     context.newList.rebuild(body);
     GeneratorRequest::instance().start(context.generatorGet, GeneratorUrl());
-
-    StringSetting proxyName(settings::kProxyName);
-    if (AnonymityFlag::isOn()) {
-        const auto upstream = ParseUpstream(proxyName.get()).upstream;
-        DwordSetting localPort(settings::kLocalPort);
-        context.connection.SetConnectionOptions(GatewayProxyAddress());
-        if (context.gateway.isRunning()) context.gateway.stop();
-        if (!upstream ||
-            !context.gateway.startUpstream(static_cast<int>(localPort.get()), *upstream)) {
-            context.messages.showMessage(kCannotStartProxy);
-            if (origin == UpdateOrigin::UpdatePanel)
-                context.messages.showSystemMessageBox(kCannotStartProxy, kErrorCaption);
-        }
-    } else {
-        context.connection.DisableConnectionProxy();
-        AnonymityFlag::store(false);
-        if (context.gateway.isRunning()) context.gateway.stop();
-    }
     if (context.repaint) context.repaint();
 }
 

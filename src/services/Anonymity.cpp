@@ -4,6 +4,7 @@
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/PoolUi.h"
 #include "proxypool/ProxyText.h"
+#include "proxypool/Upstream.h"
 #include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -30,19 +31,27 @@ AnonymityOutcome Anonymity::applyStored() {
     const std::string proxyName = StringSetting(settings::kProxyName).get();
     if (proxyName.empty())
         return switchEverythingOff(AnonymityOutcome::Result::NoProxy, proxypool::kSelectProxyFirst);
-    const auto upstream = proxypool::SplitProxyText(proxyName);
-    // The Gateway cannot forward to a port outside 1 to 65535; pointing the
-    // browsers at it would leave them at a proxy that carries nothing.
-    if (!proxypool::IsUsablePort(upstream.port))
+    const auto parsed = proxypool::ParseUpstream(proxyName);
+    // The Gateway cannot forward to a proxy it cannot read, nor to a port
+    // outside 1 to 65535; pointing the browsers at it would leave them at a
+    // proxy that carries nothing.
+    if (!parsed.upstream || !proxypool::IsUsablePort(parsed.upstream->port))
         return switchEverythingOff(AnonymityOutcome::Result::Refused, proxypool::kCannotStartProxy);
 
+    // The Gateway first, and only once it listens is anything pointed at its
+    // port: a port another program holds must never receive the browsers'
+    // traffic, and a dead port must never show as Enabled.
+    if (gateway_.isRunning()) gateway_.stop();
+    const auto localPort = DwordSetting(settings::kLocalPort).get();
+    if (localPort < 1 || localPort > 65535 ||
+        !gateway_.startUpstream(static_cast<int>(localPort), *parsed.upstream)) {
+        const std::string why = gateway_.startProblem();
+        return switchEverythingOff(AnonymityOutcome::Result::Refused,
+                                   why.empty() ? std::string(proxypool::kCannotStartProxy) : why);
+    }
     AnonymityOutcome outcome;
     outcome.result = AnonymityOutcome::Result::Enabled;
     outcome.report = connection_.SetConnectionOptions(proxypool::GatewayProxyAddress());
-    if (gateway_.isRunning()) gateway_.stop();
-    const auto localPort = DwordSetting(settings::kLocalPort).get();
-    if (!gateway_.start(static_cast<int>(localPort), upstream.host, upstream.port))
-        outcome.message = proxypool::kCannotStartProxy;
     outcome.gatewayRunning = gateway_.isRunning();
     changed(outcome);
     return outcome;

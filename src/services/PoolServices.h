@@ -7,6 +7,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string>
 
 #include "platform/secret/KeptPasswords.h"
 #include "proxypool/GatewayControl.h"
@@ -22,8 +23,15 @@ struct PoolServices {
     proxypool::HttpGet get;
     // Proxy passwords: the desktop's Secret Service, else this session's memory.
     std::shared_ptr<secret::KeptPasswords> passwords;
+    // Downloads that go out directly whatever the system proxy says (the
+    // proxy-list service), recorded in the URL cache all the same.
+    proxypool::HttpGet directGet;
 };
 
 PoolServices MakePoolServices();
+
+// Why the Gateway could not listen on `port`, from the bind's errno, as the
+// window and veilportctl say it.
+std::string ListenProblem(int port, int error);
 
 }  // namespace veilport::services

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "browsers/BrowserKeys.h"
 #include "browsers/BrowserPage.h"
 #include "browsers/BrowserTestUtil.h"
@@ -191,7 +193,9 @@ protected:
     veilport::testing::TempHome home;
 };
 
-TEST_F(BrowserPageFilesTest, TickingFirefoxWithAnonymityOffLeavesOnlyTheHostLine) {
+// The tick points the profile at the Gateway and the anonymity step that
+// follows takes it back through the journal: nothing of the switch is left.
+TEST_F(BrowserPageFilesTest, TickingFirefoxWithAnonymityOffLeavesTheProfileAsItWas) {
     StoreText(keys::kFirefoxVersion, "115.5.0");
     StoreDword(settings::kUseProxy, 0);
     testing::WriteFile(prefs(), "user_pref(\"a\", 1);\n");
@@ -201,8 +205,8 @@ TEST_F(BrowserPageFilesTest, TickingFirefoxWithAnonymityOffLeavesOnlyTheHostLine
     page.ApplyBrowserPage([this] { ApplyAnonymity(); });
     EXPECT_EQ(StoredDword(settings::kBrowserFireFox), 1u);
     EXPECT_TRUE(page.ticked(Browser::Firefox));
-    EXPECT_EQ(testing::ReadFile(prefs()), "user_pref(\"a\", 1);\n\n" + std::string(kHostLine) +
-                                              "\n\n" + std::string(kSslHostLine) + "\n\n");
+    EXPECT_EQ(testing::ReadFile(prefs()), "user_pref(\"a\", 1);\n");
+    EXPECT_FALSE(std::filesystem::exists(prefs().parent_path() / "user.js"));
 }
 
 TEST_F(BrowserPageFilesTest, TickingFirefoxWithAnonymityOnPointsItAtTheGateway) {
@@ -212,10 +216,10 @@ TEST_F(BrowserPageFilesTest, TickingFirefoxWithAnonymityOnPointsItAtTheGateway) 
     BrowserPage page;
     page.setTicked(Browser::Firefox, true);
     page.ApplyBrowserPage([this] { ApplyAnonymity(); });
-    EXPECT_EQ(testing::ReadFile(prefs()),
-              "user_pref(\"a\", 1);\n\n" + std::string(kHostLine) + "\n" + std::string(kPortLine) +
-                  "\n" + std::string(kSslHostLine) + "\n" + std::string(kSslPortLine) + "\n" +
-                  std::string(kTypeLine));
+    EXPECT_EQ(testing::ReadFile(prefs()), "user_pref(\"a\", 1);\n" + std::string(kHostLine) + "\n" +
+                                              PortLine(8080) + "\n" + std::string(kSslHostLine) +
+                                              "\n" + SslPortLine(8080) + "\n" +
+                                              std::string(kTypeLine) + "\n");
 }
 
 }  // namespace

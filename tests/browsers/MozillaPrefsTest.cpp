@@ -11,6 +11,7 @@
 #include "browsers/BrowserTestUtil.h"
 #include "browsers/MozillaPrefs.h"
 #include "browsers/MozillaProxy.h"
+#include "platform/desktop/SwitchJournal.h"
 #include "support/TempHome.h"
 #include "support/WithoutFileOverride.h"
 
@@ -22,25 +23,52 @@ using testing::ReadFile;
 using testing::WriteFile;
 
 const std::string kHost = std::string(kHostLine);
-const std::string kPort = std::string(kPortLine);
+const std::string kPort = PortLine(8080);
 const std::string kType = std::string(kTypeLine);
 const std::string kSsl = std::string(kSslHostLine);
-const std::string kSslPort = std::string(kSslPortLine);
-// What a file without proxy lines gains, in this order.
+const std::string kSslPort = SslPortLine(8080);
+// The leak settings as a new user.js holds them.
+const std::string kLeakLines =
+    "user_pref(\"network.proxy.failover_direct\", false);\n"
+    "user_pref(\"network.proxy.allow_bypass\", false);\n"
+    "user_pref(\"network.trr.mode\", 5);\n"
+    "user_pref(\"media.peerconnection.ice.proxy_only_if_behind_proxy\", true);\n"
+    "user_pref(\"media.peerconnection.ice.default_address_only\", true);\n"
+    "user_pref(\"network.proxy.socks_remote_dns\", true);\n";
+// What a file without proxy lines gains, in this order, each on a line of its own.
 const std::string kAdded =
-    "\n" + kHost + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType;
+    kHost + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType + "\n";
+
+std::string Set(std::string text) {
+    return SetMozillaProxyText(std::move(text), 8080);
+}
 
 TEST(MozillaPrefsText, FileWithoutProxyLinesGainsHttpAndSslLinesInOrder) {
-    EXPECT_EQ(SetMozillaProxyText("user_pref(\"a\", 1);\n"), "user_pref(\"a\", 1);\n" + kAdded);
-    EXPECT_EQ(SetMozillaProxyText(""), kAdded);
+    EXPECT_EQ(Set("user_pref(\"a\", 1);\n"), "user_pref(\"a\", 1);\n" + kAdded);
+    EXPECT_EQ(Set(""), kAdded);
+    // A text that does not end its last line keeps not ending it.
+    EXPECT_EQ(Set("a"), "a\n" + kAdded.substr(0, kAdded.size() - 1));
+}
+
+TEST(MozillaPrefsText, PortLinesNameTheGatewaysPort) {
+    const std::string set = SetMozillaProxyText("", 9191);
+    EXPECT_NE(set.find("user_pref(\"network.proxy.http_port\", 9191);\n"), std::string::npos);
+    EXPECT_NE(set.find("user_pref(\"network.proxy.ssl_port\", 9191);\n"), std::string::npos);
+    EXPECT_EQ(set.find("8080"), std::string::npos);
+    // An existing port value of another length is replaced whole.
+    EXPECT_EQ(SetMozillaProxyText(kHost + "\nuser_pref(\"network.proxy.http_port\", 3);\n" + kSsl +
+                                      "\n" + SslPortLine(65535) + "\n" + kType + "\n",
+                                  1025),
+              kHost + "\n" + PortLine(1025) + "\n" + kSsl + "\n" + SslPortLine(1025) + "\n" +
+                  kType + "\n");
 }
 
 TEST(MozillaPrefsText, ExistingValuesAreReplacedAndOnlyMissingLinesAdded) {
     const std::string before =
         "user_pref(\"network.proxy.http\", \"proxy.example.org\");\n"
         "user_pref(\"network.proxy.type\", 0);\n";
-    EXPECT_EQ(SetMozillaProxyText(before),
-              kHost + "\n" + kType + "\n\n" + kPort + "\n" + kSsl + "\n" + kSslPort);
+    EXPECT_EQ(Set(before),
+              kHost + "\n" + kType + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n");
 
     const std::string all =
         "user_pref(\"network.proxy.http\", \"10.1.1.1\");\n"
@@ -48,18 +76,16 @@ TEST(MozillaPrefsText, ExistingValuesAreReplacedAndOnlyMissingLinesAdded) {
         "user_pref(\"network.proxy.ssl\", \"10.1.1.2\");\n"
         "user_pref(\"network.proxy.ssl_port\", 443);\n"
         "user_pref(\"network.proxy.type\", 4);\n";
-    EXPECT_EQ(SetMozillaProxyText(all),
-              kHost + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType + "\n");
-    EXPECT_EQ(SetMozillaProxyText(SetMozillaProxyText(all)), SetMozillaProxyText(all))
-        << "setting twice changes nothing more";
+    EXPECT_EQ(Set(all), kAdded);
+    EXPECT_EQ(Set(Set(all)), Set(all)) << "setting twice changes nothing more";
 }
 
 TEST(MozillaPrefsText, TwoDigitTypeHasOnlyItsFirstDigitReplaced) {
-    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\", \"h\");\n"
-                                  "user_pref(\"network.proxy.http_port\", 1);\n"
-                                  "user_pref(\"network.proxy.type\", 42);\n"),
-              kHost + "\n" + kPort + "\nuser_pref(\"network.proxy.type\", 12);\n\n" + kSsl + "\n" +
-                  kSslPort);
+    EXPECT_EQ(Set("user_pref(\"network.proxy.http\", \"h\");\n"
+                  "user_pref(\"network.proxy.http_port\", 1);\n"
+                  "user_pref(\"network.proxy.type\", 42);\n"),
+              kHost + "\n" + kPort + "\nuser_pref(\"network.proxy.type\", 12);\n" + kSsl + "\n" +
+                  kSslPort + "\n");
 }
 
 // A value whose end is missing from its line must not be looked for further
@@ -68,39 +94,42 @@ TEST(MozillaPrefsText, AMalformedLineIsReplacedWholeAndItsNeighboursStay) {
     const std::string after =
         "user_pref(\"browser.startup.page\", 3);\n"
         "user_pref(\"keep.me\", \"x\");\n";
-    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\", \"broken\n" + after),
-              kHost + "\n" + after + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType);
-    EXPECT_EQ(SetMozillaProxyText(kHost + "\nuser_pref(\"network.proxy.http_port\", 3128\n" +
-                                  after + kType + "\n"),
-              kHost + "\n" + kPort + "\n" + after + kType + "\n\n" + kSsl + "\n" + kSslPort);
+    EXPECT_EQ(Set("user_pref(\"network.proxy.http\", \"broken\n" + after),
+              kHost + "\n" + after + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType + "\n");
+    EXPECT_EQ(Set(kHost + "\nuser_pref(\"network.proxy.http_port\", 3128\n" + after + kType + "\n"),
+              kHost + "\n" + kPort + "\n" + after + kType + "\n" + kSsl + "\n" + kSslPort + "\n");
     // Another lead than ", \"" is not the shape the offsets assume.
-    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\",\"x\");\n" + after),
-              kHost + "\n" + after + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType);
+    EXPECT_EQ(Set("user_pref(\"network.proxy.http\",\"x\");\n" + after),
+              kHost + "\n" + after + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType + "\n");
 }
 
-TEST(MozillaPrefsText, AShortTypeLineIsRestoredWithoutItsLineBreak) {
+TEST(MozillaPrefsText, RestoreTakesTheLinesOutWithTheirLineBreaks) {
     EXPECT_EQ(
         RestoreMozillaProxyText("user_pref(\"network.proxy.type\",1);\nuser_pref(\"a\", 1);\n"),
-        "\nuser_pref(\"a\", 1);\n");
+        "user_pref(\"a\", 1);\n");
     EXPECT_EQ(
         RestoreMozillaProxyText("user_pref(\"network.proxy.type\", 1\nuser_pref(\"a\", 1);\n"),
-        "\nuser_pref(\"a\", 1);\n");
-    EXPECT_EQ(RestoreMozillaProxyText("user_pref(\"network.proxy.type\", 12);\nb\n"), "\nb\n");
+        "user_pref(\"a\", 1);\n");
+    EXPECT_EQ(RestoreMozillaProxyText("user_pref(\"network.proxy.type\", 12);\nb\n"), "b\n");
+    // Something else before the key on its line: the line break stays with it.
+    EXPECT_EQ(RestoreMozillaProxyText("x user_pref(\"network.proxy.type\", 1"), "x ");
+    EXPECT_EQ(RestoreMozillaProxyText("a\nuser_pref(\"network.proxy.ssl_port\", 8080);"), "a")
+        << "a port line ending the text goes with the break before it";
 }
 
 TEST(MozillaPrefsText, KeysCutShortAtTheEndOfTheTextStayInBounds) {
-    EXPECT_EQ(SetMozillaProxyText("user_pref(\"network.proxy.http\""), kAdded.substr(1));
-    EXPECT_EQ(SetMozillaProxyText(kHost + "\n" + kPort + "\nuser_pref(\"network.proxy.type\""),
+    EXPECT_EQ(Set("user_pref(\"network.proxy.http\""), kAdded.substr(0, kAdded.size() - 1));
+    EXPECT_EQ(Set(kHost + "\n" + kPort + "\nuser_pref(\"network.proxy.type\""),
               kHost + "\n" + kPort + "\n" + kType + "\n" + kSsl + "\n" + kSslPort);
-    EXPECT_EQ(RestoreMozillaProxyText("x user_pref(\"network.proxy.type\", 1"), "x ");
-    EXPECT_EQ(RestoreMozillaProxyText("a\nuser_pref(\"network.proxy.ssl_port\", 8080);"), "a\n")
-        << "a port line ending the text goes too";
 }
 
-TEST(MozillaPrefsText, RestoreAfterSetKeepsOnlyTheHostLines) {
-    const std::string restored = RestoreMozillaProxyText(SetMozillaProxyText("a\n"));
-    EXPECT_EQ(restored, "a\n\n" + kHost + "\n\n" + kSsl + "\n\n");
-    EXPECT_EQ(RestoreMozillaProxyText(restored), restored);
+// Fifty switches on and off used to add three blank lines each.
+TEST(MozillaPrefsText, SwitchingOnAndOffNeverGrowsTheFile) {
+    const std::string original = "user_pref(\"a\", 1);\n";
+    std::string text = original;
+    for (int i = 0; i < 50; ++i) text = RestoreMozillaProxyText(Set(text));
+    EXPECT_EQ(text, original + kHost + "\n" + kSsl + "\n");
+    EXPECT_EQ(text.find("\n\n"), std::string::npos);
 }
 
 TEST(MozillaPrefsText, CrLfIsReadAsLf) {
@@ -120,16 +149,21 @@ TEST_F(MozillaProfilesTest, EveryPrefsJsBelowTheRootIsEditedByBothOperations) {
     for (const auto& file : files) WriteFile(file, original);
     WriteFile(root() / "profiles.ini", "[Profile0]\nPath=abc.default\n");
 
-    SetMozillaProxy(root());
+    SetMozillaProxy(root(), 8080);
     for (const auto& file : files)
         EXPECT_EQ(ReadFile(file), "user_pref(\"browser.startup.page\", 3);\n" + kAdded) << file;
     EXPECT_EQ(ReadFile(root() / "profiles.ini"), "[Profile0]\nPath=abc.default\n");
 
-    RestoreMozillaProxy(root());
     for (const auto& file : files)
-        EXPECT_EQ(ReadFile(file),
-                  "user_pref(\"browser.startup.page\", 3);\n\n" + kHost + "\n\n" + kSsl + "\n\n")
-            << file;
+        EXPECT_EQ(ReadFile(file.parent_path() / "user.js"), kLeakLines) << file;
+
+    // The journal gives back exactly what was there, CR LF included.
+    RestoreMozillaProxy(root());
+    for (const auto& file : files) {
+        EXPECT_EQ(ReadFile(file), original) << file;
+        EXPECT_FALSE(fs::exists(file.parent_path() / "user.js")) << file;
+    }
+    EXPECT_FALSE(fs::exists(desktop::SwitchJournal::Path()));
 }
 
 TEST_F(MozillaProfilesTest, ALinkedProfileIsEditedAndEveryFileReported) {
@@ -137,11 +171,12 @@ TEST_F(MozillaProfilesTest, ALinkedProfileIsEditedAndEveryFileReported) {
     WriteFile(elsewhere / "prefs.js", "user_pref(\"a\", 1);\n");
     fs::create_directories(root());
     fs::create_directory_symlink(elsewhere, root() / "abc.default");
-    const auto report = SetMozillaProxy(root());
+    const auto report = SetMozillaProxy(root(), 8080);
     EXPECT_EQ(ReadFile(elsewhere / "prefs.js"), "user_pref(\"a\", 1);\n" + kAdded);
     EXPECT_TRUE(fs::is_symlink(root() / "abc.default"));
     EXPECT_EQ(report.targets(), (std::vector<SwitchReport::Target>{
-                                    {(root() / "abc.default/prefs.js").string(), true, ""}}));
+                                    {(root() / "abc.default/prefs.js").string(), true, ""},
+                                    {(root() / "abc.default/user.js").string(), true, ""}}));
 }
 
 // A file past the size of any real prefs.js cannot be edited in memory; the
@@ -151,7 +186,7 @@ TEST_F(MozillaProfilesTest, AFileThatCannotBeReadIsReportedAndTheOthersEdited) {
     WriteFile(huge, "");
     fs::resize_file(huge, (64u << 20) + 1);
     WriteFile(root() / "ok.default/prefs.js", "");
-    const auto report = SetMozillaProxy(root());
+    const auto report = SetMozillaProxy(root(), 8080);
     EXPECT_EQ(ReadFile(root() / "ok.default/prefs.js"), kAdded);
     ASSERT_EQ(report.failures().size(), 1u);
     EXPECT_EQ(report.failures()[0].name, huge.string());
@@ -163,10 +198,11 @@ TEST_F(MozillaProfilesTest, ReplacementKeepsPermissionsAndLeavesNoTemporaryFiles
     const fs::path file = root() / "abc.default/prefs.js";
     WriteFile(file, "x\n");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
-    SetMozillaProxy(root());
+    SetMozillaProxy(root(), 8080);
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 2)
+        << "prefs.js and user.js, nothing else";
 }
 
 TEST_F(MozillaProfilesTest, FileThatCannotBeReplacedStaysAsItWasAndIsReported) {
@@ -176,7 +212,7 @@ TEST_F(MozillaProfilesTest, FileThatCannotBeReplacedStaysAsItWasAndIsReported) {
     SwitchReport report;
     {
         veilport::testing::WithoutFileOverride asAUser;
-        report = SetMozillaProxy(root());
+        report = SetMozillaProxy(root(), 8080);
     }
     fs::permissions(file.parent_path(), fs::perms::owner_all);
     EXPECT_EQ(ReadFile(file), "user_pref(\"a\", 1);\n");
@@ -196,7 +232,7 @@ TEST_F(MozillaProfilesTest, FullDiskLeavesTheFileWholeAndNoTemporaryBehind) {
     rlimit small = old;
     small.rlim_cur = 40;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto report = SetMozillaProxy(root());
+    const auto report = SetMozillaProxy(root(), 8080);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
     ::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadFile(file), original);
@@ -248,7 +284,7 @@ TEST_F(MozillaProfilesTest, ALinkedPrefsJsIsEditedAndOddFilesAreReported) {
 }
 
 TEST_F(MozillaProfilesTest, MissingRootDoesNothing) {
-    SetMozillaProxy(root() / "missing");
+    SetMozillaProxy(root() / "missing", 8080);
     RestoreMozillaProxy(root() / "missing");
     EXPECT_FALSE(fs::exists(root()));
 }

@@ -193,7 +193,7 @@ TEST_F(SystemProxyTest, TheReportNamesEachConnectionAndDesktopDoneOrFailed) {
     StoreDword(settings::kEnableAutodial, 1);
     StoreDword(settings::kNoNetAutodial, 1);
     RecordingInternet inet;
-    inet.mirrored = {{"GNOME proxy settings", true}, {"/home/u/.config/kioslaverc", false}};
+    inet.mirrored = {{"GNOME proxy settings", true, ""}, {"/home/u/.config/kioslaverc", false, ""}};
     SwitchReport report;
     ASSERT_TRUE(SetSystemProxy("10.0.0.1:3128", report, inet));
     EXPECT_EQ(report.targets(),

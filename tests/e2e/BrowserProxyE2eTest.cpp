@@ -122,10 +122,12 @@ TEST_F(BrowserProxyE2e, ProxySetThenClearEditsProfilesAndMirrorsIntoGnome) {
                   "user_pref(\"app.normandy.first_run\", false);\n"
                   "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n" +
                   kHost + "\n" + kPort + "\n" + kType + "\n" +
-                  "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n\n" + kSsl +
-                  "\n" + kSslPort);
-    EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + "\n" + kHost + "\n" + kPort + "\n" + kSsl +
-                                          "\n" + kSslPort + "\n" + kType);
+                  "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n" + kSsl +
+                  "\n" + kSslPort + "\n");
+    EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + kHost + "\n" + kPort + "\n" + kSsl + "\n" +
+                                          kSslPort + "\n" + kType + "\n");
+    EXPECT_NE(Read(work().parent_path() / "user.js").find("user_pref(\"network.trr.mode\", 5);"),
+              std::string::npos);
     EXPECT_EQ(Read(firefox() / "profiles.ini").find("network"), std::string::npos);
 
     const bool gnome = veilport::desktop::findOnPath("gsettings").has_value();
@@ -142,17 +144,14 @@ TEST_F(BrowserProxyE2e, ProxySetThenClearEditsProfilesAndMirrorsIntoGnome) {
               std::string::npos)
         << shown;
 
+    // Each file back byte for byte: the work profile's own company proxy
+    // returns, and GNOME's settings file is gone again as it was before.
     ASSERT_EQ(Ctl({"proxy", "clear"}), 0);
-    EXPECT_EQ(Read(work()),
-              kHeader +
-                  "user_pref(\"app.normandy.first_run\", false);\n"
-                  "user_pref(\"browser.startup.homepage\", \"https://www.debian.org/\");\n" +
-                  kHost + "\n\n\n" +
-                  "user_pref(\"toolkit.telemetry.reportingpolicy.firstRun\", false);\n\n" + kSsl +
-                  "\n");
-    EXPECT_EQ(Read(defaultProfile()), kDefaultBefore + "\n" + kHost + "\n\n" + kSsl + "\n\n");
+    EXPECT_EQ(Read(work()), kWorkBefore);
+    EXPECT_EQ(Read(defaultProfile()), kDefaultBefore);
+    EXPECT_FALSE(fs::exists(work().parent_path() / "user.js"));
     if (gnome) {
-        EXPECT_NE(Read(keyfile()).find("mode='none'"), std::string::npos);
+        EXPECT_FALSE(fs::exists(keyfile()));
     }
     EXPECT_NE(CtlOutput("proxy show").find("LAN\n  flags   1 (direct)\n"), std::string::npos);
 }

@@ -44,14 +44,15 @@ bool KeepsOtherLines(std::string_view before, std::string_view after) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text = ReadPrefsText({reinterpret_cast<const char*>(data), size});
-    const std::string set = SetMozillaProxyText(text);
+    const std::string set = SetMozillaProxyText(text, 9191);
     const bool noHost = text.find(kHostKey) == std::string::npos &&
                         text.find(kSslHostKey) == std::string::npos &&
                         text.find(kSslPortKey) == std::string::npos;
-    if (noHost && set != text + "\n" + std::string(kHostLine) + "\n" + std::string(kPortLine) +
-                             "\n" + std::string(kSslHostLine) + "\n" + std::string(kSslPortLine) +
-                             "\n" + std::string(kTypeLine))
-        std::abort();
+    const std::string added = std::string(kHostLine) + "\n" + PortLine(9191) + "\n" +
+                              std::string(kSslHostLine) + "\n" + SslPortLine(9191) + "\n" +
+                              std::string(kTypeLine);
+    const bool endsLine = text.empty() || text.back() == '\n';
+    if (noHost && set != (endsLine ? text + added + "\n" : text + "\n" + added)) std::abort();
     if (!KeepsOtherLines(text, set)) std::abort();
     const std::string restored = RestoreMozillaProxyText(set);
     if (restored.size() > set.size()) std::abort();

@@ -77,18 +77,6 @@ int ClosedPort() {
     return ntohs(address.sin_port);
 }
 
-class NoSwitch : public veilport::proxypool::ProxySwitch {
-public:
-    veilport::browsers::SwitchReport SetConnectionOptions(const std::string& address) override {
-        std::cout << "switch: SetConnectionOptions " << address << '\n';
-        return {};
-    }
-    veilport::browsers::SwitchReport DisableConnectionProxy() override {
-        std::cout << "switch: DisableConnectionProxy\n";
-        return {};
-    }
-};
-
 std::string Escaped(const std::string& text) {
     std::string shown;
     for (const char c : text)
@@ -98,10 +86,9 @@ std::string Escaped(const std::string& text) {
 
 int Probe() {
     using namespace veilport::proxypool;
-    NoSwitch connection;
     // The URL names another port on purpose: downloads use port 80 whatever it says.
     const auto url = "http://127.0.0.1:8/services/ib/proxy/sortedproxylist.txt";
-    const auto body = FetchProxyList(url, connection, InetHttpGet({}));
+    const auto body = FetchProxyList(url, DirectHttpGet());
     std::cout << "fetched: " << Escaped(body) << '\n';
     std::cout << "listening: " << MeasureConnectTime("127.0.0.1", 80) << '\n';
     std::cout << "closed: " << MeasureConnectTime("127.0.0.1", ClosedPort()) << '\n';

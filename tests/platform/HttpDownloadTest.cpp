@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <future>
+#include <stop_token>
+
 #include "platform/LoopbackHttpServer.h"
 #include "platform/inet/HttpDownload.h"
 
@@ -87,6 +90,28 @@ TEST(HttpDownload, GoesThroughTheStoredProxyUnlessTheHostBypassesIt) {
     options.port = direct.port();
     EXPECT_EQ(httpDownloadText("http://127.0.0.1/l.txt", options), "direct");
     EXPECT_EQ(proxy.requests().size(), 1u);
+}
+
+// A server that takes the request and never answers must not hold a program
+// that is exiting: a stop ends the download (the time limit here is far longer
+// than any test run, so only the stop can end it).
+TEST(HttpDownload, AStopEndsADownloadThatWouldWaitForAnAnswer) {
+    std::promise<void> asked;
+    LoopbackHttpServer silent([&](const std::string&) -> std::optional<std::string> {
+        asked.set_value();
+        return std::nullopt;
+    });
+    std::stop_source stop;
+    auto options = Direct(silent.port());
+    options.totalTimeout = std::chrono::hours(1);
+    options.stop = stop.get_token();
+    auto download = std::async(std::launch::async,
+                               [&] { return HttpDownloadText("http://127.0.0.1/l.txt", options); });
+    asked.get_future().wait();
+    stop.request_stop();
+    EXPECT_EQ(download.get(), "");
+    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/l.txt", options), "") << "stopped before it began";
+    EXPECT_EQ(silent.requests().size(), 1u);
 }
 
 TEST(HttpDownload, RecordsEachSuccessfulDownloadThroughTheCacheHook) {

@@ -95,6 +95,16 @@ TEST_F(AdoptTest, ACancelledOrFailedTestAdoptsNothing) {
     EXPECT_THAT(log, Not(Contains(::testing::StartsWith("updateUpstream"))));
 }
 
+// The test passed, then the user pressed Cancel: the proxy in use stays.
+TEST_F(AdoptTest, CancelAfterAPassedTestLeavesTheProxyInUse) {
+    StringSetting(settings::kProxyName).set("9.9.9.9:80->Before");
+    dialog.times["1.2.3.4:80"] = 50;
+    dialog.result = ProxyTesterDialog::Result::Cancel;
+    EXPECT_EQ(TestAndAdopt("1.2.3.4:80", "", AdoptEntryPoint::NewList, context),
+              AdoptOutcome::NotAdopted);
+    EXPECT_EQ(StringSetting(settings::kProxyName).get(), "9.9.9.9:80->Before");
+}
+
 TEST_F(AdoptTest, OkWithoutAStartActsOnTheResultsOfThePreviousRun) {
     dialog.pressStart = false;
     DwordSetting(settings::kFail).set(0);

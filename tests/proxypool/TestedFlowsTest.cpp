@@ -67,6 +67,37 @@ TEST_F(TestedFlows, TestAllStopsWhenTheFileCannotBeWritten) {
     EXPECT_THAT(log, ElementsAre("message " + result.message));
 }
 
+// The pass measures off the window thread while the list goes on changing:
+// a proxy adopted meanwhile must stay, a removed one must not come back, and
+// the file must hold the list as it is, not the pass's old copy.
+TEST_F(TestedFlows, ResultsGoIntoTheListAsItIsNow) {
+    tested.appendRow({"1.1.1.1:80", "A", "Not Tested", ""});
+    tested.appendRow({"2.2.2.2:80", "B", "Not Tested", ""});
+    tested.appendRow({"3.3.3.3:80", "C", "Not Tested", ""});
+    const std::vector<ProxyRecord> begun = tested.rows();
+    std::vector<ProxyTestResult> results;
+    MeasureTestedProxies(
+        begun, [](const std::string& host, int) { return host == "2.2.2.2" ? 40u : 0u; },
+        [&](const ProxyTestResult& result) { results.push_back(result); });
+    ASSERT_EQ(results.size(), 3u);
+
+    ASSERT_TRUE(ApplyTestResult(tested, results[0], ui, ui).ok);
+    tested.appendRow({"9.9.9.9:80", "adopted meanwhile", "40 milliseconds", ""});
+    tested.removeRow(tested.FindTestedProxy("2.2.2.2:80"));
+    ASSERT_TRUE(ApplyTestResult(tested, results[1], ui, ui).ok);
+    ASSERT_TRUE(ApplyTestResult(tested, results[2], ui, ui).ok);
+    ASSERT_EQ(tested.rowCount(), 1);
+    EXPECT_EQ(tested.row(0).address, "9.9.9.9:80");
+    EXPECT_EQ(FileText(), "9.9.9.9:80->adopted meanwhile\n");
+
+    // Emptied while the pass ran: it stays empty.
+    tested.appendRow({"4.4.4.4:80", "D", "Not Tested", ""});
+    const ProxyTestResult dead{"4.4.4.4:80", 0};
+    tested.clear();
+    ASSERT_TRUE(ApplyTestResult(tested, dead, ui, ui).ok);
+    EXPECT_EQ(tested.rowCount(), 0);
+}
+
 TEST_F(TestedFlows, UseTestedProxySwitchesOnlyWhileAnonymous) {
     EXPECT_FALSE(UseTestedProxy("1.2.3.4:80", "DE", gateway, ui));
     DwordSetting(settings::kUseProxy).set(1);

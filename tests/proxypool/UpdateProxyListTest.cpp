@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 
 #include "PoolFakes.h"
+#include "browsers/ConnectionSwitch.h"
+#include "platform/inet/ProxyOptions.h"
+#include "platform/io/AtomicFile.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/GeneratorRequest.h"
 #include "proxypool/UpdateProgress.h"
@@ -29,7 +34,7 @@ protected:
     }
 
     UpdateContext Context() {
-        return {connection, gateway, newList, ui,
+        return {newList,
                 [this](const std::string& url) {
                     log.push_back("GET " + url);
                     return body;
@@ -45,9 +50,6 @@ protected:
 
     veilport::testing::TempHome home;
     CallLog log;
-    FakeGateway gateway{log};
-    FakeConnection connection{log};
-    FakeUi ui{log};
     NewProxyList newList;
     std::string body = "1.1.1.1:80->A<br />2.2.2.2:80->null<br />3.3.3.3:80->B<br />";
     struct Generated {
@@ -57,19 +59,11 @@ protected:
     std::shared_ptr<Generated> generated = std::make_shared<Generated>();
 };
 
-TEST_F(UpdateTest, WithAnonymityOnRestartsTheGatewayTowardsProxyName) {
-    DwordSetting(settings::kUseProxy).set(1);
-    StringSetting(settings::kProxyName).set("5.6.7.8:3128");
-    gateway.running = true;
+TEST_F(UpdateTest, RebuildsTheNewListAndSendsTheGeneratorRequest) {
     auto context = Context();
     UpdateProxyList(context, UpdateOrigin::UpdatePanel);
-    EXPECT_THAT(log, ElementsAre("DisableConnectionProxy", "DisableConnectionProxy",
-                                 "GET http://lists.test/services/ib/proxy/sortedproxylist.txt",
-                                 "SetConnectionOptions 127.0.0.1:8181",
-                                 "SetConnectionOptions 127.0.0.1:8181", "stop",
-                                 "start 8181 5.6.7.8 3128", "repaint"));
-    EXPECT_EQ(connection.systemProxy, "127.0.0.1:8181");
-    EXPECT_TRUE(gateway.running);
+    EXPECT_THAT(
+        log, ElementsAre("GET http://lists.test/services/ib/proxy/sortedproxylist.txt", "repaint"));
     ASSERT_EQ(newList.rowCount(), 2);
     EXPECT_EQ(newList.rows()[1].entry, "3.3.3.3:80->B");
     ASSERT_TRUE(GeneratorRequest::instance().waitFinished(std::chrono::seconds(10)));
@@ -78,33 +72,39 @@ TEST_F(UpdateTest, WithAnonymityOnRestartsTheGatewayTowardsProxyName) {
                 ElementsAre("http://lists.test/services/ib/proxy/proxygenerator.asp"));
 }
 
-TEST_F(UpdateTest, WithAnonymityOffLeavesTheMachineDirectAndTheGatewayStopped) {
-    DwordSetting(settings::kUseProxy).set(0);
-    gateway.running = true;
-    auto context = Context();
-    UpdateProxyList(context, UpdateOrigin::UpdateDialog);
-    EXPECT_THAT(log, ElementsAre("DisableConnectionProxy", "DisableConnectionProxy",
-                                 "GET http://lists.test/services/ib/proxy/sortedproxylist.txt",
-                                 "DisableConnectionProxy", "stop", "repaint"));
-    EXPECT_EQ(connection.systemProxy, "");
-    EXPECT_FALSE(gateway.running);
-    EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 0u);
-}
-
-TEST_F(UpdateTest, AGatewayThatCannotStartIsReportedAndAnonymityStaysOn) {
+// The download used to switch the whole machine direct for its length (and
+// at each start set the desktop to "none"): sampled while the list is being
+// downloaded, the system proxy and a switched Firefox profile still name the
+// Gateway, and afterwards nothing of them has changed.
+TEST_F(UpdateTest, AnUpdateWhileAnonymityIsOnLeavesEverySettingAsItIs) {
     DwordSetting(settings::kUseProxy).set(1);
-    StringSetting(settings::kProxyName).set("5.6.7.8:3128->DE");
-    gateway.startSucceeds = false;
-    auto context = Context();
-    UpdateProxyList(context, UpdateOrigin::UpdatePanel);
-    EXPECT_THAT(log, ::testing::Contains("message Cannot Start Proxy!"));
-    EXPECT_THAT(log, ::testing::Contains("messageBox ERROR: Cannot Start Proxy!"));
-    EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 1u);
+    DwordSetting(settings::kBrowserFireFox).set(1);
+    const auto prefs = home.path() / "home/.mozilla/firefox/a.default/prefs.js";
+    std::filesystem::create_directories(prefs.parent_path());
+    std::ofstream(prefs) << "user_pref(\"a\", 1);\n";
+    ASSERT_TRUE(browsers::SetConnectionOptions(GatewayProxyAddress()).allDone());
+    const auto switchedPrefs = io::ReadWholeFile(prefs);
+    const auto switchedLan = inet::LoadConnectionOptions(std::nullopt);
+    ASSERT_EQ(switchedLan.proxyServer, "127.0.0.1:8181");
 
-    log.clear();
+    int sampled = 0;
+    UpdateContext context{newList,
+                          [&](const std::string&) {
+                              ++sampled;
+                              const auto lan = inet::LoadConnectionOptions(std::nullopt);
+                              EXPECT_EQ(lan.flags, switchedLan.flags);
+                              EXPECT_EQ(lan.proxyServer, "127.0.0.1:8181");
+                              EXPECT_EQ(io::ReadWholeFile(prefs), switchedPrefs);
+                              return body;
+                          },
+                          {},
+                          {}};
     UpdateProxyList(context, UpdateOrigin::UpdateDialog);
-    EXPECT_THAT(log, ::testing::Contains("message Cannot Start Proxy!"));
-    EXPECT_THAT(log, ::testing::Not(::testing::Contains("messageBox ERROR: Cannot Start Proxy!")));
+    EXPECT_EQ(sampled, 1);
+    EXPECT_EQ(newList.rowCount(), 2) << "the list arrives as before";
+    EXPECT_EQ(inet::LoadConnectionOptions(std::nullopt).proxyServer, "127.0.0.1:8181");
+    EXPECT_EQ(io::ReadWholeFile(prefs), switchedPrefs);
+    EXPECT_TRUE(browsers::DisableConnectionProxy().allDone());
 }
 
 TEST_F(UpdateTest, AFailedDownloadEmptiesTheNewList) {
@@ -114,20 +114,6 @@ TEST_F(UpdateTest, AFailedDownloadEmptiesTheNewList) {
     body.clear();
     UpdateProxyList(context, UpdateOrigin::UpdateDialog);
     EXPECT_EQ(newList.rowCount(), 0);
-}
-
-TEST_F(UpdateTest, FetchPointsTheMachineBackAtTheGatewayNotAtTheUpstreamEntry) {
-    DwordSetting(settings::kUseProxy).set(1);
-    StringSetting(settings::kProxyName).set("1.2.3.4:80->Germany <supports POST>");
-    const auto got = FetchProxyList("http://x/l", connection,
-                                    [&](const std::string&) { return std::string("b"); });
-    EXPECT_EQ(got, "b");
-    EXPECT_THAT(log, ElementsAre("DisableConnectionProxy", "SetConnectionOptions 127.0.0.1:8181"));
-
-    log.clear();
-    DwordSetting(settings::kUseProxy).set(0);
-    (void)FetchProxyList("http://x/l", connection, {});
-    EXPECT_THAT(log, ElementsAre("DisableConnectionProxy"));
 }
 
 TEST_F(UpdateTest, TheServiceHostComesFromTheSettingOrTheBuild) {

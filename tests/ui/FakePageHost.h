@@ -31,6 +31,7 @@ public:
     void updateUpstream(const std::string& host, int port) override {
         upstreams.push_back({0, host, port});
     }
+    std::string startProblem() const override { return startResult ? std::string() : problem; }
 
     struct Call {
         int localPort;
@@ -42,6 +43,7 @@ public:
     int stops = 0;
     bool running = false;
     bool startResult = true;
+    std::string problem;
 };
 
 class FakeConnectionSwitch : public proxypool::ProxySwitch {

@@ -92,6 +92,7 @@ public:
             .startCleaner = [this] { ++cleanerStarts; },
             .registerTitle = registerTitle,
             .messages = &messages,
+            .listGet = {},
         });
         return *window;
     }

@@ -117,9 +117,9 @@ TEST_F(BrowsersPanelTest, TickingFirefoxFollowsTheAnonymitySwitchInTheProfile) {
     clickApply(page);
     const std::string pointed = testing::ReadFile(prefs());
     EXPECT_NE(pointed.find(hostLine), std::string::npos) << pointed;
-    EXPECT_NE(pointed.find(browsers::kPortLine), std::string::npos) << pointed;
+    EXPECT_NE(pointed.find(browsers::PortLine(8080)), std::string::npos) << pointed;
     EXPECT_NE(pointed.find(browsers::kTypeLine), std::string::npos) << pointed;
-    EXPECT_NE(pointed.find(browsers::kSslPortLine), std::string::npos) << pointed;
+    EXPECT_NE(pointed.find(browsers::SslPortLine(8080)), std::string::npos) << pointed;
 
     // Internet Explorer cleared while anonymity is on keeps its tick.
     page.box(Browser::InternetExplorer)->click();

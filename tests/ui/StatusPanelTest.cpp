@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
 #include <fstream>
 #include <future>
 
@@ -147,14 +149,19 @@ TEST_F(StatusPanelTest, ACountryAfterThePortIsNoPartOfTheUpstreamAndTwoClicksUnd
     EXPECT_EQ(host_.fakeGateway.starts.size(), 1u);
 }
 
-TEST_F(StatusPanelTest, AGatewayThatCannotStartIsReportedAndAnonymityStaysOn) {
+// A Gateway that cannot listen used to show as "Enabled" with every browser
+// pointed at its port (or at the program holding it).
+TEST_F(StatusPanelTest, AGatewayThatCannotListenLeavesEverythingDisabledAndSaysWhy) {
     Store(settings::kProxyName, "12.12.12.12:80");
     host_.fakeGateway.startResult = false;
+    host_.fakeGateway.problem = "Port 8080 is in use by another program";
     auto panel = makePanel();
     anonymitySwitch(*panel).click();
-    EXPECT_THAT(host_.fakeMessages.shown, ElementsAre("Cannot Start Proxy!"));
-    EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 1u);
-    EXPECT_EQ(word(*panel, StatusPanel::kAnonymityWordId).text(), "Enabled");
+    EXPECT_THAT(host_.fakeMessages.shown, ElementsAre("Port 8080 is in use by another program"));
+    EXPECT_THAT(host_.fakeConnection.calls, ElementsAre("direct")) << "nothing pointed at it";
+    EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 0u);
+    EXPECT_EQ(word(*panel, StatusPanel::kAnonymityWordId).text(), "Disabled");
+    EXPECT_EQ(panel->lastProblem(), "Port 8080 is in use by another program");
 }
 
 TEST_F(StatusPanelTest, AnUpstreamPortTheGatewayCannotUseIsRefusedAndNothingAnnouncesIt) {
@@ -191,7 +198,7 @@ TEST_F(StatusPanelTest, AnonymityLeftOnAtStartGoesStraightToTheUpstreamAddressAn
     StatusPanel panel(host_, nullptr);
     ASSERT_TRUE(waitUntil([&] { return !panel.fetchingNewList(); }));
     // Not the entry text, and not the Gateway, which nobody started.
-    EXPECT_THAT(host_.fakeConnection.calls, ElementsAre("5.6.7.8:3128", "direct", "5.6.7.8:3128"));
+    EXPECT_THAT(host_.fakeConnection.calls, ElementsAre("5.6.7.8:3128"));
     EXPECT_TRUE(host_.fakeGateway.starts.empty());
     EXPECT_EQ(word(panel, StatusPanel::kAnonymityWordId).text(), "Enabled");
     EXPECT_TRUE(Shows(anonymitySwitch(panel), picture::kAnonymityDisableNormal));
@@ -303,8 +310,8 @@ TEST_F(StatusPanelTest, ThePageAppearsAtOnceAndTheNewListFollowsTheDownload) {
     QSignalSpy arrived(&panel, &StatusPanel::newListArrived);
     EXPECT_TRUE(panel.fetchingNewList());
     EXPECT_EQ(list(panel, StatusPanel::kNewListId).count(), 0);
-    // The download went out directly.
-    EXPECT_THAT(host_.fakeConnection.calls, ElementsAre("direct"));
+    // The download goes out directly by itself: nothing was switched for it.
+    EXPECT_TRUE(host_.fakeConnection.calls.empty());
 
     release.set_value();
     ASSERT_TRUE(waitUntil([&] { return arrived.count() == 1; }));
@@ -346,6 +353,38 @@ TEST_F(StatusPanelTest, TheStatusRowsShowTheirTextsWholeAndApart) {
             EXPECT_TRUE(widget == other || !widget->geometry().intersects(other->geometry()))
                 << name(widget) << " overlaps " << name(other);
     }
+}
+
+}  // namespace
+}  // namespace veilport::app
+
+namespace veilport::app {
+namespace {
+
+// One wheel notch on the closed Tested drop-down used to pick "Perform empty
+// list" and empty MyProxies.txt without a question; on New it opened the
+// tester. Only a choice in the open list may act.
+TEST(StatusPanelDropDowns, WheelAndArrowKeysOnAClosedDropDownChooseNothing) {
+    TempHome home;
+    FakePageHost host;
+    std::ofstream(proxypool::MyProxiesPath()) << "1.2.3.4:80->DE\n5.6.7.8:80->FR\n";
+    host.get = [](const std::string&) { return std::string("9.9.9.9:80->NL<br />"); };
+    StatusPanel panel(host, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return !panel.fetchingNewList(); }));
+    for (const int id : {StatusPanel::kTestedListId, StatusPanel::kNewListId}) {
+        auto* combo = panel.controls().control<QComboBox>(id);
+        QSignalSpy activated(combo, &QComboBox::activated);
+        const QPoint middle = combo->rect().center();
+        QWheelEvent wheel(middle, combo->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(combo, &wheel);
+        for (const auto key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_P})
+            QTest::keyClick(combo, key);
+        EXPECT_EQ(activated.count(), 0) << id;
+    }
+    EXPECT_EQ(proxypool::ReadMyProxies(), "1.2.3.4:80->DE\n5.6.7.8:80->FR\n");
+    EXPECT_EQ(panel.controls().control<QComboBox>(StatusPanel::kTestedListId)->count(), 3);
+    EXPECT_TRUE(host.fakeGateway.upstreams.empty());
 }
 
 }  // namespace

@@ -43,19 +43,14 @@ bool UpdateRunning() {
 void RunUpdateInBackground(UpdateServices services, UpdateOrigin origin, QObject* context,
                            std::function<void()> done) {
     ++running;
-    ConnectionSwitch* connection = &services.connection;
-    GatewayControl* gateway = &services.gateway;
     const HttpGet get = services.get;
     const HttpGet generatorGet = services.generatorGet;
-    auto future = QtConcurrent::run([connection, gateway, get, generatorGet, origin] {
+    auto future = QtConcurrent::run([get, generatorGet, origin] {
         auto outcome = std::make_shared<Outcome>();
         DeferredMessages messages;
         NewProxyList scratch;
         const std::string listUrl = ServiceListUrl();
-        UpdateContext update{*connection,
-                             *gateway,
-                             scratch,
-                             messages,
+        UpdateContext update{scratch,
                              [get, outcome, listUrl](const std::string& url) {
                                  std::string body = get ? get(url) : std::string();
                                  if (url == listUrl) outcome->body = body;

@@ -6,27 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "proxypool/PoolUi.h"
 #include "proxypool/UpdateProxyList.h"
 
 namespace veilport::proxypool::ui {
 
-// What an update needs from the program. The Gateway and the connection
-// switch are used from the worker thread: the program's are safe for that,
-// and nothing else touches them while the update runs (its dialog is modal,
-// and the command channel refuses a second update).
+// What an update needs from the program. The update switches nothing: only
+// the downloads run on the worker.
 struct UpdateServices {
-    ConnectionSwitch& connection;
-    GatewayControl& gateway;
     NewProxyList& newList;
     UserMessages& messages;
+    // The list's download, which goes out directly.
     HttpGet get;
     HttpGet generatorGet;
 };
 
-// Runs UpdateProxyList off the window thread. The download and the Gateway
-// restart happen on a worker; the New list is rebuilt and the messages the
-// update raised are shown afterwards on the window thread, where the views
-// and the message box live. done runs on context's thread, and not at all
+// Runs UpdateProxyList off the window thread. The download happens on a
+// worker; the New list is rebuilt afterwards on the window thread, where the
+// views live. done runs on context's thread, and not at all
 // when context is gone by then.
 void RunUpdateInBackground(UpdateServices services, UpdateOrigin origin, QObject* context,
                            std::function<void()> done);

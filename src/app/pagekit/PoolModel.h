@@ -29,8 +29,11 @@ public:
         proxypool::UserMessages& messages;
         proxypool::StatusLine& statusLine;
         proxypool::ProxyTester& tester;
-        // The service-list download (blocking: call it off the window thread).
+        // Downloads with the stored access options (blocking: call them off
+        // the window thread).
         proxypool::HttpGet get;
+        // The proxy list's download, which goes out directly; empty: `get`.
+        proxypool::HttpGet listGet;
     };
 
     explicit PoolModel(Services services, QObject* parent = nullptr);
@@ -45,6 +48,9 @@ public:
     proxypool::StatusLine& statusLine() { return services_.statusLine; }
     proxypool::ProxyTester& tester() { return services_.tester; }
     const proxypool::HttpGet& get() const { return services_.get; }
+    const proxypool::HttpGet& listGet() const {
+        return services_.listGet ? services_.listGet : services_.get;
+    }
 
     // The drop-down that mirrors the tested list as the flows add to it (the
     // status page's); a null one mirrors nowhere.

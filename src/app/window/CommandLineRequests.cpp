@@ -53,7 +53,11 @@ void CommandLineRequests::anonymity(bool on, const Reply& reply) {
             return answer(reply, kExitNotFound,
                           "No proxy is selected: choose one in Veilport, or adopt one with "
                           "'veilportctl adopt HOST:PORT' (nothing was changed)\n");
-        failures = anonymity.switchOn().report.failureText();
+        const auto outcome = anonymity.switchOn();
+        failures = outcome.report.failureText();
+        // Why it stays off ("Port 8080 is in use by another program"), first.
+        if (!outcome.enabled() && !outcome.message.empty())
+            failures = outcome.message + "\n" + failures;
     } else if (!on && anonymity.isOn()) {
         failures = anonymity.switchOff().report.failureText();
     }
@@ -81,10 +85,8 @@ void CommandLineRequests::status(const Reply& reply) {
 
 void CommandLineRequests::update(const Reply& reply) {
     if (proxypool::ui::UpdateRunning()) return answer(reply, kExitFailed, kBusy);
-    const proxypool::HttpGet get = host_.pool().get();
     proxypool::ui::RunUpdateInBackground(
-        {host_.pool().connection(), host_.pool().gateway(), host_.pool().fresh(), host_.messages(),
-         get, get},
+        {host_.pool().fresh(), host_.messages(), host_.pool().listGet(), host_.pool().get()},
         proxypool::UpdateOrigin::UpdateDialog, this, [this, reply] {
             answer(reply, 0,
                    "New list: " + std::to_string(host_.pool().fresh().rowCount()) + " entries\n" +

@@ -7,10 +7,8 @@
 namespace veilport::app {
 
 void RunLiveUpdate(PageHost& host, QWidget* parent) {
-    const proxypool::HttpGet get = host.pool().get();
-    proxypool::ui::ProxyListUpdateDialog dialog({host.pool().connection(), host.pool().gateway(),
-                                                 host.pool().fresh(), host.messages(), get, get},
-                                                parent);
+    proxypool::ui::ProxyListUpdateDialog dialog(
+        {host.pool().fresh(), host.messages(), host.pool().listGet(), host.pool().get()}, parent);
     dialog.exec();
 }
 

@@ -62,7 +62,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
       windowMessages_(this),
       tester_(new proxypool::ui::ProxyTesterDialog(this)),
       pool_(new PoolModel(
-          {services_.gateway, services_.connection, messages(), *this, *tester_, services_.get},
+          {services_.gateway, services_.connection, messages(), *this, *tester_, services_.get,
+           services_.listGet},
           this)) {
     if (services_.anonymity == nullptr) {
         ownAnonymity_ =

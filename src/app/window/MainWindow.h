@@ -48,6 +48,8 @@ struct MainWindowServices {
     // The program's one anonymity service (the start-up reset used it too);
     // null: the window makes its own over gateway and connection.
     services::Anonymity* anonymity = nullptr;
+    // Downloads of the proxy list, which go out directly; empty: `get`.
+    proxypool::HttpGet listGet;
 };
 
 // The one window of Veilport: the top bar, the section bar with its tips,

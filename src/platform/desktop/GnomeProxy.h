@@ -1,5 +1,10 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/desktop/DesktopProxySettings.h"
 
 namespace veilport::desktop {
@@ -20,5 +25,21 @@ bool gnomePresent();
 // (hosts and ports are then left as they were). False when a gsettings call
 // failed.
 [[nodiscard]] bool applyGnomeProxy(const DesktopProxySettings& settings);
+
+// What the proxy keys ApplyGnomeProxy changes hold now, one line per key:
+// "<schema> <key>\t<U or D>\t<value>", D when the value is the schema's default
+// (put back by a reset, so a key the user never set stays unset). Nullopt when
+// gsettings cannot read them.
+std::optional<std::string> CaptureGnomeProxy();
+
+// Puts back each key that still holds what `after` recorded as `before` held
+// it; a key the user changed since stays, and its name goes into `conflicts`.
+// False when a gsettings call failed.
+[[nodiscard]] bool RestoreGnomeProxy(const std::string& before, const std::string& after,
+                                     std::vector<std::string>& conflicts);
+
+// The file GNOME's settings live in when GSETTINGS_BACKEND is "keyfile"; it is
+// recorded too, so that the way back gives it back byte for byte.
+std::optional<std::filesystem::path> GnomeKeyfile();
 
 }  // namespace veilport::desktop

@@ -21,30 +21,22 @@ std::string KdeProxyText(const std::optional<ProxyEndpoint>& endpoint) {
 
 }  // namespace
 
-std::filesystem::path kioslavercPath() {
-    return configHome() / "kioslaverc";
+std::filesystem::path KioslavercPath() {
+    return ConfigHome() / "kioslaverc";
 }
 
-bool kdePresent() {
+bool KdePresent() {
     std::error_code ec;
-    return std::filesystem::exists(kioslavercPath(), ec) ||
-           std::filesystem::exists(configHome() / "kdeglobals", ec);
+    return std::filesystem::exists(KioslavercPath(), ec) ||
+           std::filesystem::exists(ConfigHome() / "kdeglobals", ec);
 }
 
-bool applyKdeProxy(const DesktopProxySettings& settings) {
-    const auto file = kioslavercPath();
-    std::optional<std::string> text;
-    std::error_code ec;
-    if (std::filesystem::exists(file, ec))
-        text = io::readWholeFile(file);
-    else if (!ec)
-        text = std::string();
-    if (!text) return false;
-
+std::optional<std::string> KdeProxyFileText(const std::string& text,
+                                            const DesktopProxySettings& settings) {
     // All entries go into one new text so the file is replaced once.
     std::string noProxy;
     for (const auto& host : settings.ignoreHosts) noProxy += (noProxy.empty() ? "" : ",") + host;
-    std::optional<std::string> updated = *text;
+    std::optional<std::string> updated = text;
     auto put = [&updated](const char* key, const std::string& value) {
         if (updated) updated = WriteProfileString(*updated, kGroup, key, value);
     };
@@ -57,8 +49,22 @@ bool applyKdeProxy(const DesktopProxySettings& settings) {
     } else {
         put("ProxyType", "0");
     }
+    return updated;
+}
+
+bool ApplyKdeProxy(const DesktopProxySettings& settings) {
+    const auto file = KioslavercPath();
+    std::optional<std::string> text;
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec))
+        text = io::ReadWholeFile(file);
+    else if (!ec)
+        text = std::string();
+    if (!text) return false;
+
+    const auto updated = KdeProxyFileText(*text, settings);
     if (!updated) return false;
-    return *updated == *text || io::replaceFileAtomically(file, *updated);
+    return *updated == *text || io::ReplaceFileAtomically(file, *updated);
 }
 
 }  // namespace veilport::desktop

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "platform/desktop/DesktopProxySettings.h"
 
@@ -17,5 +19,9 @@ bool kdePresent();
 // from the ignore-hosts, or ProxyType 0 when `settings` is direct. Every
 // other line of the file is kept; the file is replaced atomically.
 [[nodiscard]] bool applyKdeProxy(const DesktopProxySettings& settings);
+
+// The kioslaverc text with those entries; nullopt when one cannot be written.
+std::optional<std::string> KdeProxyFileText(const std::string& text,
+                                            const DesktopProxySettings& settings);
 
 }  // namespace veilport::desktop

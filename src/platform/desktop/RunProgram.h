@@ -6,6 +6,7 @@
 // not hang the caller).
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +18,18 @@ namespace veilport::desktop {
 // killed by a signal or timed out. argv[0] is looked up on PATH.
 [[nodiscard]] std::optional<int> runProgram(const std::vector<std::string>& argv,
                                             std::chrono::milliseconds timeout);
+
+struct ProgramOutput {
+    int status = 0;
+    std::string out;
+};
+
+// The same, with the program's standard output kept (at most `limit` bytes;
+// more ends the program) and `environment` entries ("NAME=value") set on top
+// of this process's own environment.
+[[nodiscard]] std::optional<ProgramOutput> RunProgramOutput(
+    const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
+    const std::vector<std::string>& environment = {}, std::size_t limit = 1u << 20);
 
 // The executable `name` on PATH (or on `pathList`, colon-separated), if any.
 std::optional<std::filesystem::path> findOnPath(const std::string& name);

@@ -56,6 +56,12 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     return bytes;
 }
 
+// libcurl calls this at least once a second while a transfer is in progress;
+// a non-zero answer aborts it.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::stop_token*>(user)->stop_requested() ? 1 : 0;
+}
+
 void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -137,6 +143,7 @@ std::string proxyForHost(const InternetAccess& access, std::string_view host) {
 
 std::string httpDownloadText(const std::string& url, const HttpDownloadOptions& options) {
     InitCurlOnce();
+    if (options.stop.stop_requested()) return {};
     std::string target, host;
     if (!NormaliseUrl(url, options.port, target, host)) return {};
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
@@ -150,9 +157,10 @@ std::string httpDownloadText(const std::string& url, const HttpDownloadOptions& 
     set = set && curl_easy_setopt(e, CURLOPT_HTTPGET, 1L) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_USERAGENT, options.agent.c_str()) == CURLE_OK;
     // An explicit (possibly empty) proxy keeps the environment's proxy
-    // variables out: the stored options alone decide the route.
+    // variables out: the stored options alone decide the route. A direct
+    // download also tells libcurl that no host goes through any proxy.
     set = set && curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_NOPROXY, "") == CURLE_OK;
+    set = set && curl_easy_setopt(e, CURLOPT_NOPROXY, proxy.empty() ? "*" : "") == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,
                                   static_cast<long>(options.connectTimeout.count())) == CURLE_OK;
@@ -160,6 +168,9 @@ std::string httpDownloadText(const std::string& url, const HttpDownloadOptions& 
                                   static_cast<long>(options.totalTimeout.count())) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &OnBody) == CURLE_OK;
     set = set && curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer) == CURLE_OK;
+    set = set && curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &OnProgress) == CURLE_OK;
+    set = set && curl_easy_setopt(e, CURLOPT_XFERINFODATA, &options.stop) == CURLE_OK;
+    set = set && curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
     if (!set || curl_easy_perform(e) != CURLE_OK) return {};
     if (options.recordInUrlCache) options.recordInUrlCache(url, transfer.text);
     return std::move(transfer.text);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,10 @@ struct HttpDownloadOptions {
     // URL and the text returned, so the download leaves a cache entry as a
     // browser's HTTP stack would. Left empty until the URL cache is connected.
     std::function<void(const std::string& url, const std::string& text)> recordInUrlCache;
+    // A stop asked for here ends the download within about a second, at any
+    // stage (resolving, connecting, waiting, reading), with the empty text; so
+    // a program that exits never waits for a slow server.
+    std::stop_token stop;
 };
 
 // GETs url and returns its body as text: read in chunks of at most 4095 bytes,

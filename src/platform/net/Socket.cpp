@@ -5,6 +5,7 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -48,8 +49,9 @@ Result<UniqueFd> acceptConnection(int listenFd) {
     }
 }
 
-Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port,
-                            std::chrono::milliseconds timeout) {
+Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port, std::chrono::milliseconds timeout,
+                            std::stop_token stop) {
+    if (stop.stop_requested()) return Result<UniqueFd>::failure(ECANCELED);
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!fd) return Result<UniqueFd>::failure(errno);
     sockaddr_in remote{};
@@ -61,9 +63,25 @@ Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port,
         // outcome instead of calling connect again (which would answer EALREADY).
         if (errno != EINPROGRESS && errno != EINTR) return Result<UniqueFd>::failure(errno);
         pollfd entry{fd.get(), POLLOUT, 0};
-        const auto waited = pollFor(&entry, 1, timeout);
-        if (!waited.ok()) return Result<UniqueFd>::failure(waited.error);
-        if (waited.value == 0) return Result<UniqueFd>::failure(ETIMEDOUT);
+        // Waited in slices when someone may ask for a stop meanwhile.
+        constexpr std::chrono::milliseconds kSlice{100};
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            auto wait = timeout;
+            if (stop.stop_possible()) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                wait = timeout.count() < 0 ? kSlice
+                                           : std::clamp(left, std::chrono::milliseconds(0), kSlice);
+            }
+            const auto waited = pollFor(&entry, 1, wait);
+            if (!waited.ok()) return Result<UniqueFd>::failure(waited.error);
+            if (waited.value != 0) break;
+            if (stop.stop_requested()) return Result<UniqueFd>::failure(ECANCELED);
+            if (!stop.stop_possible() ||
+                (timeout.count() >= 0 && std::chrono::steady_clock::now() >= deadline))
+                return Result<UniqueFd>::failure(ETIMEDOUT);
+        }
         int error = 0;
         socklen_t length = sizeof(error);
         if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0)

@@ -155,10 +155,10 @@ TEST_F(StatusPageEndToEnd, EnableDisableAndExitWithAnonymityOnDriveEveryPeer) {
         Eventually([] { return Gsettings("org.gnome.system.proxy", "mode") == "'manual'"; }));
     EXPECT_EQ(Gsettings("org.gnome.system.proxy.http", "host"), "'127.0.0.1'");
     EXPECT_EQ(Gsettings("org.gnome.system.proxy.http", "port"), std::to_string(localPort_));
-    // Firefox's port lines carry 8080 whatever LocalPort holds; its host and
-    // type lines are what turn the proxy on.
+    // Firefox names the port the Gateway listens on, not a fixed one.
     EXPECT_TRUE(Eventually([&] { return !firefoxDirect(); })) << prefs();
     EXPECT_NE(prefs().find(browsers::kHostLine), std::string::npos) << prefs();
+    EXPECT_NE(prefs().find(browsers::PortLine(localPort_)), std::string::npos) << prefs();
 
     // The command line asks the running program and agrees with it.
     const std::string on = anonymityStatus();

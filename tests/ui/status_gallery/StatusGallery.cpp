@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
 
     const proxypool::HttpGet none = [](const std::string&) { return std::string(); };
     proxypool::ui::ProxyListUpdateDialog update(
-        {host.fakeConnection, host.fakeGateway, host.newProxies, host.fakeMessages, none, none});
+        {host.newProxies, host.fakeMessages, none, none});
     update.setPauseMs(0);
     update.move(40, 40);
     update.show();

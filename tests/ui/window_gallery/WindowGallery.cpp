@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
         .startCleaner = {},
         .registerTitle = false,
         .messages = &messages,
+        .listGet = {},
     });
     window.move(40, 40);
     window.show();

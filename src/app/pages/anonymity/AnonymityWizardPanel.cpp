@@ -77,11 +77,9 @@ void AnonymityWizardPanel::refillAll() {
     }
     locations_->setEnabled(true);
     proxies_->setEnabled(true);
-    auto& connection = host().pool().connection();
     fetcher_.request(
-        host().pool().get(), [&connection] { BeginListFetch(connection); },
-        [this, &connection, generation, wanted](const std::string& body) {
-            EndListFetch(connection);
+        host().pool().listGet(), [] {},
+        [this, generation, wanted](const std::string& body) {
             if (generation != generation_) return;
             fill(locations_, WizardLocations(body, *wanted));
             refillProxies();
@@ -97,11 +95,9 @@ void AnonymityWizardPanel::refillProxies() {
     proxies_->clear();
     proxies_->setEnabled(true);
     const std::string location = locations_->currentText().toStdString();
-    auto& connection = host().pool().connection();
     fetcher_.request(
-        host().pool().get(), [&connection] { BeginListFetch(connection); },
-        [this, &connection, generation, wanted, location](const std::string& body) {
-            EndListFetch(connection);
+        host().pool().listGet(), [] {},
+        [this, generation, wanted, location](const std::string& body) {
             if (generation != generation_) return;
             fill(proxies_, WizardProxies(body, location, wanted));
         });

@@ -1,7 +1,9 @@
 #include "app/pages/anonymity/TestedProxiesPanel.h"
 
+#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPromise>
 #include <QTreeWidget>
 #include <QtConcurrent>
 #include <memory>
@@ -30,22 +32,6 @@ std::optional<TestedProxiesPanel::Command> execMenu(QMenu& menu, QPoint at) {
     if (chosen == nullptr) return std::nullopt;
     return static_cast<TestedProxiesPanel::Command>(chosen->data().toInt());
 }
-
-// What Test All Proxies reports while it runs off the window thread, kept in
-// order and passed on to the window once the pass has ended.
-class HeldReports : public StatusLine, public UserMessages {
-public:
-    void setStatusText(const std::string& text) override { held.push_back({false, text}); }
-    void showMessage(const std::string& text) override { held.push_back({true, text}); }
-    void showSystemMessageBox(const std::string& text, const std::string&) override {
-        held.push_back({true, text});
-    }
-    struct Report {
-        bool message;
-        std::string text;
-    };
-    std::vector<Report> held;
-};
 
 }  // namespace
 
@@ -174,32 +160,41 @@ void TestedProxiesPanel::testFirstSelected() {
 }
 
 void TestedProxiesPanel::testAll() {
-    // Each dead proxy may hold a connect for seconds, so the pass runs on a
-    // copy of the list off the window thread; the list cannot be changed
-    // meanwhile and takes the copy's rows at the end.
+    // Each dead proxy may hold a connect for seconds, so the pass measures off
+    // the window thread. The list goes on changing meanwhile (the status page,
+    // the Add page, the wizard, veilportctl adopt), so each result goes into
+    // the list as it is when the result arrives: a proxy removed meanwhile
+    // stays removed, one adopted meanwhile stays, and the file is written
+    // from that list.
     testingAll_ = true;
     list_->setEnabled(false);
     controls_.control(kUseSelectedId)->setEnabled(false);
-    auto copy = std::make_shared<TestedProxyList>();
-    for (const ProxyRecord& record : host().pool().tested().rows()) copy->appendRow(record);
-    auto reports = std::make_shared<HeldReports>();
-    QtConcurrent::run([copy, reports, measure = measure_] {
-        (void)TestAllProxies(*copy, measure, *reports, *reports);
-    }).then(this, [this, copy, reports] {
-        auto& tested = host().pool().tested();
-        tested.clear();
-        for (const ProxyRecord& record : copy->rows()) tested.appendRow(record);
+    auto* watcher = new QFutureWatcher<ProxyTestResult>(this);
+    connect(watcher, &QFutureWatcher<ProxyTestResult>::resultReadyAt, this,
+            [this, watcher](int at) {
+                const auto applied = ApplyTestResult(host().pool().tested(), watcher->resultAt(at),
+                                                     host().pool().statusLine(), host().messages());
+                // A file that cannot be written ends the pass, as it always has.
+                if (!applied.ok) watcher->cancel();
+                changed();
+            });
+    connect(watcher, &QFutureWatcher<ProxyTestResult>::finished, this, [this, watcher] {
+        watcher->deleteLater();
         testingAll_ = false;
         list_->setEnabled(true);
         controls_.control(kUseSelectedId)->setEnabled(true);
-        for (const auto& report : reports->held) {
-            if (report.message)
-                host().messages().showMessage(report.text);
-            else
-                host().pool().statusLine().setStatusText(report.text);
-        }
         changed();
     });
+    auto pass = QtConcurrent::run([rows = host().testedList().rows(),
+                                   measure = measure_](QPromise<ProxyTestResult>& promise) {
+        MeasureTestedProxies(
+            rows, measure, [&](const ProxyTestResult& result) { promise.addResult(result); },
+            [&] { return !promise.isCanceled(); });
+    });
+    // A page that goes (the program exits) ends the pass after the proxy in
+    // hand, rather than having the exit wait for the whole list.
+    connect(watcher, &QObject::destroyed, [pass]() mutable { pass.cancel(); });
+    watcher->setFuture(pass);
 }
 
 }  // namespace veilport::proxypool::ui

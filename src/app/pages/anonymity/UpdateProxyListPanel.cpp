@@ -54,12 +54,10 @@ void UpdateProxyListPanel::playNext() {
                 QTimer::singleShot(pauseMs_, this, [this] { playNext(); });
                 return;
             case ProgressStep::Kind::RunUpdate: {
-                auto context = std::make_shared<UpdateContext>(
-                    UpdateContext{host().pool().connection(), host().pool().gateway(),
-                                  host().pool().fresh(), host().messages(), host().pool().get(),
-                                  host().pool().get(), [this] { update(); }});
+                auto context = std::make_shared<UpdateContext>(UpdateContext{
+                    host().pool().fresh(), host().pool().listGet(), host().pool().get(), [this] { update(); }});
                 fetcher_.request(
-                    host().pool().get(), [context] { BeginProxyListUpdate(*context); },
+                    host().pool().listGet(), [] {},
                     [this, context](const std::string& body) {
                         FinishProxyListUpdate(*context, UpdateOrigin::UpdatePanel, body);
                         playNext();

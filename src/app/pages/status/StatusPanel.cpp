@@ -11,6 +11,7 @@
 #include "app/skin/ColorLabel.h"
 #include "app/skin/HyperLink.h"
 #include "app/skin/Pictures.h"
+#include "app/pages/status/ClosedComboGuard.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/MyProxiesFormat.h"
@@ -136,6 +137,8 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
         connect(&button(id), &skin::BitmapButton::hoverEntered, this, &StatusPanel::hoverEntered);
         connect(&button(id), &skin::BitmapButton::hoverLeft, this, &StatusPanel::hoverLeft);
     }
+    for (const int id : {kNewListId, kTestedListId})
+        ClosedComboGuard::Install(controls_.control<QComboBox>(id));
     connect(controls_.control<QComboBox>(kNewListId), &QComboBox::activated, this,
             &StatusPanel::newListChosen);
     connect(controls_.control<QComboBox>(kTestedListId), &QComboBox::activated, this,
@@ -245,11 +248,9 @@ void StatusPanel::hoverLeft(const QString& name) {
 }
 
 void StatusPanel::startNewListFetch() {
-    // The download goes out directly, as every fetch of the list does; the
-    // bracket is set and undone here on the window thread so that a switch
-    // clicked meanwhile is never overwritten by a late restore.
-    host().pool().connection().DisableConnectionProxy();
-    const proxypool::HttpGet get = host().pool().get();
+    // The download goes out directly by itself: nothing of the system or the
+    // browsers is switched for it.
+    const proxypool::HttpGet get = host().pool().listGet();
     const std::string url = proxypool::ServiceListUrl();
     fetch_ = new QFutureWatcher<std::string>(this);
     connect(fetch_, &QFutureWatcher<std::string>::finished, this, [this] {
@@ -266,16 +267,6 @@ bool StatusPanel::fetchingNewList() const {
 }
 
 void StatusPanel::newListFetched(const std::string& body) {
-    // Back to what anonymity had set: the Gateway when it runs; without it
-    // (anonymity left on by a program that ended), the upstream itself, as
-    // the page's set-up chose, never a port where nothing listens.
-    if (host().anonymity().isOn()) {
-        if (host().pool().gateway().isRunning()) {
-            host().pool().connection().SetConnectionOptions(proxypool::GatewayProxyAddress());
-        } else {
-            pointAtUpstreamDirectly();
-        }
-    }
     // The rebuild announces itself; every list, this page's too, refreshes.
     host().pool().fresh().rebuild(body);
     emit newListArrived();
