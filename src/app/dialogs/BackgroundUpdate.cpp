@@ -43,7 +43,7 @@ bool UpdateRunning() {
 void RunUpdateInBackground(UpdateServices services, UpdateOrigin origin, QObject* context,
                            std::function<void()> done) {
     ++running;
-    ConnectionSwitch* connection = &services.connection;
+    ProxySwitch* connection = &services.connection;
     GatewayControl* gateway = &services.gateway;
     const HttpGet get = services.get;
     const HttpGet generatorGet = services.generatorGet;

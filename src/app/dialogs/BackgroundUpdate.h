@@ -15,7 +15,7 @@ namespace veilport::proxypool::ui {
 // and nothing else touches them while the update runs (its dialog is modal,
 // and the command channel refuses a second update).
 struct UpdateServices {
-    ConnectionSwitch& connection;
+    ProxySwitch& connection;
     GatewayControl& gateway;
     NewProxyList& newList;
     UserMessages& messages;
