@@ -15,7 +15,7 @@ void MeasureTestedProxies(const std::vector<ProxyRecord>& records, const Connect
 }
 
 FileWriteResult ApplyTestResult(TestedProxyList& tested, const ProxyTestResult& result,
-                                MainStatusLine& statusLine, UserMessages& messages) {
+                                StatusLine& statusLine, UserMessages& messages) {
     const int row = tested.FindTestedProxy(result.address);
     if (row < 0) return {};
     if (result.ms > 0) {
@@ -34,7 +34,7 @@ FileWriteResult ApplyTestResult(TestedProxyList& tested, const ProxyTestResult& 
 }
 
 FileWriteResult TestAllProxies(TestedProxyList& tested, const ConnectMeasure& measure,
-                               MainStatusLine& statusLine, UserMessages& messages) {
+                               StatusLine& statusLine, UserMessages& messages) {
     FileWriteResult outcome;
     bool failed = false;
     // The rows as they are now: applying a result changes the list.

@@ -39,7 +39,7 @@ void MeasureTestedProxies(const std::vector<ProxyRecord>& records, const Connect
 // the new times, or is removed and the file saved. A row that is gone is left
 // gone. The message is shown when the file cannot be written.
 FileWriteResult ApplyTestResult(TestedProxyList& tested, const ProxyTestResult& result,
-                                MainStatusLine& statusLine, UserMessages& messages);
+                                StatusLine& statusLine, UserMessages& messages);
 
 // Both on one thread, over the list as it is now.
 FileWriteResult TestAllProxies(TestedProxyList& tested, const ConnectMeasure& measure,

@@ -39,7 +39,7 @@ std::string GnomeValue(const std::string& captured, const std::string& name) {
 
 void CheckDesktop(std::uint32_t port, std::vector<CheckLine>& lines) {
     const std::string portText = std::to_string(port);
-    if (desktop::GnomePresent()) {
+    if (desktop::gnomePresent()) {
         const auto captured = desktop::CaptureGnomeProxy();
         const bool held =
             captured && GnomeValue(*captured, "org.gnome.system.proxy mode") == "'manual'" &&
@@ -48,11 +48,11 @@ void CheckDesktop(std::uint32_t port, std::vector<CheckLine>& lines) {
         lines.push_back(Line("GNOME proxy settings name 127.0.0.1:" + portText, held,
                              captured ? "they name another proxy or none" : "cannot be read"));
     }
-    if (desktop::KdePresent()) {
-        const auto text = io::ReadWholeFile(desktop::KioslavercPath());
+    if (desktop::kdePresent()) {
+        const auto text = io::readWholeFile(desktop::kioslavercPath());
         const bool held = text && Contains(*text, "ProxyType=1") &&
                           Contains(*text, "httpProxy=http://127.0.0.1 " + portText);
-        lines.push_back(Line(desktop::KioslavercPath().string() + " names 127.0.0.1:" + portText,
+        lines.push_back(Line(desktop::kioslavercPath().string() + " names 127.0.0.1:" + portText,
                              held, text ? "it names another proxy or none" : "cannot be read"));
     }
 }
@@ -71,7 +71,7 @@ void CheckBrowserFiles(std::uint32_t port, std::vector<CheckLine>& lines) {
             finder.SetRoot(root, true);
             finder.Search("prefs.js", true, false);
             for (const auto& file : finder.results()) {
-                const auto text = io::ReadWholeFile(file);
+                const auto text = io::readWholeFile(file);
                 const bool held = text && Contains(*text, std::string(browsers::kHostLine)) &&
                                   Contains(*text, wanted) &&
                                   Contains(*text, std::string(browsers::kTypeLine));
@@ -97,7 +97,7 @@ std::vector<CheckLine> CheckAnonymity(const proxypool::ConnectMeasure& measure) 
                          usable ? "nothing answers on port " + std::to_string(port)
                                 : "LocalPort " + std::to_string(port) + " is no port"));
 
-    const auto lan = inet::LoadConnectionOptions(std::nullopt);
+    const auto lan = inet::loadConnectionOptions(std::nullopt);
     lines.push_back(Line("the system proxy names " + address,
                          lan.usesProxy() && lan.proxyServer == address,
                          lan.usesProxy() ? "it names " + lan.proxyServer : "it is direct"));

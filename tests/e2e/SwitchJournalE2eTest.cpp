@@ -57,7 +57,7 @@ class SwitchJournalE2e : public ::testing::Test {
 protected:
     void SetUp() override {
         if (getenv("VEILPORTCTL") == nullptr) GTEST_SKIP() << "VEILPORTCTL not set";
-        if (!veilport::desktop::FindOnPath("gsettings"))
+        if (!veilport::desktop::findOnPath("gsettings"))
             GTEST_SKIP() << "gsettings is not installed (scripts/install-deps installs it)";
         if (const char* old = getenv("GSETTINGS_BACKEND")) oldBackend_ = old;
         setenv("GSETTINGS_BACKEND", "keyfile", 1);
@@ -129,7 +129,7 @@ TEST_F(SwitchJournalE2e, AProgramKilledWhileSwitchedIsUndoneByTheNextStart) {
 // and the way back says so instead of overwriting it.
 TEST_F(SwitchJournalE2e, ASettingTheUserChangedMeanwhileIsLeftAndReported) {
     ASSERT_EQ(Ctl({"proxy", "set", "127.0.0.1:9191"}), 0);
-    ASSERT_EQ(RunCommand({veilport::desktop::FindOnPath("gsettings")->string(), "set",
+    ASSERT_EQ(RunCommand({veilport::desktop::findOnPath("gsettings")->string(), "set",
                           "org.gnome.system.proxy.http", "host", "'other.corp.example'"})
                   .exitCode,
               0);

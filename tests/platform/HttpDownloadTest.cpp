@@ -106,11 +106,11 @@ TEST(HttpDownload, AStopEndsADownloadThatWouldWaitForAnAnswer) {
     options.totalTimeout = std::chrono::hours(1);
     options.stop = stop.get_token();
     auto download = std::async(std::launch::async,
-                               [&] { return HttpDownloadText("http://127.0.0.1/l.txt", options); });
+                               [&] { return httpDownloadText("http://127.0.0.1/l.txt", options); });
     asked.get_future().wait();
     stop.request_stop();
     EXPECT_EQ(download.get(), "");
-    EXPECT_EQ(HttpDownloadText("http://127.0.0.1/l.txt", options), "") << "stopped before it began";
+    EXPECT_EQ(httpDownloadText("http://127.0.0.1/l.txt", options), "") << "stopped before it began";
     EXPECT_EQ(silent.requests().size(), 1u);
 }
 

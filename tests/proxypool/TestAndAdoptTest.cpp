@@ -99,7 +99,7 @@ TEST_F(AdoptTest, ACancelledOrFailedTestAdoptsNothing) {
 TEST_F(AdoptTest, CancelAfterAPassedTestLeavesTheProxyInUse) {
     StringSetting(settings::kProxyName).set("9.9.9.9:80->Before");
     dialog.times["1.2.3.4:80"] = 50;
-    dialog.result = ProxyTesterDialog::Result::Cancel;
+    dialog.result = ProxyTester::Result::Cancel;
     EXPECT_EQ(TestAndAdopt("1.2.3.4:80", "", AdoptEntryPoint::NewList, context),
               AdoptOutcome::NotAdopted);
     EXPECT_EQ(StringSetting(settings::kProxyName).get(), "9.9.9.9:80->Before");

@@ -83,18 +83,18 @@ TEST_F(UpdateTest, AnUpdateWhileAnonymityIsOnLeavesEverySettingAsItIs) {
     std::filesystem::create_directories(prefs.parent_path());
     std::ofstream(prefs) << "user_pref(\"a\", 1);\n";
     ASSERT_TRUE(browsers::SetConnectionOptions(GatewayProxyAddress()).allDone());
-    const auto switchedPrefs = io::ReadWholeFile(prefs);
-    const auto switchedLan = inet::LoadConnectionOptions(std::nullopt);
+    const auto switchedPrefs = io::readWholeFile(prefs);
+    const auto switchedLan = inet::loadConnectionOptions(std::nullopt);
     ASSERT_EQ(switchedLan.proxyServer, "127.0.0.1:8181");
 
     int sampled = 0;
     UpdateContext context{newList,
                           [&](const std::string&) {
                               ++sampled;
-                              const auto lan = inet::LoadConnectionOptions(std::nullopt);
+                              const auto lan = inet::loadConnectionOptions(std::nullopt);
                               EXPECT_EQ(lan.flags, switchedLan.flags);
                               EXPECT_EQ(lan.proxyServer, "127.0.0.1:8181");
-                              EXPECT_EQ(io::ReadWholeFile(prefs), switchedPrefs);
+                              EXPECT_EQ(io::readWholeFile(prefs), switchedPrefs);
                               return body;
                           },
                           {},
@@ -102,8 +102,8 @@ TEST_F(UpdateTest, AnUpdateWhileAnonymityIsOnLeavesEverySettingAsItIs) {
     UpdateProxyList(context, UpdateOrigin::UpdateDialog);
     EXPECT_EQ(sampled, 1);
     EXPECT_EQ(newList.rowCount(), 2) << "the list arrives as before";
-    EXPECT_EQ(inet::LoadConnectionOptions(std::nullopt).proxyServer, "127.0.0.1:8181");
-    EXPECT_EQ(io::ReadWholeFile(prefs), switchedPrefs);
+    EXPECT_EQ(inet::loadConnectionOptions(std::nullopt).proxyServer, "127.0.0.1:8181");
+    EXPECT_EQ(io::readWholeFile(prefs), switchedPrefs);
     EXPECT_TRUE(browsers::DisableConnectionProxy().allDone());
 }
 

@@ -28,7 +28,7 @@ MirrorOutcome PointGnome(const DesktopProxySettings& settings) {
     const auto before = CaptureGnomeProxy();
     if (!before || !SwitchJournal::RecordBefore(kGnomeKind, kGnomeTarget, {true, *before}))
         return {kGnomeTarget, false, kCannotRecord};
-    const bool applied = ApplyGnomeProxy(settings);
+    const bool applied = applyGnomeProxy(settings);
     bool recorded = true;
     if (const auto after = CaptureGnomeProxy())
         recorded = SwitchJournal::RecordAfter(kGnomeKind, kGnomeTarget, {true, *after});
@@ -84,34 +84,34 @@ std::optional<MirrorOutcome> RestoreGnome() {
 }
 
 std::optional<MirrorOutcome> RestoreKde() {
-    const auto entry = SwitchJournal::Find("file", KioslavercPath().string());
+    const auto entry = SwitchJournal::Find("file", kioslavercPath().string());
     if (!entry) return std::nullopt;
-    return Outcome(KioslavercPath().string(), RestoreJournaledFile(*entry));
+    return Outcome(kioslavercPath().string(), RestoreJournaledFile(*entry));
 }
 
 }  // namespace
 
-std::vector<MirrorOutcome> MirrorProxyToDesktop(const inet::ProxyOptions& options) {
-    const DesktopProxySettings settings = DesktopProxyFrom(options);
+std::vector<MirrorOutcome> mirrorProxyToDesktop(const inet::ProxyOptions& options) {
+    const DesktopProxySettings settings = desktopProxyFrom(options);
     std::vector<MirrorOutcome> outcomes;
     if (settings.manual()) {
-        if (GnomePresent()) outcomes.push_back(PointGnome(settings));
-        if (KdePresent())
+        if (gnomePresent()) outcomes.push_back(PointGnome(settings));
+        if (kdePresent())
             outcomes.push_back(Outcome(
-                KioslavercPath().string(),
-                ChangeJournaledFile(KioslavercPath(), "file", [&](const TargetState& state) {
+                kioslavercPath().string(),
+                ChangeJournaledFile(kioslavercPath(), "file", [&](const TargetState& state) {
                     return KdeProxyFileText(state.bytes, settings);
                 })));
         return outcomes;
     }
     if (auto gnome = RestoreGnome())
         outcomes.push_back(std::move(*gnome));
-    else if (GnomePresent())
-        outcomes.push_back({kGnomeTarget, ApplyGnomeProxy(settings), {}});
+    else if (gnomePresent())
+        outcomes.push_back({kGnomeTarget, applyGnomeProxy(settings), {}});
     if (auto kde = RestoreKde())
         outcomes.push_back(std::move(*kde));
-    else if (KdePresent())
-        outcomes.push_back({KioslavercPath().string(), ApplyKdeProxy(settings), {}});
+    else if (kdePresent())
+        outcomes.push_back({kioslavercPath().string(), applyKdeProxy(settings), {}});
     return outcomes;
 }
 

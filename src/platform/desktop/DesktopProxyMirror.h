@@ -30,7 +30,7 @@ inline constexpr const char* kGnomeTarget = "GNOME proxy settings";
 // first (and refuses to change it when that cannot be recorded). Going direct
 // puts back what the journal recorded, so a proxy the user had set up
 // themselves returns; a desktop the journal does not know is set to direct.
-std::vector<MirrorOutcome> MirrorProxyToDesktop(const inet::ProxyOptions& options);
+std::vector<MirrorOutcome> mirrorProxyToDesktop(const inet::ProxyOptions& options);
 
 // Puts back every desktop setting the journal still holds, whether or not
 // that desktop is found now.

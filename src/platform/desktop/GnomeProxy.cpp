@@ -21,7 +21,7 @@ constexpr const char* kSchema = "org.gnome.system.proxy";
 
 bool Gsettings(std::vector<std::string> words) {
     words.insert(words.begin(), "gsettings");
-    const auto status = RunProgram(words, kTimeout);
+    const auto status = runProgram(words, kTimeout);
     return status && *status == 0;
 }
 
@@ -37,7 +37,7 @@ bool SetEndpoint(const char* protocol, const ProxyEndpoint& endpoint) {
            Gsettings({"set", schema, "port", std::to_string(endpoint.port)});
 }
 
-// The keys ApplyGnomeProxy writes, by schema.
+// The keys applyGnomeProxy writes, by schema.
 constexpr std::pair<const char*, const char*> kKeys[] = {
     {"org.gnome.system.proxy", "mode"},       {"org.gnome.system.proxy", "ignore-hosts"},
     {"org.gnome.system.proxy.http", "host"},  {"org.gnome.system.proxy.http", "port"},
@@ -126,21 +126,21 @@ bool RestoreGnomeProxy(const std::string& before, const std::string& after,
 std::optional<std::filesystem::path> GnomeKeyfile() {
     const char* backend = std::getenv("GSETTINGS_BACKEND");
     if (backend == nullptr || std::string_view(backend) != "keyfile") return std::nullopt;
-    return ConfigHome() / "glib-2.0" / "settings" / "keyfile";
+    return configHome() / "glib-2.0" / "settings" / "keyfile";
 }
 
-bool GnomePresent() {
-    if (!FindOnPath("gsettings")) return false;
+bool gnomePresent() {
+    if (!findOnPath("gsettings")) return false;
     const char* backend = std::getenv("GSETTINGS_BACKEND");
     const std::string name = backend ? backend : "";
     if (name != "keyfile" && name != "memory") {
         std::error_code ec;
-        if (!std::filesystem::exists(ConfigHome() / "dconf" / "user", ec)) return false;
+        if (!std::filesystem::exists(configHome() / "dconf" / "user", ec)) return false;
     }
     return Gsettings({"list-keys", kSchema});
 }
 
-bool ApplyGnomeProxy(const DesktopProxySettings& settings) {
+bool applyGnomeProxy(const DesktopProxySettings& settings) {
     if (!settings.manual()) return Gsettings({"set", kSchema, "mode", "'none'"});
     bool ok = true;
     if (settings.http) ok = SetEndpoint("http", *settings.http) && ok;

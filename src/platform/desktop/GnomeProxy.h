@@ -26,7 +26,7 @@ bool gnomePresent();
 // failed.
 [[nodiscard]] bool applyGnomeProxy(const DesktopProxySettings& settings);
 
-// What the proxy keys ApplyGnomeProxy changes hold now, one line per key:
+// What the proxy keys applyGnomeProxy changes hold now, one line per key:
 // "<schema> <key>\t<U or D>\t<value>", D when the value is the schema's default
 // (put back by a reset, so a key the user never set stays unset). Nullopt when
 // gsettings cannot read them.

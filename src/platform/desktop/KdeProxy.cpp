@@ -21,14 +21,14 @@ std::string KdeProxyText(const std::optional<ProxyEndpoint>& endpoint) {
 
 }  // namespace
 
-std::filesystem::path KioslavercPath() {
-    return ConfigHome() / "kioslaverc";
+std::filesystem::path kioslavercPath() {
+    return configHome() / "kioslaverc";
 }
 
-bool KdePresent() {
+bool kdePresent() {
     std::error_code ec;
-    return std::filesystem::exists(KioslavercPath(), ec) ||
-           std::filesystem::exists(ConfigHome() / "kdeglobals", ec);
+    return std::filesystem::exists(kioslavercPath(), ec) ||
+           std::filesystem::exists(configHome() / "kdeglobals", ec);
 }
 
 std::optional<std::string> KdeProxyFileText(const std::string& text,
@@ -52,19 +52,19 @@ std::optional<std::string> KdeProxyFileText(const std::string& text,
     return updated;
 }
 
-bool ApplyKdeProxy(const DesktopProxySettings& settings) {
-    const auto file = KioslavercPath();
+bool applyKdeProxy(const DesktopProxySettings& settings) {
+    const auto file = kioslavercPath();
     std::optional<std::string> text;
     std::error_code ec;
     if (std::filesystem::exists(file, ec))
-        text = io::ReadWholeFile(file);
+        text = io::readWholeFile(file);
     else if (!ec)
         text = std::string();
     if (!text) return false;
 
     const auto updated = KdeProxyFileText(*text, settings);
     if (!updated) return false;
-    return *updated == *text || io::ReplaceFileAtomically(file, *updated);
+    return *updated == *text || io::replaceFileAtomically(file, *updated);
 }
 
 }  // namespace veilport::desktop

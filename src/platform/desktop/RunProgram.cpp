@@ -130,7 +130,7 @@ std::optional<ProgramOutput> RunProgramOutput(const std::vector<std::string>& ar
     return output;
 }
 
-std::optional<int> RunProgram(const std::vector<std::string>& argv,
+std::optional<int> runProgram(const std::vector<std::string>& argv,
                               std::chrono::milliseconds timeout) {
     if (argv.empty()) return std::nullopt;
     auto words = Words(argv);
@@ -148,7 +148,7 @@ std::optional<int> RunProgram(const std::vector<std::string>& argv,
     return Reap(pid, WaitWithTimeout(pid, timeout));
 }
 
-std::optional<std::filesystem::path> FindOnPath(const std::string& name,
+std::optional<std::filesystem::path> findOnPath(const std::string& name,
                                                 const std::string& pathList) {
     if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
     std::string_view rest = pathList;
@@ -167,9 +167,9 @@ std::optional<std::filesystem::path> FindOnPath(const std::string& name,
     }
 }
 
-std::optional<std::filesystem::path> FindOnPath(const std::string& name) {
+std::optional<std::filesystem::path> findOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
-    return FindOnPath(name, path ? path : "/usr/local/bin:/usr/bin:/bin");
+    return findOnPath(name, path ? path : "/usr/local/bin:/usr/bin:/bin");
 }
 
 }  // namespace veilport::desktop

@@ -11,7 +11,7 @@
 
 #include "platform/io/AtomicFile.h"
 #include "platform/io/UniqueFd.h"
-#include "platform/shell/VeilportHome.h"
+#include "platform/home/VeilportHome.h"
 
 namespace veilport::desktop {
 
@@ -25,7 +25,7 @@ class JournalLock {
 public:
     JournalLock() {
         std::error_code ec;
-        fs::create_directories(shell::veilportHome(), ec);
+        fs::create_directories(home::veilportHome(), ec);
         const fs::path lock = SwitchJournal::Path().string() + ".lock";
         fd_.reset(::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
         if (!fd_) return;
@@ -44,7 +44,7 @@ private:
 
 std::optional<std::vector<JournalEntry>> Load(std::string* problem) {
     const fs::path path = SwitchJournal::Path();
-    const auto text = io::ReadWholeFile(path);
+    const auto text = io::readWholeFile(path);
     if (!text) {
         if (errno == ENOENT) return std::vector<JournalEntry>{};
         if (problem) *problem = path.string() + ": " + std::strerror(errno);
@@ -57,7 +57,7 @@ std::optional<std::vector<JournalEntry>> Load(std::string* problem) {
 
 bool Save(const std::vector<JournalEntry>& entries) {
     const fs::path path = SwitchJournal::Path();
-    if (!entries.empty()) return io::ReplaceFileAtomically(path, FormatJournal(entries));
+    if (!entries.empty()) return io::replaceFileAtomically(path, FormatJournal(entries));
     std::error_code ec;
     fs::remove(path, ec);
     return !ec;
@@ -80,7 +80,7 @@ auto Matching(const std::string& kind, const std::string& name) {
 }  // namespace
 
 fs::path SwitchJournal::Path() {
-    return shell::veilportHome() / "switch-journal";
+    return home::veilportHome() / "switch-journal";
 }
 
 std::optional<std::vector<JournalEntry>> SwitchJournal::Entries(std::string* problem) {
@@ -126,14 +126,14 @@ bool SwitchJournal::Forget(const std::string& kind, const std::string& name) {
 }
 
 std::optional<TargetState> ReadTargetFile(const fs::path& file) {
-    const auto bytes = io::ReadWholeFile(file);
+    const auto bytes = io::readWholeFile(file);
     if (bytes) return TargetState{true, *bytes};
     if (errno == ENOENT) return TargetState{};
     return std::nullopt;
 }
 
 bool WriteTargetFile(const fs::path& file, const TargetState& state) {
-    if (state.exists) return io::ReplaceFileAtomically(file, state.bytes);
+    if (state.exists) return io::replaceFileAtomically(file, state.bytes);
     std::error_code ec;
     fs::remove(file, ec);
     return !ec;
