@@ -43,11 +43,6 @@ bool UpdateRunning() {
 void RunUpdateInBackground(UpdateServices services, UpdateOrigin origin, QObject* context,
                            std::function<void()> done) {
     ++running;
-<<<<<<< HEAD
-=======
-    ProxySwitch* connection = &services.connection;
-    GatewayControl* gateway = &services.gateway;
->>>>>>> integ
     const HttpGet get = services.get;
     const HttpGet generatorGet = services.generatorGet;
     auto future = QtConcurrent::run([get, generatorGet, origin] {
