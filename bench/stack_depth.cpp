@@ -184,7 +184,11 @@ int main() {
     std::size_t connections = 0;
     for (const char* upstreamHost : {"127.0.0.1", "localhost"}) {
         Gateway gateway(options);
-        if (!gateway.start({0, upstreamHost, upstreamPort})) return 1;
+        GatewaySettings settings;
+        settings.localPort = 0;
+        settings.upstreamHost = upstreamHost;
+        settings.upstreamPort = upstreamPort;
+        if (!gateway.start(settings)) return 1;
         const auto port = gateway.waitUntilSettled(std::chrono::seconds(10)).port;
         for (int filter = 0; filter < 2; ++filter) {
             DwordSetting(settings::kEnableJS).set(filter);

@@ -63,6 +63,10 @@ void ProxyTesterSession::record(const ProxyCheck& check, bool judged) {
             // ProxyName is the adopting flow's to write once the user has
             // pressed OK: Cancel after a passed test must change nothing.
             Store(settings::kFail, 0);
+        } else if (storeResults_) {
+            // Connected but failed the judge: a failed test, as a dead one is.
+            Store(settings::kTmpResponseTime, "");
+            Store(settings::kFail, 1);
         }
     } else {
         rows_.push_back({"Proxy server is NOT AVAILABLE", "Connection Failure"});

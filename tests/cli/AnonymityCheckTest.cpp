@@ -80,9 +80,9 @@ TEST_F(AnonymityCheckTest, HoldsWhenEverythingNamesTheListeningGatewayAndNamesWh
                           "127.0.0.1:" + std::to_string(upstream.port)});
     std::string line;
     ASSERT_TRUE(gateway.readLine(line));
-    const auto colon = line.find("0.0.0.0:");
+    const auto colon = line.find("127.0.0.1:");
     ASSERT_NE(colon, std::string::npos) << line;
-    const std::string port = line.substr(colon + 8, line.find(',') - colon - 8);
+    const std::string port = line.substr(colon + 10, line.find(',') - colon - 10);
 
     fs::create_directories(prefs().parent_path());
     std::ofstream(prefs()) << "user_pref(\"a\", 1);\n";

@@ -68,7 +68,7 @@ protected:
 TEST_F(DesktopMirrorTest, GnomeGetsTheLanProxyThenWhatItHeldBefore) {
     if (!findOnPath("gsettings") || !gnomePresent()) GTEST_SKIP() << "gsettings or schema missing";
     StoreLan(3, "127.0.0.1:8080", "local");
-    inet::notifyRefresh();
+    desktop::notifyRefresh();
     const std::string manual = Read(keyfile());
     EXPECT_NE(manual.find("[system/proxy/http]\nhost='127.0.0.1'\nport=8080"), std::string::npos)
         << manual;
@@ -79,14 +79,14 @@ TEST_F(DesktopMirrorTest, GnomeGetsTheLanProxyThenWhatItHeldBefore) {
 
     // The keyfile did not exist before the switch, so it is gone again.
     StoreLan(1, "127.0.0.1:8080", "local");
-    inet::notifyRefresh();
+    desktop::notifyRefresh();
     EXPECT_FALSE(fs::exists(keyfile()));
 }
 
 TEST_F(DesktopMirrorTest, GnomeGetsDirectForAnUnusableServerText) {
     if (!findOnPath("gsettings") || !gnomePresent()) GTEST_SKIP() << "gsettings or schema missing";
     StoreLan(3, "1.2.3.4:80'\nmode='manual", "local");
-    inet::notifyRefresh();
+    desktop::notifyRefresh();
     const std::string text = Read(keyfile());
     EXPECT_NE(text.find("mode='none'"), std::string::npos) << text;
     EXPECT_EQ(text.find("1.2.3.4"), std::string::npos);
@@ -103,14 +103,14 @@ TEST_F(DesktopMirrorTest, KdeKioslavercIsEditedKeepingItsOtherLines) {
                                        "ProxyType=0\nReversedException=false\n";
     ASSERT_TRUE(kdePresent());
     StoreLan(3, "10.1.2.3:3128->US\nProxyType=0", "local");
-    inet::notifyRefresh();
+    desktop::notifyRefresh();
     EXPECT_EQ(Read(kioslavercPath()),
               "[Cache]\nMaxCacheSize=5120\n\n[Proxy Settings]\nProxyType=1\n"
               "ReversedException=false\nhttpProxy=http://10.1.2.3 3128\n"
               "httpsProxy=http://10.1.2.3 3128\nftpProxy=http://10.1.2.3 3128\n"
               "NoProxyFor=localhost,127.0.0.0/8,::1\n");
     StoreLan(1, "10.1.2.3:3128", "local");
-    inet::notifyRefresh();
+    desktop::notifyRefresh();
     EXPECT_NE(Read(kioslavercPath()).find("[Proxy Settings]\nProxyType=0\n"), std::string::npos);
 }
 

@@ -98,7 +98,7 @@ TEST_F(AdoptTest, ACancelledOrFailedTestAdoptsNothing) {
 // The test passed, then the user pressed Cancel: the proxy in use stays.
 TEST_F(AdoptTest, CancelAfterAPassedTestLeavesTheProxyInUse) {
     StringSetting(settings::kProxyName).set("9.9.9.9:80->Before");
-    dialog.times["1.2.3.4:80"] = 50;
+    dialog.live["1.2.3.4:80"] = 50;
     dialog.result = ProxyTester::Result::Cancel;
     EXPECT_EQ(TestAndAdopt("1.2.3.4:80", "", AdoptEntryPoint::NewList, context),
               AdoptOutcome::NotAdopted);

@@ -147,7 +147,8 @@ private:
 public:
     // The real pool model over the fakes; its lists are the ones pages use.
     app::PoolModel poolModel{{fakeGateway, fakeConnection, fakeMessages, *this, chosenTester,
-                              [this](const std::string& url) { return get(url); }}};
+                              [this](const std::string& url) { return get(url); },
+                              {}}};
     proxypool::TestedProxyList& tested = poolModel.tested();
     proxypool::NewProxyList& newProxies = poolModel.fresh();
 };

@@ -160,6 +160,7 @@ TEST_F(TrayTest, ASwitchThatFailsATargetSaysSoInTheWindowOnAndAtExit) {
 
     window.page(PageId::Status)->findChild<QAbstractButton*>("control1011")->click();
     EXPECT_EQ(DwordSetting(settings::kUseProxy).get(), 1u);
+    ASSERT_TRUE(waitUntil([&] { return !fixture_.messages.shown.empty(); }));
     EXPECT_EQ(fixture_.messages.shown, std::vector<std::string>{failure});
 
     fixture_.messages.shown.clear();

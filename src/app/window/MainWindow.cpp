@@ -98,8 +98,14 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     buildSections();
     // Whoever changed anonymity (a page, Exit, the command line), the person
     // sees what went wrong; the status page has shown the state by then.
+    // The message waits for the event loop: a modal box shown inside the
+    // change would hold whoever asked for it (veilportctl waits for its answer).
     anonymity_->onChanged([window = QPointer<MainWindow>(this)](const auto& outcome) {
-        if (window) ShowAnonymityOutcome(outcome, window->messages());
+        if (window == nullptr) return;
+        QTimer::singleShot(0, window, [window, outcome] {
+            if (window != nullptr && !window->exiting_)
+                ShowAnonymityOutcome(outcome, window->messages());
+        });
     });
     setBackgroundPicture(pic::kMainBackground);
     fillHelpMenu();

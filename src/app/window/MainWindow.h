@@ -139,6 +139,8 @@ private:
     std::unique_ptr<services::Anonymity> ownAnonymity_;
     services::Anonymity* anonymity_ = nullptr;
     QString realIp_;
+    // Set by Exit: the outcome of its switch-off is shown at once, not later.
+    bool exiting_ = false;
     WindowMessageReceiver* receiver_ = nullptr;
     // Every command's action, by its menu command number.
     std::map<int, QAction*> commands_;

@@ -7,6 +7,7 @@
 #include "app/help/AboutDialog.h"
 #include "app/help/Commands.h"
 #include "app/help/WebPages.h"
+#include "app/pagekit/AnonymityOutcomeMessages.h"
 #include "app/window/LiveUpdate.h"
 #include "app/window/MainWindow.h"
 
@@ -84,7 +85,10 @@ void MainWindow::runCommand(int id) {
 }
 
 void MainWindow::exitProgram() {
-    if (anonymity_->isOn()) static_cast<void>(anonymity_->switchOff());
+    exiting_ = true;
+    // Shown before the window ends: what could not be put back is the last
+    // thing the person must learn from this session.
+    if (anonymity_->isOn()) ShowAnonymityOutcome(anonymity_->switchOff(), messages());
     done(0);
 }
 

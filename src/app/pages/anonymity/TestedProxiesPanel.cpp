@@ -185,7 +185,7 @@ void TestedProxiesPanel::testAll() {
         controls_.control(kUseSelectedId)->setEnabled(true);
         changed();
     });
-    auto pass = QtConcurrent::run([rows = host().testedList().rows(),
+    auto pass = QtConcurrent::run([rows = host().pool().tested().rows(),
                                    measure = measure_](QPromise<ProxyTestResult>& promise) {
         MeasureTestedProxies(
             rows, measure, [&](const ProxyTestResult& result) { promise.addResult(result); },
