@@ -7,12 +7,13 @@
 #include "platform/io/AtomicFile.h"
 #include "platform/net/Socket.h"
 #include "proxypool/ListSourceParser.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 
 namespace veilport::proxypool {
 
 inet::ProxyRoute ListRoute() {
-    if (DwordSetting(settings::kUseProxy).get() != 1) return inet::ProxyRoute::Direct();
+    if (!AnonymityFlag::isOn()) return inet::ProxyRoute::Direct();
     inet::ProxyRoute route;
     route.proxyUrl = "http://127.0.0.1:" + std::to_string(DwordSetting(settings::kLocalPort).get());
     return route;

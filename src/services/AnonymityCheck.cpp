@@ -12,6 +12,7 @@
 #include "platform/inet/ProxyOptions.h"
 #include "platform/io/AtomicFile.h"
 #include "proxypool/ProxyText.h"
+#include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
 
@@ -90,7 +91,7 @@ std::vector<CheckLine> CheckAnonymity(const proxypool::ConnectMeasure& measure) 
     const std::uint32_t port = DwordSetting(settings::kLocalPort).get();
     const std::string address = "127.0.0.1:" + std::to_string(port);
     lines.push_back(Line("Online Anonymity is enabled",
-                         DwordSetting(settings::kUseProxy).get() == 1, "UseProxy is not 1"));
+                         AnonymityFlag::isOn(), "UseProxy is not 1"));
     const bool usable = port >= 1 && port <= 65535;
     lines.push_back(Line("the Gateway listens on " + address,
                          usable && measure && measure("127.0.0.1", static_cast<int>(port)) > 0,
