@@ -11,30 +11,14 @@
 #include <fstream>
 #include <string>
 
+#include "ScratchHome.h"
 #include "platform/registry/Registry.h"
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/TestedProxyList.h"
 
 namespace {
 
-class ScratchHome {
-public:
-    ScratchHome() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "veilport-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-        setenv("VEILPORT_HOME", root_.c_str(), 1);
-        veilport::registry::resetProcessStore();
-    }
-    ~ScratchHome() {
-        veilport::registry::resetProcessStore();
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-
-private:
-    std::filesystem::path root_;
-};
+using veilport::bench::ScratchHome;
 
 double ResidentMegabytes() {
     std::ifstream statm("/proc/self/statm");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "ScratchHome.h"
 #include "platform/registry/Registry.h"
 #include "settings/DwordSetting.h"
 #include "settings/SettingsTable.h"
@@ -13,25 +14,7 @@
 
 namespace {
 
-// A scratch home for the run, removed at the end.
-class ScratchHome {
-public:
-    ScratchHome() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "veilport-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-        setenv("VEILPORT_HOME", root_.c_str(), 1);
-        veilport::registry::resetProcessStore();
-    }
-    ~ScratchHome() {
-        veilport::registry::resetProcessStore();
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-
-private:
-    std::filesystem::path root_;
-};
+using veilport::bench::ScratchHome;
 
 void BM_FreshDwordSettingOfExistingValue(benchmark::State& state) {
     ScratchHome home;
