@@ -1,19 +1,21 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "PoolFakes.h"
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/TestAndAdopt.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
+#include "support/FakeProxyTester.h"
+#include "support/PoolFakes.h"
 #include "support/TempHome.h"
 
 namespace veilport::proxypool {
 namespace {
 
-using namespace proxypool::testing;
+using namespace veilport::testing;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;

@@ -98,8 +98,8 @@ public:
     }
 
     TempHome home;
-    FakeGatewayControl gateway;
-    FakeConnectionSwitch connection;
+    FakeGateway gateway;
+    FakeProxySwitch connection;
     RecordingShell shell;
     RecordingHelp help;
     FakeMessages messages;

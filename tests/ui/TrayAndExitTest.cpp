@@ -123,7 +123,7 @@ TEST_F(TrayTest, MenuCommandsReachTheirActions) {
 
 // The status page fetches the New list as the window opens, switching the
 // system proxy to direct for the download; what a test looks at starts after.
-void ForgetStartUp(MainWindow& window, FakeConnectionSwitch& connection) {
+void ForgetStartUp(MainWindow& window, FakeProxySwitch& connection) {
     auto* status = dynamic_cast<app::StatusPanel*>(window.page(PageId::Status));
     ASSERT_NE(status, nullptr);
     ASSERT_TRUE(waitUntil([&] { return !status->fetchingNewList(); }));
