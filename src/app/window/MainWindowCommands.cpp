@@ -88,7 +88,8 @@ void MainWindow::exitProgram() {
     exiting_ = true;
     // Shown before the window ends: what could not be put back is the last
     // thing the person must learn from this session.
-    if (anonymity_->isOn()) ShowAnonymityOutcome(anonymity_->switchOff(), messages());
+    if (anonymity_->mayPointAtGateway())
+        ShowAnonymityOutcome(anonymity_->switchOff(), messages());
     done(0);
 }
 
