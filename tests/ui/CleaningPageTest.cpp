@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "FakePageHost.h"
@@ -34,7 +35,10 @@ protected:
     }
     void add(const QString& site) {
         page->keepSiteField()->setText(site);
-        page->addKeptSite();
+        QTest::mouseClick(button(CleaningPanel::kAddSiteId), Qt::LeftButton);
+    }
+    QAbstractButton* button(int id) {
+        return page->findChild<QAbstractButton*>(QStringLiteral("control%1").arg(id));
     }
     QCheckBox* passwords() { return page->taskBox(CleaningPanel::kPasswordsTask); }
 
@@ -69,8 +73,8 @@ TEST_F(CleaningPageTest, BrowsersAreOffUntilTickedAndSavedWithTheKeepListCtlUses
     EXPECT_EQ(StringSetting(settings::kKeepCookieSites).get(), "") << "nothing stored before save";
 
     page->keepList()->topLevelItem(1)->setSelected(true);
-    page->removeSelectedSites();
-    page->save();
+    QTest::mouseClick(button(CleaningPanel::kRemoveSiteId), Qt::LeftButton);
+    QTest::mouseClick(button(CleaningPanel::kSaveId), Qt::LeftButton);
     EXPECT_EQ(StoredDword(settings::kCleanChromium), 1u);
     EXPECT_EQ(StoredDword(settings::kCleanFirefox), 0u);
     const auto choice = ReadBrowserChoice();
@@ -133,12 +137,14 @@ TEST_F(CleaningPageTest, PreviewShowsEachProfileAndChangesNothing) {
     add("example.org");
 
     QSignalSpy finished(page.get(), &CleaningPanel::previewFinished);
-    ASSERT_TRUE(page->preview());
+    QTest::mouseClick(button(CleaningPanel::kPreviewId), Qt::LeftButton);
     // The window thread is free meanwhile; a second press waits for the first.
     EXPECT_TRUE(page->previewRunning());
+    EXPECT_FALSE(button(CleaningPanel::kPreviewId)->isEnabled());
     EXPECT_FALSE(page->preview());
     ASSERT_TRUE(finished.wait(20000));
     EXPECT_FALSE(page->previewRunning());
+    EXPECT_TRUE(button(CleaningPanel::kPreviewId)->isEnabled());
 
     ASSERT_EQ(previews.size(), 1);
     const QStringList& lines = previews.front();
