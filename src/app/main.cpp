@@ -74,12 +74,18 @@ int main(int argc, char** argv) {
         .shell = shell::desktopShell(),
         .help = help,
         .trayIcon = nullptr,
-        .startCleaner = [] { (void)cleaner::CleanerThread::processWide().start(); },
+        .startCleaner = {},
         .registerTitle = true,
         .messages = nullptr,
         .anonymity = &anonymity,
         .listGet = pool.directGet,
     });
+    // The notice first: the first scheduled pass runs as soon as the cleaner
+    // starts, and what it leaves alone must reach the window too.
+    window.showCleaningNotices([](cleaner::CleanerThread::SkippedNotice notice) {
+        cleaner::CleanerThread::processWide().setSkippedNotice(std::move(notice));
+    });
+    (void)cleaner::CleanerThread::processWide().start();
     // The window can be found now: a start made meanwhile hands over to it.
     startup.instance.windowReady();
     QObject::connect(&window, &QDialog::finished, &application, [] { QApplication::exit(0); });

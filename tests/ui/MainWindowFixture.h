@@ -53,6 +53,9 @@ public:
     void setIcon(const QIcon& newIcon) override { icon = newIcon; }
     void setTip(const QString& newTip) override { tip = newTip; }
     void setMenu(QMenu* newMenu) override { menu = newMenu; }
+    void showNotice(const QString& title, const QString& text) override {
+        notices << title + ": " + text;
+    }
     void doubleClick() { emit doubleClicked(); }
 
     bool available = true;
@@ -63,6 +66,7 @@ public:
     QIcon icon;
     QString tip;
     QMenu* menu = nullptr;
+    QStringList notices;
 };
 
 // Whether Software\\Veilport holds a value of this name at all (an absent
@@ -94,6 +98,9 @@ public:
             .messages = &messages,
             .listGet = {},
         });
+        window->showCleaningNotices([this](cleaner::CleanerThread::SkippedNotice notice) {
+            cleaningNotice = std::move(notice);
+        });
         return *window;
     }
 
@@ -105,6 +112,8 @@ public:
     FakeMessages messages;
     FakeTrayIcon* tray = nullptr;
     int cleanerStarts = 0;
+    // What the window handed the scheduled cleaning; empty once taken back.
+    cleaner::CleanerThread::SkippedNotice cleaningNotice;
     std::unique_ptr<app::MainWindow> window;
 };
 

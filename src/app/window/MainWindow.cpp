@@ -12,6 +12,7 @@
 #include "app/skin/DialogUnits.h"
 #include "app/skin/HelpRequest.h"
 #include "app/skin/Pictures.h"
+#include "app/window/CleaningNotice.h"
 #include "app/window/CommandLineRequests.h"
 #include "app/window/HintDialog.h"
 #include "app/window/LiveUpdate.h"
@@ -128,6 +129,12 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         // The command line's anonymity requests go to the status page.
         ConnectCommandLineRequests(*receiver_, *this);
     }
+}
+
+void MainWindow::showCleaningNotices(
+    std::function<void(cleaner::CleanerThread::SkippedNotice)> attach) {
+    cleaningNotice_.reset();
+    cleaningNotice_ = std::make_unique<CleaningNotice>(*this, messages(), std::move(attach));
 }
 
 MainWindow::~MainWindow() {

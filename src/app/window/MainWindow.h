@@ -21,6 +21,7 @@
 #include "app/window/SectionContainer.h"
 #include "app/window/TrayDialog.h"
 #include "app/window/WindowMessages.h"
+#include "cleaner/CleanerThread.h"
 #include "platform/shell/ShellOpen.h"
 #include "proxypool/ProxyTester.h"
 #include "services/Anonymity.h"
@@ -28,6 +29,7 @@
 namespace veilport::app {
 
 class WindowMessageReceiver;
+class CleaningNotice;
 
 // What the main window works with; the program passes the real services,
 // tests pass fakes. References must outlive the window.
@@ -90,6 +92,10 @@ public:
     void hideWithHint();
     // Tray "Exit": anonymity off when it is on, then the window ends.
     void exitProgram();
+    // Gives the scheduled cleaning the window's notice of what a pass left
+    // alone: `attach` hands it over now, and takes it back (an empty notice)
+    // when the window ends.
+    void showCleaningNotices(std::function<void(cleaner::CleanerThread::SkippedNotice)> attach);
 
     // For tests and the screenshots.
     Page* page(PageId id) const;
@@ -144,6 +150,7 @@ private:
     WindowMessageReceiver* receiver_ = nullptr;
     // Every command's action, by its menu command number.
     std::map<int, QAction*> commands_;
+    std::unique_ptr<CleaningNotice> cleaningNotice_;
 };
 
 }  // namespace veilport::app

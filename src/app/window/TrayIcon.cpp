@@ -39,6 +39,10 @@ void SystemTrayIcon::setTip(const QString& tip) {
     icon_->setToolTip(tip);
 }
 
+void SystemTrayIcon::showNotice(const QString& title, const QString& text) {
+    icon_->showMessage(title, text, QSystemTrayIcon::Warning);
+}
+
 void SystemTrayIcon::setMenu(QMenu* menu) {
     icon_->setContextMenu(menu);
 }

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QThread>
@@ -116,7 +117,15 @@ int main(int argc, char** argv) {
         {"page_invasive_code",
          [&] { return std::make_unique<cleaner::ui::InvasiveCodePanel>(host, nullptr); }},
         {"page_cleaning",
-         [&] { return std::make_unique<cleaner::ui::CleaningPanel>(host, nullptr); }},
+         [&] {
+             auto page = std::make_unique<cleaner::ui::CleaningPanel>(host, nullptr);
+             page->firefoxBox()->setChecked(true);
+             for (const char* site : {"example.org", "mail.example.net"}) {
+                 page->keepSiteField()->setText(QString::fromLatin1(site));
+                 page->addKeptSite();
+             }
+             return page;
+         }},
         {"page_browsers",
          [&] { return std::make_unique<browsers::ui::BrowsersPanel>(host, nullptr); }},
         {"page_startup_options",
