@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "platform/secret/KeptPasswords.h"
 #include "platform/secret/SecretServicePasswords.h"
@@ -53,6 +54,21 @@ TEST(KeptPasswords, WithoutADesktopStoreTheSessionKeepsThemAndSaysSoOnce) {
     EXPECT_FALSE(kept.lookup({"socks5h", "alice", "h", 1080}));
     kept.remove(key);
     EXPECT_FALSE(kept.lookup(key));
+}
+
+// The window is told through the listener, once, whichever thread stores.
+TEST(KeptPasswords, TheListenerHearsOnceWhenPasswordsStayInTheSession) {
+    secret::KeptPasswords kept(std::make_unique<FailingStore>());
+    std::vector<std::string> heard;
+    kept.setNoticeListener([&](const std::string& notice) {
+        heard.push_back(notice);
+        // Told outside the lock: the listener may use the store.
+        (void)kept.lookup({"socks5", "a", "h", 1});
+    });
+    EXPECT_TRUE(kept.store({"socks5", "a", "h", 1}, "pw"));
+    EXPECT_TRUE(kept.store({"socks5", "b", "h", 1}, "pw"));
+    EXPECT_EQ(heard, std::vector<std::string>{secret::KeptPasswords::kNoDesktopStore});
+    EXPECT_EQ(kept.takeNotice(), "");
 }
 
 // Runs the tests below inside a private D-Bus session with an unlocked
