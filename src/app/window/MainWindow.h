@@ -90,6 +90,9 @@ public:
     void hideWithHint();
     // Tray "Exit": anonymity off when it is on, then the window ends.
     void exitProgram();
+    // Something the person must learn that no one asked for: in the tray's
+    // notice area while the window is hidden there, else a message.
+    void showNotice(const QString& text);
 
     // For tests and the screenshots.
     Page* page(PageId id) const;
