@@ -18,14 +18,14 @@ AddProxyPanel::AddProxyPanel(app::PageHost& host, QWidget* parent)
     : Page(host, parent),
       controls_(this, app::kPageSizeInUnits,
                 {
-                    {1071, ControlKind::Static, 14, 12, 245, 56,
+                    {1071, ControlKind::Static, 14, 12, 245, 42,
                      "If you know other anonymous proxies that are not in the list and would like "
                      "to use them with Veilport, you may add them to the already tested proxy "
                      "list. In order to do so, write them in the blank form respecting the "
                      "following syntax:"},
-                    {1072, ControlKind::Static, 14, 70, 245, 10,
+                    {1072, ControlKind::Static, 14, 56, 245, 10,
                      "ProxyIPAddress:ProxyPortNumber, ie: 12.12.12.12:80"},
-                    {1074, ControlKind::Static, 14, 80, 245, 10,
+                    {1074, ControlKind::Static, 14, 67, 245, 22,
                      "or socks5h://host:port, http://user@host:port, host:port:user:password"},
                     {kFieldId, ControlKind::Edit, 14, 94, 245, 13},
                     {1073, ControlKind::Static, 14, 112, 245, 20,
