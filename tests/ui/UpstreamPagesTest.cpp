@@ -27,6 +27,7 @@
 #include "platform/secret/KeptPasswords.h"
 #include "proxypool/CheckPeers.h"
 #include "proxypool/MyProxiesFile.h"
+#include "services/LocalTor.h"
 #include "settings/AnonymityFlag.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -141,6 +142,25 @@ TEST_F(UpstreamPages, ATorFoundHereIsOfferedOnBothPagesAndAdoptedOnlyThroughTheT
     ASSERT_EQ(host.tested.rowCount(), 2);
     EXPECT_EQ(host.tested.row(1).address, "socks5h://127.0.0.1:9050");
     EXPECT_EQ(testedPage.list()->topLevelItemCount(), 2) << "no offer once it is in the list";
+}
+
+// The program's own lookup, against a real SOCKS5 server standing where Tor
+// would: found off the window thread, offered, nothing adopted.
+TEST_F(UpstreamPages, TheRealLookupOffersASocksServerHereWithoutAdoptingIt) {
+    const auto socks = StartMicrosocks();
+    if (!socks) GTEST_SKIP() << "microsocks is needed";
+    ASSERT_TRUE(socks->started());
+    const std::uint16_t port = socks->port();
+    host.poolModel.setLocalTorFinder([port] { return services::FindLocalTor({port}); });
+    AddProxyPanel page(host, nullptr);
+    page.pageShown();
+    ASSERT_TRUE(waitUntil([&] { return !page.localTorOffer()->isHidden(); }, 10000));
+    EXPECT_EQ(page.localTorOffer()->text().toStdString(),
+              "Tor (this machine) socks5h://127.0.0.1:" + std::to_string(port));
+    EXPECT_TRUE(tester.runs.empty());
+    EXPECT_EQ(host.tested.rowCount(), 0);
+    EXPECT_EQ(StringSetting(settings::kProxyName).get(), "");
+    EXPECT_TRUE(host.fakeGateway.upstreams.empty());
 }
 
 TEST_F(UpstreamPages, FailoverBoxFollowsAndWritesTheSetting) {
