@@ -13,6 +13,7 @@
 #include "app/pagekit/AnonymityOutcomeMessages.h"
 #include "app/skin/MessageDialog.h"
 #include "app/window/MainWindow.h"
+#include "app/window/UpstreamWatch.h"
 #include "cleaner/CleanerThread.h"
 #include "gateway/Gateway.h"
 #include "platform/desktop/BrowserInstallFacts.h"
@@ -20,6 +21,7 @@
 #include "platform/process/TerminateHandler.h"
 #include "platform/shell/ShellOpen.h"
 #include "services/Anonymity.h"
+#include "services/LocalTor.h"
 #include "services/PoolServices.h"
 #include "settings/Installation.h"
 
@@ -80,6 +82,15 @@ int main(int argc, char** argv) {
         .anonymity = &anonymity,
         .listGet = pool.directGet,
     });
+    window.pool().setPasswords(pool.passwords.get());
+    // Offered on the Add page and in the tested list once found, never adopted
+    // unasked; the look runs off the window thread.
+    window.pool().setLocalTorFinder([] { return services::FindLocalTor(); });
+    window.pool().lookForLocalTor();
+    // Owned by the window; it lets go of the Gateway and the store when it goes.
+    auto* upstreamWatch = new app::UpstreamWatch(window);
+    upstreamWatch->watchFailover(Gateway::instance(), pool.passwords);
+    upstreamWatch->watchPasswords(*pool.passwords);
     // The notice first: the first scheduled pass runs as soon as the cleaner
     // starts, and what it leaves alone must reach the window too.
     window.showCleaningNotices([](cleaner::CleanerThread::SkippedNotice notice) {

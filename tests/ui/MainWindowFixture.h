@@ -53,8 +53,9 @@ public:
     void setIcon(const QIcon& newIcon) override { icon = newIcon; }
     void setTip(const QString& newTip) override { tip = newTip; }
     void setMenu(QMenu* newMenu) override { menu = newMenu; }
-    void showNotice(const QString& title, const QString& text) override {
-        notices << title + ": " + text;
+    bool showNotice(const QString& text) override {
+        notices << "Veilport: " + text;
+        return true;
     }
     void doubleClick() { emit doubleClicked(); }
 

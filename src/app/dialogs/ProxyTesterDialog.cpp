@@ -10,6 +10,8 @@
 #include "app/skin/BitmapButton.h"
 #include "app/skin/HelpRequest.h"
 #include "app/skin/Pictures.h"
+#include "proxypool/SocksGreetingTime.h"
+#include "proxypool/Upstream.h"
 
 namespace veilport::proxypool::ui {
 
@@ -92,6 +94,10 @@ void ProxyTesterDialog::prepare(const std::string& host, int port, const std::st
     forgetRunningTest();
     host_ = host;
     port_ = port;
+    // A SOCKS5 entry must answer a SOCKS5 greeting: anything listening would
+    // pass a bare connect.
+    const auto parsed = ParseUpstream(adoptText);
+    activeMeasure_ = parsed ? MeasureFor(*parsed.upstream, measure_) : measure_;
     // The session asks for the time the worker measured; it runs on this thread.
     session_ = std::make_unique<ProxyTesterSession>(
         host, port, adoptText, [this](const std::string&, int) { return lastMs_; });
@@ -126,7 +132,7 @@ void ProxyTesterDialog::startTest() {
         forgetRunningTest();
         measured(ms);
     });
-    const ConnectMeasure measure = measure_;
+    const ConnectMeasure measure = activeMeasure_;
     const std::string host = host_;
     const int port = port_;
     watcher_->setFuture(QtConcurrent::run(

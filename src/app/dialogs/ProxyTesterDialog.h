@@ -64,6 +64,8 @@ private:
 
     skin::DialogTemplate controls_;
     ConnectMeasure measure_;
+    // What this proxy's test runs: measure_, or a SOCKS5 greeting.
+    ConnectMeasure activeMeasure_;
     std::unique_ptr<ProxyTesterSession> session_;
     std::string host_;
     int port_ = 0;

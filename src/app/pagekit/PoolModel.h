@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
+#include <optional>
 
+#include "platform/secret/PasswordStore.h"
 #include "proxypool/GatewayControl.h"
 #include "proxypool/NewProxyList.h"
 #include "proxypool/PoolUi.h"
@@ -10,6 +13,7 @@
 #include "proxypool/ProxyTester.h"
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/TestedProxyList.h"
+#include "proxypool/Upstream.h"
 
 namespace veilport::app {
 
@@ -60,6 +64,19 @@ public:
     // What testing and adopting a proxy works with, from any page.
     proxypool::AdoptContext adoptContext();
 
+    // Where passwords of adopted proxies are kept; null: for this run only.
+    void setPasswords(secret::PasswordStore* passwords) { passwords_ = passwords; }
+
+    // How a Tor on this machine is looked for (blocking; it runs off the
+    // window thread). Without one nothing is ever looked for.
+    using LocalTorFinder = std::function<std::optional<proxypool::Upstream>()>;
+    void setLocalTorFinder(LocalTorFinder finder) { torFinder_ = std::move(finder); }
+    // Looks again; changed() follows when the answer differs from the last.
+    // A look already under way is not doubled.
+    void lookForLocalTor();
+    // The Tor found by the latest look, offered to the person, never adopted here.
+    const std::optional<proxypool::Upstream>& localTor() const { return localTor_; }
+
 signals:
     // Either list changed.
     void changed();
@@ -69,6 +86,10 @@ private:
     proxypool::TestedProxyList tested_;
     proxypool::NewProxyList fresh_;
     proxypool::TestedListMirror* dropDown_ = nullptr;
+    secret::PasswordStore* passwords_ = nullptr;
+    LocalTorFinder torFinder_;
+    std::optional<proxypool::Upstream> localTor_;
+    bool lookingForTor_ = false;
 };
 
 }  // namespace veilport::app

@@ -25,10 +25,8 @@ void CleaningNotice::show(const std::vector<std::string>& lines) {
     last_ = lines;
     std::string text = "The scheduled cleaning left something alone:";
     for (const auto& line : lines) text += "\n" + line;
-    if (window_.iconShown())
-        window_.trayIcon().showNotice(QStringLiteral("Veilport"), QString::fromStdString(text));
-    else
-        messages_.showMessage(text);
+    if (window_.iconShown() && window_.trayIcon().showNotice(QString::fromStdString(text))) return;
+    messages_.showMessage(text);
 }
 
 }  // namespace veilport::app

@@ -346,4 +346,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+void MainWindow::showNotice(const QString& text) {
+    if (iconShown() && trayIcon().showNotice(text)) return;
+    messages().showMessage(text.toStdString());
+}
+
 }  // namespace veilport::app

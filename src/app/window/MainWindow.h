@@ -96,6 +96,9 @@ public:
     // alone: `attach` hands it over now, and takes it back (an empty notice)
     // when the window ends.
     void showCleaningNotices(std::function<void(cleaner::CleanerThread::SkippedNotice)> attach);
+    // Something the person must learn that no one asked for: in the tray's
+    // notice area while the window is hidden there, else a message.
+    void showNotice(const QString& text);
 
     // For tests and the screenshots.
     Page* page(PageId id) const;

@@ -39,12 +39,18 @@ void SystemTrayIcon::setTip(const QString& tip) {
     icon_->setToolTip(tip);
 }
 
-void SystemTrayIcon::showNotice(const QString& title, const QString& text) {
-    icon_->showMessage(title, text, QSystemTrayIcon::Warning);
-}
-
 void SystemTrayIcon::setMenu(QMenu* menu) {
     icon_->setContextMenu(menu);
+}
+
+}  // namespace veilport::app
+
+namespace veilport::app {
+
+bool SystemTrayIcon::showNotice(const QString& text) {
+    if (!icon_->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
+    icon_->showMessage(QStringLiteral("Veilport"), text);
+    return true;
 }
 
 }  // namespace veilport::app

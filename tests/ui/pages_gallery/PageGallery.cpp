@@ -94,6 +94,15 @@ int main(int argc, char** argv) {
         {"81.169.136.18:3128", "Germany <supports POST>", "312 milliseconds", "5.31 KB/sec"});
     host.tested.appendRow({"62.210.37.82:8080", "France", "Not Tested", ""});
     host.tested.appendRow({"12.12.12.12:80", "", "1204 miliseconds", "1.38 KB/sec"});
+    host.tested.appendRow({"socks5://alice@10.8.0.1:1080", "", "41 milliseconds", ""});
+    // This machine's Tor, as the Add page and the tested list offer it.
+    host.poolModel.setLocalTorFinder(
+        [] { return proxypool::ParseUpstream("socks5h://127.0.0.1:9050").upstream; });
+    host.poolModel.lookForLocalTor();
+    QElapsedTimer looking;
+    looking.start();
+    while (!host.poolModel.localTor() && looking.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
 
     bool ok = true;
     using Maker = std::function<std::unique_ptr<app::Page>()>;

@@ -16,6 +16,7 @@
 #include "proxypool/TestAllProxies.h"
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/UseTestedProxy.h"
+#include "services/LocalTor.h"
 
 namespace veilport::proxypool::ui {
 
@@ -82,6 +83,17 @@ void TestedProxiesPanel::showRows() {
             texts << QString::fromStdString(record.column(column));
         new QTreeWidgetItem(list_, texts);
     }
+    // This machine's Tor, when found and not in the list yet, as an offer
+    // below the rows: choosing it tests it like any new proxy.
+    if (const auto& tor = host().pool().localTor();
+        tor && host().pool().tested().FindTestedProxy(tor->displayText()) < 0) {
+        auto* offer = new QTreeWidgetItem(
+            list_, QStringList{QString::fromStdString(services::LocalTorEntry(*tor))});
+        offer->setFirstColumnSpanned(true);
+        QFont italic = offer->font(0);
+        italic.setItalic(true);
+        offer->setFont(0, italic);
+    }
     if (selected >= 0 && selected < list_->topLevelItemCount())
         list_->topLevelItem(selected)->setSelected(true);
 }
@@ -90,13 +102,17 @@ void TestedProxiesPanel::useSelected() {
     if (testingAll_) return;
     const int row = firstSelectedRow(*list_);
     if (row < 0) return;
+    if (isOffer(row)) {
+        useLocalTor();
+        return;
+    }
     const auto* item = list_->topLevelItem(row);
     static_cast<void>(UseTestedProxy(item->text(0).toStdString(), item->text(1).toStdString(),
                                      host().pool().gateway(), host().pool().statusLine()));
 }
 
 void TestedProxiesPanel::showContextMenu(QPoint globalPos) {
-    if (testingAll_ || firstSelectedRow(*list_) < 0) return;
+    if (testingAll_ || firstSelectedRow(*list_) < 0 || isOffer(firstSelectedRow(*list_))) return;
     QMenu menu(this);
     const std::pair<Command, const char*> entries[] = {
         {Command::RemoveProxy, "Remove Proxy"},
@@ -129,6 +145,19 @@ void TestedProxiesPanel::runCommand(Command command) {
     }
 }
 
+bool TestedProxiesPanel::isOffer(int row) const {
+    return row >= host().pool().tested().rowCount();
+}
+
+void TestedProxiesPanel::useLocalTor() {
+    const auto tor = host().pool().localTor();
+    if (!tor) return;
+    auto context = host().pool().adoptContext();
+    // Adopted only through the tester's Done, as any proxy the person adds.
+    (void)TestAndAdopt(tor->displayText(), std::string(), AdoptEntryPoint::AddPanel, context);
+    changed();
+}
+
 void TestedProxiesPanel::changed() {
     showRows();
 }
@@ -141,7 +170,7 @@ void TestedProxiesPanel::saveList() {
 
 void TestedProxiesPanel::removeFirstSelected() {
     const int row = firstSelectedRow(*list_);
-    if (row < 0) return;
+    if (row < 0 || isOffer(row)) return;
     host().pool().tested().removeRow(row);
     saveList();
 }
@@ -153,7 +182,7 @@ void TestedProxiesPanel::removeAll() {
 
 void TestedProxiesPanel::testFirstSelected() {
     const int row = firstSelectedRow(*list_);
-    if (row < 0) return;
+    if (row < 0 || isOffer(row)) return;
     auto context = host().pool().adoptContext();
     TestTestedProxy(row, context);
     changed();

@@ -15,7 +15,8 @@ namespace veilport::proxypool::ui {
 
 // The tested list: the user's proxies with their last measurements. Use
 // selected (or a double-click) switches to the selected proxy; a right-click
-// on a selection offers removing and testing.
+// on a selection offers removing and testing. A Tor found on this machine is
+// offered below the rows until it is in the list.
 class TestedProxiesPanel : public app::Page {
     Q_OBJECT
 
@@ -47,6 +48,9 @@ public:
 
 private:
     void showRows();
+    // Whether a row of the view is the offer of this machine's Tor.
+    bool isOffer(int row) const;
+    void useLocalTor();
     void removeFirstSelected();
     void removeAll();
     void testFirstSelected();
