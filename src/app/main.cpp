@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
         .messages = nullptr,
         .anonymity = &anonymity,
         .listGet = pool.directGet,
+        .realChecks = true,
     });
     // The window can be found now: a start made meanwhile hands over to it.
     startup.instance.windowReady();
