@@ -21,7 +21,7 @@ using skin::ControlKind;
 
 namespace {
 
-constexpr int kColumnWidths[] = {150, 110, 70, 100, 70, 50, 60, 80};
+constexpr int kColumnWidths[] = {135, 95, 70, 95, 70, 50, 60, 80};
 
 }  // namespace
 

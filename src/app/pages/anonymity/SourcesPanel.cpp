@@ -22,7 +22,7 @@ using skin::ControlKind;
 
 namespace {
 
-constexpr int kColumnWidths[] = {190, 60, 110, 60, 200};
+constexpr int kColumnWidths[] = {150, 55, 105, 50, 200};
 
 QString whenText(std::int64_t seconds) {
     if (seconds == 0) return QStringLiteral("never");
@@ -48,7 +48,7 @@ SourcesPanel::SourcesPanel(app::PageHost& host, QWidget* parent)
               {skin::DialogTemplate::kStaticId, ControlKind::Static, 14, 147, 40, 10, "Location:"},
               {kLocationId, ControlKind::Edit, 56, 145, 203, 12},
               {skin::DialogTemplate::kStaticId, ControlKind::Static, 14, 163, 40, 10, "Scheme:"},
-              {kSchemeId, ControlKind::DropDownList, 56, 161, 60, 60},
+              {kSchemeId, ControlKind::DropDownList, 56, 161, 60, 14},
               {kAddId, ControlKind::PushButton, 122, 161, 40, 13, "Add"},
               {kBrowseId, ControlKind::PushButton, 166, 161, 45, 13, "File..."},
               {kRemoveId, ControlKind::PushButton, 14, 180, 50, 13, "Remove"},
