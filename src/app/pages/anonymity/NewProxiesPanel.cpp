@@ -85,7 +85,15 @@ void NewProxiesPanel::showRows() {
         same =
             rows[static_cast<std::size_t>(item->modelRow())].entry == item->text(0).toStdString();
     }
-    if (same) return;
+    if (same) {
+        // Checks made elsewhere (Test All, the re-tests) may have news.
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const std::string key = rows[i].proxy.text();
+            if (auto* item = itemsByKey_.value(QString::fromStdString(key)))
+                app::showCheckColumns(*item, kFirstCheckColumn, host().pool().health().find(key));
+        }
+        return;
+    }
     list_->setSortingEnabled(false);
     list_->clear();
     itemsByKey_.clear();
