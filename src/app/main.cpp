@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
         .messages = nullptr,
         .anonymity = &anonymity,
         .listGet = pool.directGet,
+        .realChecks = true,
     });
     window.pool().setPasswords(pool.passwords.get());
     // Offered on the Add page and in the tested list once found, never adopted

@@ -27,6 +27,7 @@ public:
         requests.push_back(QStringLiteral("search:") + query);
     }
     void showHelpFile() override { requests.push_back(QStringLiteral("file")); }
+    void showPage(const QString& file) override { requests.push_back("page:" + file); }
     QStringList requests;
 };
 

@@ -8,6 +8,7 @@
 #include "proxypool/GatewayControl.h"
 #include "proxypool/NewProxyList.h"
 #include "proxypool/PoolUi.h"
+#include "proxypool/ProxyHealth.h"
 #include "proxypool/ProxyListService.h"
 #include "proxypool/ProxySwitch.h"
 #include "proxypool/ProxyTester.h"
@@ -56,6 +57,14 @@ public:
         return services_.listGet ? services_.listGet : services_.get;
     }
 
+    // What the latest checks found of each proxy, by its text: the lists'
+    // check columns read it, checks and re-tests write it.
+    proxypool::ProxyHealth& health() { return health_; }
+
+    // Ends every check running in the background (a batch, a re-test) within
+    // about a second; the program calls it on its way out.
+    void stopChecks() { emit checksStopped(); }
+
     // The drop-down that mirrors the tested list as the flows add to it (the
     // status page's); a null one mirrors nowhere.
     void setTestedMirror(proxypool::TestedListMirror* dropDown);
@@ -80,11 +89,14 @@ public:
 signals:
     // Either list changed.
     void changed();
+    // stopChecks() was called: whoever runs checks cancels them.
+    void checksStopped();
 
 private:
     Services services_;
     proxypool::TestedProxyList tested_;
     proxypool::NewProxyList fresh_;
+    proxypool::ProxyHealth health_;
     proxypool::TestedListMirror* dropDown_ = nullptr;
     secret::PasswordStore* passwords_ = nullptr;
     LocalTorFinder torFinder_;

@@ -26,8 +26,9 @@ struct PictureSource {
 // The labels of the section buttons and of the sub-buttons, in bar order.
 constexpr const char* kSectionLabels[] = {"Status", "Anonymity", "Privacy", "Settings"};
 constexpr const char* kSubLabels[] = {
-    "Anonymity Wizard",  "Current Proxy", "New Proxies", "Tested Proxies", "Add Proxy",
-    "Update Proxy List", "Invasive Code", "Cleaning",    "Browsers",       "Start Up Options",
+    "Anonymity Wizard", "Current Proxy",     "New Proxies",      "Tested Proxies",
+    "Add Proxy",        "Update Proxy List", "List Sources",     "Invasive Code",
+    "Cleaning",         "Browsers",          "Start Up Options",
 };
 
 constexpr PictureSource kPictures[] = {

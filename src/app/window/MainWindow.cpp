@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include "app/dialogs/MyAddressDialog.h"
 #include "app/dialogs/ProxyTesterDialog.h"
 #include "app/help/AboutDialog.h"
 #include "app/help/Commands.h"
@@ -13,6 +14,7 @@
 #include "app/skin/HelpRequest.h"
 #include "app/skin/Pictures.h"
 #include "app/window/CleaningNotice.h"
+#include "app/window/BackgroundRetest.h"
 #include "app/window/CommandLineRequests.h"
 #include "app/window/HintDialog.h"
 #include "app/window/LiveUpdate.h"
@@ -62,10 +64,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
                 }),
       windowMessages_(this),
       tester_(new proxypool::ui::ProxyTesterDialog(this)),
-      pool_(new PoolModel(
-          {services_.gateway, services_.connection, messages(), *this, *tester_, services_.get,
-           services_.listGet},
-          this)) {
+      pool_(new PoolModel({services_.gateway, services_.connection, messages(), *this, *tester_,
+                           services_.get, services_.listGet},
+                          this)) {
     if (services_.anonymity == nullptr) {
         ownAnonymity_ =
             std::make_unique<services::Anonymity>(services_.gateway, services_.connection);
@@ -97,6 +98,10 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     if (const std::string store = SettingsStoreMessage(); !store.empty())
         QTimer::singleShot(0, this, [this, text = store] { messages().showMessage(text); });
     buildSections();
+    if (services_.realChecks) {
+        tester_->setJudgeCheck(proxypool::ui::ProxyTesterDialog::settingsJudge());
+        retest_ = new BackgroundRetest(*pool_, {}, this);
+    }
     // Whoever changed anonymity (a page, Exit, the command line), the person
     // sees what went wrong; the status page has shown the state by then.
     // The message waits for the event loop: a modal box shown inside the
@@ -139,6 +144,14 @@ void MainWindow::showCleaningNotices(
 
 MainWindow::~MainWindow() {
     skin::setHelpHandler({});
+    // Whatever reaches the pool as it goes (the re-tests, the status page)
+    // goes before it: Qt would delete the children in the order they were
+    // made, the pool among the first.
+    delete retest_;
+    retest_ = nullptr;
+    for (auto& entry : pages_) delete entry.second;
+    pages_.clear();
+    current_ = nullptr;
 }
 
 void MainWindow::buildTopBar() {
@@ -151,7 +164,7 @@ void MainWindow::buildTopBar() {
     auto* myIp = controls_.control<skin::BitmapButton>(kWhatIsMyIpId);
     myIp->setPictures(pic::kWhatIsMyIpNormal, pic::kWhatIsMyIpPressed, pic::kWhatIsMyIpHover);
     myIp->setAccessibleName(skin::pictureLabel(pic::kWhatIsMyIpNormal));
-    controls_.onClicked(kWhatIsMyIpId, [this] { openWebPage(webpage::kWhatIsMyIp); });
+    controls_.onClicked(kWhatIsMyIpId, [this] { showMyAddress(); });
 
     auto* update = controls_.control<skin::BitmapButton>(kUpdateListId);
     update->setPictures(pic::kUpdateListNormal, pic::kUpdateListPressed, pic::kUpdateListHover);

@@ -28,6 +28,8 @@
 
 namespace veilport::app {
 
+class BackgroundRetest;
+
 class WindowMessageReceiver;
 class CleaningNotice;
 
@@ -52,6 +54,9 @@ struct MainWindowServices {
     services::Anonymity* anonymity = nullptr;
     // Downloads of the proxy list, which go out directly; empty: `get`.
     proxypool::HttpGet listGet;
+    // The judge's checks in the tester and the background re-tests of the
+    // tested list. Off in tests: their judge is the one each test names.
+    bool realChecks = false;
 };
 
 // The one window of Veilport: the top bar, the section bar with its tips,
@@ -132,6 +137,7 @@ private:
     void openWebPage(std::string_view path);
     void showAbout(bool withPictures);
     void runProxyListUpdate();
+    void showMyAddress();
 
     MainWindowServices services_;
     skin::DialogTemplate controls_;
@@ -151,6 +157,7 @@ private:
     // Set by Exit: the outcome of its switch-off is shown at once, not later.
     bool exiting_ = false;
     WindowMessageReceiver* receiver_ = nullptr;
+    BackgroundRetest* retest_ = nullptr;
     // Every command's action, by its menu command number.
     std::map<int, QAction*> commands_;
     std::unique_ptr<CleaningNotice> cleaningNotice_;

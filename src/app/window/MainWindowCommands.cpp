@@ -4,6 +4,7 @@
 // the actions, for a caller that has a number (tests, the window menu).
 #include <QContextMenuEvent>
 
+#include "app/dialogs/MyAddressDialog.h"
 #include "app/help/AboutDialog.h"
 #include "app/help/Commands.h"
 #include "app/help/WebPages.h"
@@ -86,6 +87,8 @@ void MainWindow::runCommand(int id) {
 
 void MainWindow::exitProgram() {
     exiting_ = true;
+    // Checks in the background end now rather than hold the way out.
+    pool_->stopChecks();
     // Shown before the window ends: what could not be put back is the last
     // thing the person must learn from this session.
     if (anonymity_->mayPointAtGateway())
@@ -94,8 +97,19 @@ void MainWindow::exitProgram() {
 }
 
 void MainWindow::openWebPage(std::string_view path) {
+    // Without a vendor site of its own, the program's help stands in.
+    if (!VendorSiteSet()) {
+        services_.help.showPage(QString::fromUtf8(LocalHelpPage(path)));
+        return;
+    }
     // Nothing is reported when no browser opens, as with any link.
     (void)services_.shell.openUrl(VendorPageAddress(path), shell::WindowShow::Maximized);
+}
+
+void MainWindow::showMyAddress() {
+    proxypool::ui::MyAddressDialog dialog(isVisible() ? this : nullptr);
+    dialog.ask();
+    dialog.exec();
 }
 
 void MainWindow::showAbout(bool withPictures) {
