@@ -10,6 +10,10 @@ std::string ServiceHost() {
     return text.empty() ? std::string(VEILPORT_VENDOR_HOST) : text;
 }
 
+bool ServiceHostSet() {
+    return ServiceHost() != kPlaceholderVendorHost;
+}
+
 std::string ServiceListUrl() {
     return "http://" + ServiceHost() + kServiceListPath;
 }

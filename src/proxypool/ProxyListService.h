@@ -5,6 +5,7 @@
 #include <functional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 
 #include "platform/inet/HttpDownload.h"
 
@@ -13,9 +14,15 @@ namespace veilport::proxypool {
 inline constexpr const char* kServiceListPath = "/services/ib/proxy/sortedproxylist.txt";
 inline constexpr const char* kGeneratorPath = "/services/ib/proxy/proxygenerator.asp";
 
+// The host a build names when it was given no list service: nobody serves it.
+inline constexpr std::string_view kPlaceholderVendorHost = "www.veilport.example";
+
 // The service's host: the ProxyListHost setting when it is not empty, else the
 // vendor's host chosen when the program was built.
 std::string ServiceHost();
+// Whether there is a list service to ask: a host chosen in ProxyListHost or at
+// build time. Without one, nothing goes out to the placeholder host unasked.
+bool ServiceHostSet();
 std::string ServiceListUrl();
 std::string GeneratorUrl();
 

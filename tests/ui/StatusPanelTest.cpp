@@ -298,6 +298,13 @@ TEST_F(StatusPanelTest, ATestedChoiceWhileAnonymousSwitchesTheUpstreamAtOnce) {
 }
 
 TEST_F(StatusPanelTest, ThePageAppearsAtOnceAndTheNewListFollowsTheDownload) {
+    // With no list service named, at build time or in the settings, nothing
+    // goes out to the placeholder host.
+    {
+        StatusPanel unnamed(host_, nullptr);
+        EXPECT_FALSE(unnamed.fetchingNewList());
+    }
+    Store(settings::kProxyListHost, "lists.test");
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     host_.get = [released](const std::string&) {

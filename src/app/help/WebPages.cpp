@@ -1,5 +1,7 @@
 #include "app/help/WebPages.h"
 
+#include "proxypool/ProxyListService.h"
+
 namespace veilport::app {
 
 std::string VendorPageAddress(std::string_view path) {
@@ -7,7 +9,7 @@ std::string VendorPageAddress(std::string_view path) {
 }
 
 bool VendorSiteSet(std::string_view host) {
-    return !host.empty() && host != "www.veilport.example";
+    return !host.empty() && host != proxypool::kPlaceholderVendorHost;
 }
 
 const char* LocalHelpPage(std::string_view path) {

@@ -6,15 +6,16 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "app/pagekit/PoolModel.h"
+#include "app/pages/status/ClosedComboGuard.h"
 #include "app/pages/status/StatusTipWindow.h"
 #include "app/skin/BitmapButton.h"
 #include "app/skin/ColorLabel.h"
 #include "app/skin/HyperLink.h"
 #include "app/skin/Pictures.h"
-#include "app/pages/status/ClosedComboGuard.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/MyProxiesFormat.h"
+#include "proxypool/ProxyListService.h"
 #include "proxypool/ProxyText.h"
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/UseTestedProxy.h"
@@ -112,8 +113,9 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
     fillNewList();
     // Settings that could not be read stand as defaults: the list host the
     // user chose, and the switch a download brackets, are unknown then, so
-    // nothing goes out on the network on their strength.
-    if (SettingsStoreUsable()) startNewListFetch();
+    // nothing goes out on the network on their strength. Nor does anything go
+    // to a list service that no build or setting named.
+    if (SettingsStoreUsable() && proxypool::ServiceHostSet()) startNewListFetch();
 
     auto* link = controls_.control<skin::HyperLink>(kTipsLinkId);
     link->setText(QStringLiteral("click here"));
