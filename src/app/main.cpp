@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
     // The one Gateway exists, stopped, before anything can start it.
     (void)Gateway::instance();
 
-    auto pool = services::MakePoolServices();
+    // Exit asks every background download and test to end at once.
+    std::stop_source backgroundWork;
+    auto pool = services::MakePoolServices(backgroundWork.get_token());
     services::Anonymity anonymity(*pool.gateway, *pool.connection);
     // The single-instance rule comes first: a second start touches nothing.
     app::Startup startup = app::BeginStartup(anonymity);
@@ -75,6 +77,7 @@ int main(int argc, char** argv) {
         .messages = nullptr,
         .anonymity = &anonymity,
         .listGet = pool.directGet,
+        .backgroundWork = backgroundWork,
     });
     // The window can be found now: a start made meanwhile hands over to it.
     startup.instance.windowReady();

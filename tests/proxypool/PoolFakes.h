@@ -71,9 +71,16 @@ public:
     void showSystemMessageBox(const std::string& text, const std::string& caption) override {
         log_.push_back("messageBox " + caption + ": " + text);
     }
+    bool askYesNo(const std::string& question) override {
+        log_.push_back("ask " + question);
+        return answerYes;
+    }
     void setStatusText(const std::string& text) override { log_.push_back("status " + text); }
     void addEntry(const std::string& text) override { log_.push_back("dropDown add " + text); }
     void resetToPerformEmptyList() override { log_.push_back("dropDown reset"); }
+
+    // The answer to every question.
+    bool answerYes = false;
 
 private:
     CallLog& log_;

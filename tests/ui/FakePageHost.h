@@ -20,8 +20,9 @@ class FakeGatewayControl : public proxypool::GatewayControl {
 public:
     bool start(int localPort, const std::string& host, int port) override {
         starts.push_back({localPort, host, port});
-        running = startResult;
-        return startResult;
+        lastStartTaken = takenPort != 0 && localPort == takenPort;
+        running = startResult && !lastStartTaken;
+        return running;
     }
     void stop() override {
         ++stops;
@@ -31,7 +32,11 @@ public:
     void updateUpstream(const std::string& host, int port) override {
         upstreams.push_back({0, host, port});
     }
-    std::string startProblem() const override { return startResult ? std::string() : problem; }
+    std::string startProblem() const override {
+        if (lastStartTaken)
+            return "Port " + std::to_string(takenPort) + " is in use by another program";
+        return startResult ? std::string() : problem;
+    }
 
     struct Call {
         int localPort;
@@ -44,6 +49,9 @@ public:
     bool running = false;
     bool startResult = true;
     std::string problem;
+    // A port another program holds: a start there fails, others succeed.
+    int takenPort = 0;
+    bool lastStartTaken = false;
 };
 
 class FakeConnectionSwitch : public proxypool::ProxySwitch {
@@ -74,7 +82,14 @@ public:
     void showSystemMessageBox(const std::string& text, const std::string&) override {
         shown.push_back(text);
     }
+    bool askYesNo(const std::string& question) override {
+        asked.push_back(question);
+        return answerYes;
+    }
     std::vector<std::string> shown;
+    std::vector<std::string> asked;
+    // The answer to every question.
+    bool answerYes = false;
 };
 
 class FakeTestedDropDown : public proxypool::TestedListMirror {
@@ -146,7 +161,11 @@ private:
 
 public:
     // The real pool model over the fakes; its lists are the ones pages use.
-    app::PoolModel poolModel{{fakeGateway, fakeConnection, fakeMessages, *this, chosenTester,
+    app::PoolModel poolModel{{fakeGateway,
+                              fakeConnection,
+                              fakeMessages,
+                              *this,
+                              chosenTester,
                               [this](const std::string& url) { return get(url); },
                               {}}};
     proxypool::TestedProxyList& tested = poolModel.tested();

@@ -92,7 +92,8 @@ public:
             .startCleaner = [this] { ++cleanerStarts; },
             .registerTitle = registerTitle,
             .messages = &messages,
-            .listGet = {},
+            .listGet = listGet,
+            .backgroundWork = backgroundWork,
         });
         return *window;
     }
@@ -103,6 +104,9 @@ public:
     RecordingShell shell;
     RecordingHelp help;
     FakeMessages messages;
+    // The proxy list's download; empty: the window's other downloads.
+    proxypool::HttpGet listGet;
+    std::stop_source backgroundWork;
     FakeTrayIcon* tray = nullptr;
     int cleanerStarts = 0;
     std::unique_ptr<app::MainWindow> window;

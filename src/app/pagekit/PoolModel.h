@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <stop_token>
 
 #include "proxypool/GatewayControl.h"
 #include "proxypool/NewProxyList.h"
@@ -60,6 +61,14 @@ public:
     // What testing and adopting a proxy works with, from any page.
     proxypool::AdoptContext adoptContext();
 
+    // The pages' background work (downloads, proxy tests) watches this and
+    // ends as soon as a stop is asked for, so that Exit never waits on a slow
+    // server. The window shares the program's own stop with the model.
+    void useStopSource(std::stop_source stop) { stop_ = std::move(stop); }
+    std::stop_token backgroundStop() const { return stop_.get_token(); }
+    void stopBackgroundWork() { stop_.request_stop(); }
+    bool stoppingBackgroundWork() const { return stop_.stop_requested(); }
+
 signals:
     // Either list changed.
     void changed();
@@ -69,6 +78,7 @@ private:
     proxypool::TestedProxyList tested_;
     proxypool::NewProxyList fresh_;
     proxypool::TestedListMirror* dropDown_ = nullptr;
+    std::stop_source stop_;
 };
 
 }  // namespace veilport::app

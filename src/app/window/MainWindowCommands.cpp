@@ -86,6 +86,12 @@ void MainWindow::runCommand(int id) {
 
 void MainWindow::exitProgram() {
     exiting_ = true;
+    // Running downloads and tests end now rather than hold the exit, with
+    // the Gateway still listening and the single-instance lock still held.
+    pool_->stopBackgroundWork();
+    // Leaving the program leaves the page too: what it keeps on leaving
+    // (the start-up page's port) is kept now rather than lost.
+    if (current_ != nullptr) current_->pageLeft();
     // Shown before the window ends: what could not be put back is the last
     // thing the person must learn from this session.
     if (anonymity_->isOn()) ShowAnonymityOutcome(anonymity_->switchOff(), messages());

@@ -47,7 +47,7 @@ TestedProxiesPanel::TestedProxiesPanel(app::PageHost& host, QWidget* parent)
                 }),
       list_(controls_.control<QTreeWidget>(kListId)),
       menuRunner_(execMenu),
-      measure_(RealConnectMeasure()) {
+      measure_(RealConnectMeasure(host.pool().backgroundStop())) {
     app::dressPage(this);
     app::dressPageButton(controls_.control<skin::BitmapButton>(kUseSelectedId),
                          app::PageButton::UseSelected);
@@ -92,7 +92,8 @@ void TestedProxiesPanel::useSelected() {
     if (row < 0) return;
     const auto* item = list_->topLevelItem(row);
     static_cast<void>(UseTestedProxy(item->text(0).toStdString(), item->text(1).toStdString(),
-                                     host().pool().gateway(), host().pool().statusLine()));
+                                     host().pool().gateway(), host().pool().statusLine(),
+                                     host().messages()));
 }
 
 void TestedProxiesPanel::showContextMenu(QPoint globalPos) {
@@ -172,6 +173,9 @@ void TestedProxiesPanel::testAll() {
     auto* watcher = new QFutureWatcher<ProxyTestResult>(this);
     connect(watcher, &QFutureWatcher<ProxyTestResult>::resultReadyAt, this,
             [this, watcher](int at) {
+                // A test cut short by Exit failed for want of time, not
+                // because the proxy is dead: it must not cost the proxy its row.
+                if (host().pool().stoppingBackgroundWork()) return;
                 const auto applied = ApplyTestResult(host().pool().tested(), watcher->resultAt(at),
                                                      host().pool().statusLine(), host().messages());
                 // A file that cannot be written ends the pass, as it always has.
@@ -185,12 +189,13 @@ void TestedProxiesPanel::testAll() {
         controls_.control(kUseSelectedId)->setEnabled(true);
         changed();
     });
-    auto pass = QtConcurrent::run([rows = host().pool().tested().rows(),
-                                   measure = measure_](QPromise<ProxyTestResult>& promise) {
-        MeasureTestedProxies(
-            rows, measure, [&](const ProxyTestResult& result) { promise.addResult(result); },
-            [&] { return !promise.isCanceled(); });
-    });
+    auto pass = QtConcurrent::run(
+        [rows = host().pool().tested().rows(), measure = measure_,
+         stop = host().pool().backgroundStop()](QPromise<ProxyTestResult>& promise) {
+            MeasureTestedProxies(
+                rows, measure, [&](const ProxyTestResult& result) { promise.addResult(result); },
+                [&] { return !promise.isCanceled() && !stop.stop_requested(); });
+        });
     // A page that goes (the program exits) ends the pass after the proxy in
     // hand, rather than having the exit wait for the whole list.
     connect(watcher, &QObject::destroyed, [pass]() mutable { pass.cancel(); });

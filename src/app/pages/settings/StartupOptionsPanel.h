@@ -9,8 +9,8 @@ class QLineEdit;
 namespace veilport::app {
 
 // Whether Veilport starts at log-in, and the Gateway's port: test tries the
-// port, save (or leaving the page) stores both. A new port is used the next
-// time the Gateway starts.
+// port, save (or leaving the page, or Exit) stores both. A new port saved
+// while anonymity is on moves the Gateway and everything pointing at it.
 class StartupOptionsPanel : public Page {
     Q_OBJECT
 
