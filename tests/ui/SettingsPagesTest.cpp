@@ -102,6 +102,9 @@ TEST_F(BrowsersPanelTest, TheBoxesSayWhatTheySwitchHereAndWhichBrowsersAreNotFou
     EXPECT_EQ(page.box(Browser::Firefox)->text(), "Firefox (not found)");
     EXPECT_EQ(page.box(Browser::Firefox)->accessibleName(), "Firefox (not found)");
     EXPECT_EQ(page.box(Browser::Avant)->text(), "Avant (not found)");
+    for (Browser browser : browsers::kAllBrowsers)
+        EXPECT_LE(page.box(browser)->sizeHint().width(), page.box(browser)->width())
+            << page.box(browser)->text().toStdString() << " is cut short";
 
     // A profile folder alone is enough to find Firefox and use its box.
     std::filesystem::create_directories(home.path() / "home/.mozilla/firefox");

@@ -46,12 +46,13 @@ BrowsersPanel::BrowsersPanel(app::PageHost& host, QWidget* parent, BrowserConfig
                      "Veilport configure automatically which browser to be used with Veilport, "
                      "mark your choise."},
                     // The boxes' texts come from the browsers found (showMembers).
-                    {1041, ControlKind::CheckBox, 24, 60, 110, 12},
-                    {1042, ControlKind::CheckBox, 24, 76, 110, 12},
-                    {1043, ControlKind::CheckBox, 24, 92, 110, 12},
-                    {1044, ControlKind::CheckBox, 140, 60, 110, 12},
-                    {1045, ControlKind::CheckBox, 140, 76, 110, 12},
-                    {1046, ControlKind::CheckBox, 140, 92, 110, 12},
+                    // The second column is wider for "Mozilla (SeaMonkey) (not found)".
+                    {1041, ControlKind::CheckBox, 24, 60, 106, 12},
+                    {1042, ControlKind::CheckBox, 24, 76, 106, 12},
+                    {1043, ControlKind::CheckBox, 24, 92, 106, 12},
+                    {1044, ControlKind::CheckBox, 128, 60, 140, 12},
+                    {1045, ControlKind::CheckBox, 128, 76, 140, 12},
+                    {1046, ControlKind::CheckBox, 128, 92, 140, 12},
                     {kFollowersId, ControlKind::Static, 14, 110, 245, 20, kFollowersText},
                     {1072, ControlKind::Static, 14, 134, 245, 40,
                      "Before configuring the browsers you would like to work with Veilport, "

@@ -77,7 +77,7 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
               {skin::DialogTemplate::kStaticId, ControlKind::Static, 100, 219, 170, 8,
                "To learn more about Anonymity and Privacy"},
               {kTipsLinkId, ControlKind::HyperLink, 271, 219, 62, 8},
-              {kCheckNowId, ControlKind::BitmapPushButton, 270, 182, 63, 15},
+              {kCheckNowId, ControlKind::BitmapPushButton, 323, 85, 63, 15},
           }) {
     setObjectName(QStringLiteral("StatusPanel"));
     setPlacementMode(kStretched);
