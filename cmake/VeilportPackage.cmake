@@ -1,6 +1,6 @@
 # The Debian package: `make package` (or `cpack` in the build folder) writes
 # veilport_<version>-<release>_<arch>.deb. The shared libraries the programs
-# link (Qt 6, libcurl, SQLite) become dependencies through dpkg-shlibdeps;
+# link (Qt 6, SQLite) become dependencies through dpkg-shlibdeps;
 # what is loaded at run time without being linked is named here. The proxies
 # the user chooses, tinyproxy included, are never dependencies.
 set(CPACK_GENERATOR DEB)
@@ -28,9 +28,12 @@ browsing tracks on a schedule.
 
 The package holds the Veilport program with its menu entry, Quenchor (which
 closes a running Veilport) and veilportctl, the command-line front end.]=])
-# The help engine reads its collection through Qt's SQLite driver, a plugin.
+# libcurl is opened at the first download rather than linked, to keep it out
+# of the window's memory until then. The help engine reads its collection
+# through Qt's SQLite driver, a plugin.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.85)")
 if(TARGET veilport_help)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6sql6-sqlite")
 endif()
 # Web pages open through xdg-open; Wayland desktops need Qt's Wayland plugin
 # (X11 is served by Qt's own xcb plugin).

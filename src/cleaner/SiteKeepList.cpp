@@ -41,7 +41,8 @@ SiteKeepList SiteKeepList::parse(std::string_view text) {
 
 bool SiteKeepList::add(std::string_view site) {
     std::string host = HostOf(site);
-    if (host.empty()) return false;
+    // A blank or separator inside would split the site in two once stored.
+    if (host.empty() || host.find_first_of(" \t\r\n,;") != std::string::npos) return false;
     if (std::find(sites_.begin(), sites_.end(), host) == sites_.end())
         sites_.push_back(std::move(host));
     return true;

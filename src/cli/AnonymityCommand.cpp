@@ -28,7 +28,7 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
         return UsageError(err, "anonymity expects on, off, status or check");
     const std::string_view what = args[0];
     if (what == "check") return Check(out);
-    if (const auto window = FindRunningVeilport()) {
+    if (const auto window = FindRunningVeilport(err)) {
         using process::WindowMessage;
         const WindowMessage message = what == "on"    ? WindowMessage::AnonymityOn
                                       : what == "off" ? WindowMessage::AnonymityOff
@@ -50,7 +50,7 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     // machine may still point at a Gateway nobody runs, so undo it.
     auto pool = services::MakePoolServices();
     services::Anonymity anonymity(*pool.gateway, *pool.connection);
-    if (anonymity.isOn()) {
+    if (anonymity.mayPointAtGateway()) {
         const auto outcome = anonymity.switchOff();
         for (const auto& target : outcome.report.failures())
             err << "veilportctl: " << target.name << ": " << target.reason << '\n';

@@ -152,7 +152,7 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
         return UsageError(err, "--password-stdin needs a proxy with a user name (user@host:port)");
     // A running Veilport owns the tested list on screen and the Gateway whose
     // upstream an adoption changes: it does the work.
-    if (const auto window = FindRunningVeilport()) {
+    if (const auto window = FindRunningVeilport(err)) {
         if (passwordFromStdin)
             return UsageError(err,
                               "Veilport is running: adopt a proxy with a password on its Add "
@@ -196,7 +196,7 @@ int Adopt(Args args, std::ostream& out, std::ostream& err) {
 
 int Update(Args args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return UsageError(err, "update takes no arguments");
-    if (const auto window = FindRunningVeilport())
+    if (const auto window = FindRunningVeilport(err))
         return HandOver(*window, {process::WindowMessage::UpdateProxyList, {}}, out, err);
     // The update switches nothing, so it runs the same whatever UseProxy says.
     auto services = MakePoolServices();

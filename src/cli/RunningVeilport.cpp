@@ -3,13 +3,19 @@
 #include <charconv>
 #include <ostream>
 
+#include "platform/process/RuntimeDir.h"
 #include "platform/process/SingleInstance.h"
 #include "services/ExitStatus.h"
 
 namespace veilport::cli {
 
-std::optional<process::TopLevelWindow> FindRunningVeilport() {
-    return process::TopLevelWindow::find(process::kMainWindowTitle);
+std::optional<process::TopLevelWindow> FindRunningVeilport(std::ostream& err) {
+    auto window = process::TopLevelWindow::find(process::kMainWindowTitle);
+    if (!window) {
+        const std::string problem = process::runtimeDirProblem();
+        if (!problem.empty()) err << "veilportctl: " << problem << '\n';
+    }
+    return window;
 }
 
 std::string FormatAnswer(int status, const std::string& text) {

@@ -13,8 +13,11 @@
 
 namespace veilport::cli {
 
-// The running Veilport's main window, or nothing.
-std::optional<process::TopLevelWindow> FindRunningVeilport();
+// The running Veilport's main window, or nothing. When nothing is found
+// because this user has no usable runtime folder (where the window's socket
+// lives), err is told which folder and what is wrong with it: "not running"
+// alone would hide why no Veilport can run.
+std::optional<process::TopLevelWindow> FindRunningVeilport(std::ostream& err);
 
 // How long the command line waits for an answer. Generous: the window may
 // show a message the user has to acknowledge, or run a download first.

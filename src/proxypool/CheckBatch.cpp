@@ -6,8 +6,11 @@
 namespace veilport::proxypool {
 
 CheckBatch::CheckBatch(std::vector<ListedProxy> proxies, Checker checker, int concurrency,
-                       ResultSink onResult)
-    : proxies_(std::move(proxies)), checker_(std::move(checker)), onResult_(std::move(onResult)) {
+                       ResultSink onResult, std::function<void()> onFinished)
+    : proxies_(std::move(proxies)),
+      checker_(std::move(checker)),
+      onResult_(std::move(onResult)),
+      onFinished_(std::move(onFinished)) {
     const auto wanted =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(concurrency, 1)), proxies_.size());
     running_ = static_cast<int>(wanted);
@@ -16,10 +19,13 @@ CheckBatch::CheckBatch(std::vector<ListedProxy> proxies, Checker checker, int co
             workers_.emplace_back([this](std::stop_token) { work(stop_.get_token()); });
         } catch (const std::system_error&) {
             // The threads that did start take the whole list between them.
-            running_ -= static_cast<int>(wanted - i);
+            if (running_.fetch_sub(static_cast<int>(wanted - i)) == static_cast<int>(wanted - i) &&
+                onFinished_)
+                onFinished_();
             break;
         }
     }
+    if (wanted == 0 && onFinished_) onFinished_();
 }
 
 CheckBatch::~CheckBatch() {
@@ -51,7 +57,7 @@ void CheckBatch::work(std::stop_token stop) {
         ++done_;
         if (onResult_) onResult_(index, result);
     }
-    --running_;
+    if (--running_ == 0 && onFinished_) onFinished_();
 }
 
 }  // namespace veilport::proxypool

@@ -4,7 +4,9 @@
 // proxy in list order; each result is handed to onResult on the worker's
 // thread (the receiver forwards it where it is needed). cancel() makes every
 // check in flight give up within about a second and starts no new one; the
-// destructor cancels and waits, so no worker outlives the batch.
+// destructor cancels and waits, so no worker outlives the batch. onFinished,
+// when given, is called once on the thread of the last worker to end, after
+// every result it will ever hand over.
 
 #include <atomic>
 #include <cstddef>
@@ -30,7 +32,7 @@ public:
     // the work to the others; with none at all, finished() is true at once and
     // started() says how many run.
     CheckBatch(std::vector<ListedProxy> proxies, Checker checker, int concurrency,
-               ResultSink onResult);
+               ResultSink onResult, std::function<void()> onFinished = {});
     ~CheckBatch();
     CheckBatch(const CheckBatch&) = delete;
     CheckBatch& operator=(const CheckBatch&) = delete;
@@ -51,6 +53,7 @@ private:
     std::vector<ListedProxy> proxies_;
     Checker checker_;
     ResultSink onResult_;
+    std::function<void()> onFinished_;
     std::atomic<std::size_t> next_{0};
     std::atomic<std::size_t> done_{0};
     std::atomic<std::size_t> working_{0};

@@ -12,6 +12,10 @@
 
 namespace veilport::proxypool {
 
+// The proxy a test of host:port checks: the adopt text's scheme and login
+// when it names this host and port, else plain HTTP.
+ListedProxy ProxyToCheck(const std::string& host, int port, const std::string& adoptText);
+
 class JudgedTester : public ProxyTester {
 public:
     JudgedTester(ProxyJudge& judge, std::function<void(const ProxyTesterSession&)> onRows = {});

@@ -133,18 +133,31 @@ bool ListSources::fetch(std::string_view location, const ListFetcher& fetcher,
         return false;
     }
     if (now == 0) now = static_cast<std::int64_t>(std::time(nullptr));
-    bool any = false;
-    for (auto& source : *sources) {
-        if (!wanted.empty() && source.location != wanted) continue;
-        any = true;
-        ApplyFetch(source, fetcher ? fetcher(source) : FetchedList{}, store_, now);
-    }
-    if (!wanted.empty() && !any) {
+    std::vector<ListSource> targets;
+    for (const auto& source : *sources)
+        if (wanted.empty() || source.location == wanted) targets.push_back(source);
+    if (!wanted.empty() && targets.empty()) {
         error = "no such source: " + std::string(location);
         return false;
     }
+    // A download may take a minute, and the sources may be added to or
+    // removed meanwhile (the window, veilportctl): each result goes into the
+    // sources as they are when it arrives, and a source removed meanwhile
+    // stays removed.
+    for (const auto& target : targets) {
+        FetchedList fetched = fetcher ? fetcher(target) : FetchedList{};
+        auto current = store_.load(error);
+        if (!current) return false;
+        for (auto& source : *current) {
+            if (source.location != target.location) continue;
+            ApplyFetch(source, fetched, store_, now);
+            if (!store_.save(*current, error)) return false;
+            break;
+        }
+        sources = std::move(current);
+    }
     after = *sources;
-    return store_.save(*sources, error);
+    return true;
 }
 
 std::vector<SuppliedProxy> ListSources::supply() const {

@@ -22,6 +22,9 @@ enum class WizardMode { BrowseInvisibly, PostAnonymously };
 struct NewListRow {
     std::string entry;
     int picture = 0;  // 1: the proxy supports POST; 0: plain proxy
+    // Where the entry came from: empty for the service list, else a list
+    // source's location.
+    std::string source = {};
 
     bool operator==(const NewListRow&) const = default;
 };

@@ -28,10 +28,13 @@ bool AddsToFile(AdoptEntryPoint entryPoint) {
 }  // namespace
 
 AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
-                          AdoptEntryPoint entryPoint, AdoptContext& context) {
+                          AdoptEntryPoint entryPoint, AdoptContext& context,
+                          const std::string& password) {
     // A text that is no proxy is tested as it always was (and fails there); one
     // that is, is adopted under its password-free form, its password kept apart.
-    const auto parsed = ParseUpstream(text);
+    auto parsed = ParseUpstream(text);
+    if (parsed && parsed.upstream->hasLogin() && !password.empty())
+        parsed.upstream->password = password;
     const auto parts = SplitProxyText(text);
     const std::string host = parsed ? parsed.upstream->host : parts.host;
     const int port = parsed ? parsed.upstream->port : parts.port;
@@ -43,8 +46,9 @@ AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
     if (fail.get() == 1 || responseTime.get().empty()) return AdoptOutcome::NotAdopted;
     StringSetting downloadSpeed(settings::kTmpDownloadSpeed);
     // A passed test confirmed with OK chooses the proxy, with anonymity on or off.
+    // Under the text without its password: ProxyName is a stored setting.
     StringSetting chosen(settings::kProxyName);
-    chosen.set(text);
+    chosen.set(shown);
     chosen.write();
 
     // The key keeps a scheme and user other than plain HTTP, so the row still

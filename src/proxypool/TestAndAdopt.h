@@ -44,8 +44,11 @@ struct AdoptContext {
 // text: the proxy entry text; country: the text after its first "->"
 // (CountryOf; empty from the add panel, column 1 for Test Proxy). The wizard
 // calls this only when a purpose box is ticked and its text is not empty.
+// password: typed apart from the text (the add panel's masked field); it
+// serves an entry with a user name and is kept like one written in the text.
 AdoptOutcome TestAndAdopt(const std::string& text, const std::string& country,
-                          AdoptEntryPoint entryPoint, AdoptContext& context);
+                          AdoptEntryPoint entryPoint, AdoptContext& context,
+                          const std::string& password = {});
 
 // Test Proxy on row index of the tested list: the row leaves the list (not the
 // file) before the test and comes back, at the end, only when the test passes.

@@ -1,5 +1,8 @@
 #include "services/Anonymity.h"
 
+#include <filesystem>
+
+#include "platform/desktop/SwitchJournal.h"
 #include "proxypool/AnonymityStatus.h"
 #include "proxypool/FetchProxyList.h"
 #include "proxypool/PoolUi.h"
@@ -120,13 +123,18 @@ AnonymityOutcome Anonymity::changePort(std::uint32_t port) {
 
 browsers::SwitchReport Anonymity::resetForNewSession() {
     browsers::SwitchReport report;
-    if (AnonymityFlag::isOn()) report = connection_.DisableConnectionProxy();
+    if (mayPointAtGateway()) report = connection_.DisableConnectionProxy();
     AnonymityFlag::clearForNewSession();
     return report;
 }
 
 bool Anonymity::isOn() const {
     return AnonymityFlag::isOn();
+}
+
+bool Anonymity::mayPointAtGateway() const {
+    std::error_code ec;
+    return AnonymityFlag::isOn() || std::filesystem::exists(desktop::SwitchJournal::Path(), ec);
 }
 
 std::string Anonymity::stateWord() const {

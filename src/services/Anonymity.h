@@ -66,6 +66,11 @@ public:
     [[nodiscard]] AnonymityOutcome changePort(std::uint32_t port);
 
     bool isOn() const;
+    // Whether the machine may still point at a Gateway: UseProxy says on, or
+    // the switch journal still holds targets not put back. The journal counts
+    // on its own because UseProxy may be unreadable (a damaged settings store
+    // reads as defaults) after a session that ended with anonymity on.
+    bool mayPointAtGateway() const;
     // "Enabled" or "Disabled", as the status page and veilportctl show it.
     std::string stateWord() const;
     bool gatewayRunning() const { return gateway_.isRunning(); }

@@ -21,6 +21,8 @@ TEST(SiteKeepListTest, ASiteKeepsItselfAndItsSubdomainsOnly) {
     SiteKeepList empty;
     EXPECT_FALSE(empty.add("https:///path"));
     EXPECT_FALSE(empty.add("..."));
+    EXPECT_FALSE(empty.add("my bank.net"));
+    EXPECT_FALSE(empty.add("a.org,b.org"));
     EXPECT_TRUE(empty.empty());
 }
 

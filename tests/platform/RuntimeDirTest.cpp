@@ -112,7 +112,7 @@ TEST_F(RuntimeDirTest, AStartWithASquattedFallbackFolderNamesTheProblem) {
                                instance.problem().find("XDG_RUNTIME_DIR") != std::string::npos;
             outcome = named && !instance.activatedOther() ? 'y' : 'n';
         }
-        static_cast<void>(::write(result[1], &outcome, 1));
+        if (::write(result[1], &outcome, 1) < 0) ::_exit(1);
         ::_exit(0);
     }
     ::close(result[1]);
@@ -144,15 +144,15 @@ TEST_F(RuntimeDirTest, AWindowOfAnotherUserIsNotFound) {
         const bool ok = ::setresuid(kSomeoneElse, kSomeoneElse, kSomeoneElse) == 0 &&
                         ::listen(listener.get(), 4) == 0;
         char byte = ok ? 'y' : 'n';
-        static_cast<void>(::write(fromChild[1], &byte, 1));
-        static_cast<void>(::read(toChild[0], &byte, 1));
+        if (::write(fromChild[1], &byte, 1) < 0) ::_exit(1);
+        if (::read(toChild[0], &byte, 1) < 0) ::_exit(1);
         ::_exit(0);
     }
     char byte = 0;
     ASSERT_EQ(::read(fromChild[0], &byte, 1), 1);
     ASSERT_EQ(byte, 'y');
     EXPECT_FALSE(TopLevelWindow::find("Veilport"));
-    static_cast<void>(::write(toChild[1], "x", 1));
+    EXPECT_EQ(::write(toChild[1], "x", 1), 1);
     int status = 0;
     ::waitpid(child, &status, 0);
     for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) ::close(fd);

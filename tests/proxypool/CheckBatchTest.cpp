@@ -56,6 +56,29 @@ TEST(CheckBatch, NeverRunsMoreThanItsBoundAndReportsEachProxyOnce) {
     EXPECT_EQ(std::set<std::size_t>(reported.begin(), reported.end()).size(), 100u);
 }
 
+// A window learns of the end from onFinished alone: it must come once, and
+// after every result, or the last results would land after the end.
+TEST(CheckBatch, OnFinishedComesOnceAfterEveryResult) {
+    for (const int count : {0, 1, 50}) {
+        std::atomic<int> results{0};
+        std::atomic<int> finishes{0};
+        std::atomic<int> resultsAtFinish{-1};
+        {
+            CheckBatch batch(
+                Proxies(count),
+                [](const ListedProxy&, const inet::CancelCheck&) { return ProxyCheck{}; }, 8,
+                [&](std::size_t, const ProxyCheck&) { ++results; },
+                [&] {
+                    resultsAtFinish = results.load();
+                    ++finishes;
+                });
+            batch.wait();
+        }
+        EXPECT_EQ(finishes.load(), 1) << count;
+        EXPECT_EQ(resultsAtFinish.load(), count);
+    }
+}
+
 TEST(CheckBatch, EmptyListsAndABoundBelowOneStillFinish) {
     CheckBatch empty({}, {}, 32, {});
     empty.wait();

@@ -1,9 +1,10 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/io/AtomicFile.h"
-#include "proxypool/PoolFakes.h"
 #include "proxypool/TestAllCheck.h"
 #include "settings/StringSetting.h"
+#include "support/PoolFakes.h"
 #include "support/TempHome.h"
 
 namespace veilport::proxypool {

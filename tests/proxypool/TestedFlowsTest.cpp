@@ -1,21 +1,22 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 #include <stop_token>
 
-#include "PoolFakes.h"
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/TestAllProxies.h"
 #include "proxypool/UseTestedProxy.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
+#include "support/PoolFakes.h"
 #include "support/TempHome.h"
 
 namespace veilport::proxypool {
 namespace {
 
-using namespace proxypool::testing;
+using namespace veilport::testing;
 using ::testing::ElementsAre;
 
 class TestedFlows : public ::testing::Test {

@@ -1,10 +1,10 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 
-#include "PoolFakes.h"
 #include "browsers/ConnectionSwitch.h"
 #include "platform/inet/ProxyOptions.h"
 #include "platform/io/AtomicFile.h"
@@ -14,12 +14,13 @@
 #include "proxypool/UpdateProxyList.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
+#include "support/PoolFakes.h"
 #include "support/TempHome.h"
 
 namespace veilport::proxypool {
 namespace {
 
-using namespace proxypool::testing;
+using namespace veilport::testing;
 using ::testing::ElementsAre;
 
 class UpdateTest : public ::testing::Test {

@@ -4,9 +4,12 @@
 #include <QTimer>
 
 #include "MainWindowFixture.h"
+#include "app/dialogs/MyAddressDialog.h"
 #include "app/dialogs/ProxyListUpdateDialog.h"
 #include "app/help/AboutDialog.h"
 #include "app/help/Commands.h"
+#include "app/help/WebPages.h"
+#include "settings/StringSetting.h"
 
 namespace veilport::app {
 namespace {
@@ -57,11 +60,20 @@ TEST_F(HelpMenuTest, EachItemReachesItsAction) {
     MainWindow& window = open();
     const auto actions = window.helpMenu().menu().actions();
     for (const int position : {0, 1, 2, 4, 5, 7, 9}) actions.at(position)->trigger();
-    EXPECT_EQ(fixture_.help.requests, QStringList({"contents", "index", "search:lesson"}));
     const std::string site = "http://" VEILPORT_VENDOR_HOST;
-    EXPECT_EQ(openedUrls(), (std::vector<std::string>{site + "/features_veilport.html", site + "/",
-                                                      site + "/support_veilport.html",
-                                                      site + "/veilport/tell_a_friend.html"}));
+    if (VendorSiteSet()) {
+        EXPECT_EQ(fixture_.help.requests, QStringList({"contents", "index", "search:lesson"}));
+        EXPECT_EQ(openedUrls(),
+                  (std::vector<std::string>{site + "/features_veilport.html", site + "/",
+                                            site + "/support_veilport.html",
+                                            site + "/veilport/tell_a_friend.html"}));
+    } else {
+        // No one serves the placeholder host: the local help stands in.
+        EXPECT_EQ(fixture_.help.requests,
+                  QStringList({"contents", "index", "search:lesson", "page:Introduction.htm",
+                               "page:Introduction.htm", "page:Help.htm", "page:Introduction.htm"}));
+        EXPECT_TRUE(openedUrls().empty());
+    }
     for (const auto& request : fixture_.shell.requests)
         EXPECT_EQ(request.show, shell::WindowShow::Maximized);
 
@@ -76,16 +88,37 @@ TEST_F(HelpMenuTest, EachItemReachesItsAction) {
             }
         }
     });
+    const auto opened = fixture_.shell.requests.size();
     actions.at(8)->trigger();
     EXPECT_TRUE(updateShown);
-    EXPECT_EQ(fixture_.shell.requests.size(), 4u);
+    EXPECT_EQ(fixture_.shell.requests.size(), opened);
 }
 
-TEST_F(HelpMenuTest, WhatIsMyIpOpensItsPage) {
+TEST(VendorSite, OnlyARealHostCountsAsTheVendorsSite) {
+    EXPECT_FALSE(VendorSiteSet("www.veilport.example"));
+    EXPECT_FALSE(VendorSiteSet(""));
+    EXPECT_TRUE(VendorSiteSet("www.example.org"));
+}
+
+TEST_F(HelpMenuTest, WhatIsMyIpAsksTheJudgeInAWindowOfItsOwn) {
+    // A judge no one serves: the window must not reach the default one.
+    StringSetting judge(settings::kJudgeUrl);
+    judge.set("http://127.0.0.1:1/get");
+    judge.write();
     MainWindow& window = open();
+    bool shown = false;
+    QTimer::singleShot(0, &window, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<proxypool::ui::MyAddressDialog*>(top);
+                dialog != nullptr && dialog->isVisible()) {
+                shown = dialog->asking();
+                dialog->reject();
+            }
+        }
+    });
     window.controls().control<QAbstractButton>(MainWindow::kWhatIsMyIpId)->click();
-    EXPECT_EQ(openedUrls(),
-              std::vector<std::string>{"http://" VEILPORT_VENDOR_HOST "/veilport/whatismyip.php"});
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(openedUrls().empty()) << "no web page any more";
 }
 
 TEST_F(HelpMenuTest, AboutHasItsPicturesFromTheMenusButNotFromTheWindowMenuEntry) {

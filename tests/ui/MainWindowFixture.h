@@ -27,6 +27,7 @@ public:
         requests.push_back(QStringLiteral("search:") + query);
     }
     void showHelpFile() override { requests.push_back(QStringLiteral("file")); }
+    void showPage(const QString& file) override { requests.push_back("page:" + file); }
     QStringList requests;
 };
 
@@ -53,6 +54,10 @@ public:
     void setIcon(const QIcon& newIcon) override { icon = newIcon; }
     void setTip(const QString& newTip) override { tip = newTip; }
     void setMenu(QMenu* newMenu) override { menu = newMenu; }
+    bool showNotice(const QString& text) override {
+        notices << "Veilport: " + text;
+        return true;
+    }
     void doubleClick() { emit doubleClicked(); }
 
     bool available = true;
@@ -63,6 +68,7 @@ public:
     QIcon icon;
     QString tip;
     QMenu* menu = nullptr;
+    QStringList notices;
 };
 
 // Whether Software\\Veilport holds a value of this name at all (an absent
@@ -95,12 +101,15 @@ public:
             .listGet = listGet,
             .backgroundWork = backgroundWork,
         });
+        window->showCleaningNotices([this](cleaner::CleanerThread::SkippedNotice notice) {
+            cleaningNotice = std::move(notice);
+        });
         return *window;
     }
 
     TempHome home;
-    FakeGatewayControl gateway;
-    FakeConnectionSwitch connection;
+    FakeGateway gateway;
+    FakeProxySwitch connection;
     RecordingShell shell;
     RecordingHelp help;
     FakeMessages messages;
@@ -109,6 +118,8 @@ public:
     std::stop_source backgroundWork;
     FakeTrayIcon* tray = nullptr;
     int cleanerStarts = 0;
+    // What the window handed the scheduled cleaning; empty once taken back.
+    cleaner::CleanerThread::SkippedNotice cleaningNotice;
     std::unique_ptr<app::MainWindow> window;
 };
 

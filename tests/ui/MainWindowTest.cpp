@@ -18,10 +18,10 @@ namespace {
 using namespace veilport::testing;
 
 constexpr PageId kAllPages[] = {
-    PageId::Status,       PageId::AnonymityIntro, PageId::AnonymityWizard, PageId::CurrentProxy,
-    PageId::NewProxies,   PageId::TestedProxies,  PageId::AddProxy,        PageId::UpdateProxyList,
-    PageId::PrivacyIntro, PageId::InvasiveCode,   PageId::Cleaning,        PageId::SettingsIntro,
-    PageId::Browsers,     PageId::StartupOptions,
+    PageId::Status,        PageId::AnonymityIntro, PageId::AnonymityWizard, PageId::CurrentProxy,
+    PageId::NewProxies,    PageId::TestedProxies,  PageId::AddProxy,        PageId::UpdateProxyList,
+    PageId::ListSources,   PageId::PrivacyIntro,   PageId::InvasiveCode,    PageId::Cleaning,
+    PageId::SettingsIntro, PageId::Browsers,       PageId::StartupOptions,
 };
 
 skin::BitmapButton* mainButton(MainWindow& window, int section) {

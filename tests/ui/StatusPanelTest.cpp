@@ -155,7 +155,7 @@ TEST_F(StatusPanelTest, ACountryAfterThePortIsNoPartOfTheUpstreamAndTwoClicksUnd
 // pointed at its port (or at the program holding it).
 TEST_F(StatusPanelTest, AGatewayThatCannotListenLeavesEverythingDisabledAndSaysWhy) {
     Store(settings::kProxyName, "12.12.12.12:80");
-    host_.fakeGateway.startResult = false;
+    host_.fakeGateway.startSucceeds = false;
     host_.fakeGateway.problem = "Port 8080 is in use by another program";
     auto panel = makePanel();
     anonymitySwitch(*panel).click();

@@ -6,10 +6,14 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 #include <QtConcurrent/QtConcurrentRun>
+#include <mutex>
 
 #include "app/skin/BitmapButton.h"
 #include "app/skin/HelpRequest.h"
 #include "app/skin/Pictures.h"
+#include "proxypool/JudgedTester.h"
+#include "proxypool/SocksGreetingTime.h"
+#include "proxypool/Upstream.h"
 
 namespace veilport::proxypool::ui {
 
@@ -81,7 +85,31 @@ void ProxyTesterDialog::done(int result) {
     SkinnedDialog::done(result);
 }
 
+ProxyTesterDialog::JudgeCheck ProxyTesterDialog::settingsJudge() {
+    struct Kept {
+        std::mutex mutex;
+        std::string url;
+        std::shared_ptr<ProxyJudge> judge;
+    };
+    auto kept = std::make_shared<Kept>();
+    return [kept](const ListedProxy& proxy, const inet::CancelCheck& cancelled) {
+        std::shared_ptr<ProxyJudge> judge;
+        {
+            std::lock_guard lock(kept->mutex);
+            const std::string url = JudgeConfigFromSettings().judgeUrl;
+            if (!kept->judge || kept->url != url) {
+                kept->judge = ProxyJudge::FromSettings();
+                kept->url = url;
+            }
+            judge = kept->judge;
+        }
+        return judge->check(proxy, cancelled);
+    };
+}
+
 void ProxyTesterDialog::forgetRunningTest() {
+    if (abandon_) abandon_->store(true);
+    abandon_.reset();
     if (watcher_ == nullptr) return;
     watcher_->disconnect(this);
     watcher_->deleteLater();
@@ -92,6 +120,11 @@ void ProxyTesterDialog::prepare(const std::string& host, int port, const std::st
     forgetRunningTest();
     host_ = host;
     port_ = port;
+    // A SOCKS5 entry must answer a SOCKS5 greeting: anything listening would
+    // pass a bare connect.
+    const auto parsed = ParseUpstream(adoptText);
+    activeMeasure_ = parsed ? MeasureFor(*parsed.upstream, measure_) : measure_;
+    adoptText_ = adoptText;
     // The session asks for the time the worker measured; it runs on this thread.
     session_ = std::make_unique<ProxyTesterSession>(
         host, port, adoptText, [this](const std::string&, int) { return lastMs_; });
@@ -120,22 +153,35 @@ void ProxyTesterDialog::startTest() {
     // A busy bar while the connection is tried.
     controls_.control<QProgressBar>(kProgressId)->setRange(0, 0);
     forgetRunningTest();
-    watcher_ = new QFutureWatcher<std::uint32_t>(this);
-    connect(watcher_, &QFutureWatcher<std::uint32_t>::finished, this, [this] {
-        const std::uint32_t ms = watcher_->result();
+    watcher_ = new QFutureWatcher<ProxyCheck>(this);
+    connect(watcher_, &QFutureWatcher<ProxyCheck>::finished, this, [this] {
+        const ProxyCheck check = watcher_->result();
         forgetRunningTest();
-        measured(ms);
+        measured(check);
     });
-    const ConnectMeasure measure = measure_;
-    const std::string host = host_;
-    const int port = port_;
-    watcher_->setFuture(QtConcurrent::run(
-        [measure, host, port]() -> std::uint32_t { return measure ? measure(host, port) : 0; }));
+    abandon_ = std::make_shared<std::atomic<bool>>(false);
+    const ConnectMeasure measure = activeMeasure_;
+    const JudgeCheck judge = judgeCheck_;
+    const ListedProxy proxy = ProxyToCheck(host_, port_, adoptText_);
+    watcher_->setFuture(QtConcurrent::run([measure, judge, proxy, abandon = abandon_] {
+        if (judge) {
+            ProxyCheck check = judge(proxy, [abandon] { return abandon->load(); });
+            return check;
+        }
+        ProxyCheck check;
+        check.connectMs = measure ? measure(proxy.host, proxy.port) : 0;
+        check.connected = check.connectMs > 0;
+        return check;
+    }));
 }
 
-void ProxyTesterDialog::measured(std::uint32_t ms) {
-    lastMs_ = ms;
-    session_->start();
+void ProxyTesterDialog::measured(const ProxyCheck& check) {
+    if (judgeCheck_) {
+        session_->start(check);
+    } else {
+        lastMs_ = check.connectMs;
+        session_->start();
+    }
     showRows();
     auto* progress = controls_.control<QProgressBar>(kProgressId);
     progress->setRange(0, 100);

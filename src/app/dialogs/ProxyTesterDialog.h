@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QFutureWatcher>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "app/skin/DialogTemplate.h"
 #include "app/skin/SkinnedDialog.h"
+#include "proxypool/ProxyJudge.h"
 #include "proxypool/ProxyTester.h"
 
 class QProgressBar;
@@ -20,6 +23,9 @@ namespace veilport::proxypool::ui {
 // the settings values are written on the window thread once the time is
 // known. Done stays unavailable until a test of this proxy has finished:
 // closing with OK must never hand the caller the values of an earlier run.
+// With a judge, each start also sends a real request through the proxy and
+// shows what the judge saw, one row a fact (works, latency, exit address,
+// level, HTTPS, country).
 class ProxyTesterDialog : public skin::SkinnedDialog, public proxypool::ProxyTester {
     Q_OBJECT
 
@@ -31,8 +37,17 @@ public:
     static constexpr int kDoneId = 1;
     static constexpr int kCancelId = 2;
 
+    // The judge's check of one proxy; empty: the connect time only.
+    using JudgeCheck =
+        std::function<ProxyCheck(const ListedProxy& proxy, const inet::CancelCheck& cancelled)>;
+
     explicit ProxyTesterDialog(QWidget* parent = nullptr,
                                ConnectMeasure measure = RealConnectMeasure());
+
+    void setJudgeCheck(JudgeCheck check) { judgeCheck_ = std::move(check); }
+    // A check by the judge the settings name, made anew when JudgeUrl changes
+    // (so the user's real address is asked once per judge and session).
+    static JudgeCheck settingsJudge();
     ~ProxyTesterDialog() override;
 
     // Shows the dialog modally for one proxy and returns how it was closed.
@@ -59,17 +74,23 @@ protected:
 
 private:
     void forgetRunningTest();
-    void measured(std::uint32_t ms);
+    void measured(const ProxyCheck& check);
     void showRows();
 
     skin::DialogTemplate controls_;
     ConnectMeasure measure_;
+    // What this proxy's test runs: measure_, or a SOCKS5 greeting.
+    ConnectMeasure activeMeasure_;
+    JudgeCheck judgeCheck_;
     std::unique_ptr<ProxyTesterSession> session_;
     std::string host_;
     int port_ = 0;
+    std::string adoptText_;
     std::uint32_t lastMs_ = 0;
     // The running test's, null while none runs.
-    QFutureWatcher<std::uint32_t>* watcher_ = nullptr;
+    QFutureWatcher<ProxyCheck>* watcher_ = nullptr;
+    // Set when the running test is forgotten, so its check gives up early.
+    std::shared_ptr<std::atomic<bool>> abandon_;
 };
 
 }  // namespace veilport::proxypool::ui

@@ -15,6 +15,12 @@ public:
     virtual void showSearch(const QString& query) = 0;
     // F1: the help at its default page, maximised.
     virtual void showHelpFile() = 0;
+    // One page of the help by its file name ("Introduction.htm"), standing
+    // in for a vendor web page; the default page where it has no pages.
+    virtual void showPage(const QString& file) {
+        static_cast<void>(file);
+        showHelpFile();
+    }
 };
 
 }  // namespace veilport::app

@@ -53,6 +53,13 @@ void HelpViewerService::showSearch(const QString& query) {
     present(false);
 }
 
+void HelpViewerService::showPage(const QString& file) {
+    if (open() == nullptr) return;
+    viewer_->openPage(
+        QUrl(QStringLiteral("qthelp://%1/doc/%2").arg(QString::fromUtf8(kHelpNamespace), file)));
+    present(true);
+}
+
 void HelpViewerService::showHelpFile() {
     if (open() == nullptr) return;
     viewer_->openPage(QUrl(QString::fromUtf8(kHelpDefaultPage)));

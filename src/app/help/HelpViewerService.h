@@ -21,6 +21,7 @@ public:
     void showIndex() override;
     void showSearch(const QString& query) override;
     void showHelpFile() override;
+    void showPage(const QString& file) override;
 
     // The viewer shown last (null before the first request).
     HelpViewer* viewer() const { return viewer_; }

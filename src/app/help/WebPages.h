@@ -18,4 +18,11 @@ inline constexpr std::string_view kTips = "/tips.html";
 // The full address of a page on the vendor's host (chosen at build time).
 std::string VendorPageAddress(std::string_view path);
 
+// Whether the build names a vendor host that serves pages (not the
+// placeholder, which no one serves).
+bool VendorSiteSet(std::string_view host = VEILPORT_VENDOR_HOST);
+
+// The page of the local help that stands in for a vendor page.
+const char* LocalHelpPage(std::string_view path);
+
 }  // namespace veilport::app

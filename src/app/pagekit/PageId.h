@@ -15,6 +15,7 @@ enum class PageId {
     TestedProxies,
     AddProxy,
     UpdateProxyList,
+    ListSources,
     PrivacyIntro,
     InvasiveCode,
     Cleaning,

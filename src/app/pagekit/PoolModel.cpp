@@ -1,5 +1,8 @@
 #include "app/pagekit/PoolModel.h"
 
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
 namespace veilport::app {
 
 namespace {
@@ -35,8 +38,27 @@ proxypool::TestedListMirror& PoolModel::testedMirror() {
 }
 
 proxypool::AdoptContext PoolModel::adoptContext() {
-    return {tested_,        services_.tester,  services_.gateway, services_.statusLine,
-            testedMirror(), services_.messages};
+    return {tested_,        services_.tester,   services_.gateway, services_.statusLine,
+            testedMirror(), services_.messages, passwords_};
+}
+
+void PoolModel::lookForLocalTor() {
+    if (!torFinder_ || lookingForTor_) return;
+    lookingForTor_ = true;
+    using Found = std::optional<proxypool::Upstream>;
+    auto* watcher = new QFutureWatcher<Found>(this);
+    connect(watcher, &QFutureWatcher<Found>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        lookingForTor_ = false;
+        const Found found = watcher->result();
+        const auto same = [](const Found& a, const Found& b) {
+            return a.has_value() == b.has_value() && (!a || a->text == b->text);
+        };
+        if (same(found, localTor_)) return;
+        localTor_ = found;
+        emit changed();
+    });
+    watcher->setFuture(QtConcurrent::run(torFinder_));
 }
 
 }  // namespace veilport::app

@@ -1,16 +1,21 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
+#include <optional>
 #include <stop_token>
 
+#include "platform/secret/PasswordStore.h"
 #include "proxypool/GatewayControl.h"
 #include "proxypool/NewProxyList.h"
 #include "proxypool/PoolUi.h"
+#include "proxypool/ProxyHealth.h"
 #include "proxypool/ProxyListService.h"
 #include "proxypool/ProxySwitch.h"
 #include "proxypool/ProxyTester.h"
 #include "proxypool/TestAndAdopt.h"
 #include "proxypool/TestedProxyList.h"
+#include "proxypool/Upstream.h"
 
 namespace veilport::app {
 
@@ -53,6 +58,14 @@ public:
         return services_.listGet ? services_.listGet : services_.get;
     }
 
+    // What the latest checks found of each proxy, by its text: the lists'
+    // check columns read it, checks and re-tests write it.
+    proxypool::ProxyHealth& health() { return health_; }
+
+    // Ends every check running in the background (a batch, a re-test) within
+    // about a second; the program calls it on its way out.
+    void stopChecks() { emit checksStopped(); }
+
     // The drop-down that mirrors the tested list as the flows add to it (the
     // status page's); a null one mirrors nowhere.
     void setTestedMirror(proxypool::TestedListMirror* dropDown);
@@ -68,17 +81,36 @@ public:
     std::stop_token backgroundStop() const { return stop_.get_token(); }
     void stopBackgroundWork() { stop_.request_stop(); }
     bool stoppingBackgroundWork() const { return stop_.stop_requested(); }
+    // Where passwords of adopted proxies are kept; null: for this run only.
+    void setPasswords(secret::PasswordStore* passwords) { passwords_ = passwords; }
+
+    // How a Tor on this machine is looked for (blocking; it runs off the
+    // window thread). Without one nothing is ever looked for.
+    using LocalTorFinder = std::function<std::optional<proxypool::Upstream>()>;
+    void setLocalTorFinder(LocalTorFinder finder) { torFinder_ = std::move(finder); }
+    // Looks again; changed() follows when the answer differs from the last.
+    // A look already under way is not doubled.
+    void lookForLocalTor();
+    // The Tor found by the latest look, offered to the person, never adopted here.
+    const std::optional<proxypool::Upstream>& localTor() const { return localTor_; }
 
 signals:
     // Either list changed.
     void changed();
+    // stopChecks() was called: whoever runs checks cancels them.
+    void checksStopped();
 
 private:
     Services services_;
     proxypool::TestedProxyList tested_;
     proxypool::NewProxyList fresh_;
+    proxypool::ProxyHealth health_;
     proxypool::TestedListMirror* dropDown_ = nullptr;
     std::stop_source stop_;
+    secret::PasswordStore* passwords_ = nullptr;
+    LocalTorFinder torFinder_;
+    std::optional<proxypool::Upstream> localTor_;
+    bool lookingForTor_ = false;
 };
 
 }  // namespace veilport::app

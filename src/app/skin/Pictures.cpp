@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "app/skin/CleaningPagePictures.h"
+
 #include "app/skin/ColorKey.h"
 
 namespace veilport::skin {
@@ -24,8 +26,9 @@ struct PictureSource {
 // The labels of the section buttons and of the sub-buttons, in bar order.
 constexpr const char* kSectionLabels[] = {"Status", "Anonymity", "Privacy", "Settings"};
 constexpr const char* kSubLabels[] = {
-    "Anonymity Wizard",  "Current Proxy", "New Proxies", "Tested Proxies", "Add Proxy",
-    "Update Proxy List", "Invasive Code", "Cleaning",    "Browsers",       "Start Up Options",
+    "Anonymity Wizard", "Current Proxy",     "New Proxies",      "Tested Proxies",
+    "Add Proxy",        "Update Proxy List", "List Sources",     "Invasive Code",
+    "Cleaning",         "Browsers",          "Start Up Options",
 };
 
 constexpr PictureSource kPictures[] = {
@@ -87,6 +90,21 @@ constexpr PictureSource kPictures[] = {
     {picture::kCheckNowFocus, "btn_check_now_focus.svg", false},
     {picture::kProxyPlain, "proxy_plain.svg", false},
     {picture::kProxyPost, "proxy_post.svg", false},
+    {picture::kPreviewNormal, "btn_preview_normal.svg", false},
+    {picture::kPreviewPressed, "btn_preview_pressed.svg", false},
+    {picture::kPreviewHover, "btn_preview_hover.svg", false},
+    {picture::kPreviewDisabled, "btn_preview_disabled.svg", false},
+    {picture::kPreviewFocus, "btn_preview_focus.svg", false},
+    {picture::kAddNormal, "btn_add_normal.svg", false},
+    {picture::kAddPressed, "btn_add_pressed.svg", false},
+    {picture::kAddHover, "btn_add_hover.svg", false},
+    {picture::kAddDisabled, "btn_add_disabled.svg", false},
+    {picture::kAddFocus, "btn_add_focus.svg", false},
+    {picture::kRemoveNormal, "btn_remove_normal.svg", false},
+    {picture::kRemovePressed, "btn_remove_pressed.svg", false},
+    {picture::kRemoveHover, "btn_remove_hover.svg", false},
+    {picture::kRemoveDisabled, "btn_remove_disabled.svg", false},
+    {picture::kRemoveFocus, "btn_remove_focus.svg", false},
     {picture::kMainBackground, "main_background.svg", true},
     {picture::kMainBarBackground, "main_bar.svg", false},
     {picture::kTipBackground, "tip_background.svg", false},
@@ -128,6 +146,7 @@ constexpr PictureSource kPictures[] = {
     {picture::kCancelHover, "cancel_hover.svg", false},
     {picture::kTesterBackground, "tester_background.svg", true},
     {picture::kUpdateBackground, "update_background.svg", true},
+    {picture::kCleaningPreviewBackground, "cleaning_preview_background.svg", true},
 };
 
 // The section and sub-button pictures come from one drawing per state with

@@ -87,7 +87,7 @@ inline constexpr int kUpdateListNormal = 316;
 inline constexpr int kUpdateListPressed = 317;
 inline constexpr int kUpdateListHover = 318;
 // Section button i (0..3) is kSectionButtons + 3 * i, followed by its pressed
-// and hover pictures; sub-button j (0..9, in the order of the sections' pages)
+// and hover pictures; sub-button j (0..10, in the order of the sections' pages)
 // likewise from kSubButtons.
 inline constexpr int kSectionButtons = 320;
 inline constexpr int kSubButtons = 340;

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include "app/dialogs/MyAddressDialog.h"
 #include "app/dialogs/ProxyTesterDialog.h"
 #include "app/help/AboutDialog.h"
 #include "app/help/Commands.h"
@@ -12,6 +13,8 @@
 #include "app/skin/DialogUnits.h"
 #include "app/skin/HelpRequest.h"
 #include "app/skin/Pictures.h"
+#include "app/window/CleaningNotice.h"
+#include "app/window/BackgroundRetest.h"
 #include "app/window/CommandLineRequests.h"
 #include "app/window/HintDialog.h"
 #include "app/window/LiveUpdate.h"
@@ -97,6 +100,10 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     if (const std::string store = SettingsStoreMessage(); !store.empty())
         QTimer::singleShot(0, this, [this, text = store] { messages().showMessage(text); });
     buildSections();
+    if (services_.realChecks) {
+        tester_->setJudgeCheck(proxypool::ui::ProxyTesterDialog::settingsJudge());
+        retest_ = new BackgroundRetest(*pool_, {}, this);
+    }
     // Whoever changed anonymity (a page, Exit, the command line), the person
     // sees what went wrong; the status page has shown the state by then.
     // The message waits for the event loop: a modal box shown inside the
@@ -131,8 +138,22 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     }
 }
 
+void MainWindow::showCleaningNotices(
+    std::function<void(cleaner::CleanerThread::SkippedNotice)> attach) {
+    cleaningNotice_.reset();
+    cleaningNotice_ = std::make_unique<CleaningNotice>(*this, messages(), std::move(attach));
+}
+
 MainWindow::~MainWindow() {
     skin::setHelpHandler({});
+    // Whatever reaches the pool as it goes (the re-tests, the status page)
+    // goes before it: Qt would delete the children in the order they were
+    // made, the pool among the first.
+    delete retest_;
+    retest_ = nullptr;
+    for (auto& entry : pages_) delete entry.second;
+    pages_.clear();
+    current_ = nullptr;
 }
 
 void MainWindow::buildTopBar() {
@@ -145,7 +166,7 @@ void MainWindow::buildTopBar() {
     auto* myIp = controls_.control<skin::BitmapButton>(kWhatIsMyIpId);
     myIp->setPictures(pic::kWhatIsMyIpNormal, pic::kWhatIsMyIpPressed, pic::kWhatIsMyIpHover);
     myIp->setAccessibleName(skin::pictureLabel(pic::kWhatIsMyIpNormal));
-    controls_.onClicked(kWhatIsMyIpId, [this] { openWebPage(webpage::kWhatIsMyIp); });
+    controls_.onClicked(kWhatIsMyIpId, [this] { showMyAddress(); });
 
     auto* update = controls_.control<skin::BitmapButton>(kUpdateListId);
     update->setPictures(pic::kUpdateListNormal, pic::kUpdateListPressed, pic::kUpdateListHover);
@@ -338,6 +359,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         default:
             TrayDialog::keyPressEvent(event);
     }
+}
+
+void MainWindow::showNotice(const QString& text) {
+    if (iconShown() && trayIcon().showNotice(text)) return;
+    messages().showMessage(text.toStdString());
 }
 
 }  // namespace veilport::app

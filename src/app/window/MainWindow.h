@@ -22,13 +22,17 @@
 #include "app/window/SectionContainer.h"
 #include "app/window/TrayDialog.h"
 #include "app/window/WindowMessages.h"
+#include "cleaner/CleanerThread.h"
 #include "platform/shell/ShellOpen.h"
 #include "proxypool/ProxyTester.h"
 #include "services/Anonymity.h"
 
 namespace veilport::app {
 
+class BackgroundRetest;
+
 class WindowMessageReceiver;
+class CleaningNotice;
 
 // What the main window works with; the program passes the real services,
 // tests pass fakes. References must outlive the window.
@@ -53,7 +57,10 @@ struct MainWindowServices {
     proxypool::HttpGet listGet;
     // Asked to stop at Exit: the downloads made with `get` and `listGet`
     // should watch its token, as the window's own proxy tests do.
-    std::stop_source backgroundWork;
+    std::stop_source backgroundWork{};
+    // The judge's checks in the tester and the background re-tests of the
+    // tested list. Off in tests: their judge is the one each test names.
+    bool realChecks = false;
 };
 
 // The one window of Veilport: the top bar, the section bar with its tips,
@@ -96,6 +103,13 @@ public:
     // keeps what was typed into it, anonymity goes off when it is on, then the
     // window ends.
     void exitProgram();
+    // Gives the scheduled cleaning the window's notice of what a pass left
+    // alone: `attach` hands it over now, and takes it back (an empty notice)
+    // when the window ends.
+    void showCleaningNotices(std::function<void(cleaner::CleanerThread::SkippedNotice)> attach);
+    // Something the person must learn that no one asked for: in the tray's
+    // notice area while the window is hidden there, else a message.
+    void showNotice(const QString& text);
 
     // For tests and the screenshots.
     Page* page(PageId id) const;
@@ -129,6 +143,7 @@ private:
     void openWebPage(std::string_view path);
     void showAbout(bool withPictures);
     void runProxyListUpdate();
+    void showMyAddress();
 
     MainWindowServices services_;
     skin::DialogTemplate controls_;
@@ -148,8 +163,10 @@ private:
     // Set by Exit: the outcome of its switch-off is shown at once, not later.
     bool exiting_ = false;
     WindowMessageReceiver* receiver_ = nullptr;
+    BackgroundRetest* retest_ = nullptr;
     // Every command's action, by its menu command number.
     std::map<int, QAction*> commands_;
+    std::unique_ptr<CleaningNotice> cleaningNotice_;
 };
 
 }  // namespace veilport::app

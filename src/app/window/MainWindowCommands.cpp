@@ -4,6 +4,7 @@
 // the actions, for a caller that has a number (tests, the window menu).
 #include <QContextMenuEvent>
 
+#include "app/dialogs/MyAddressDialog.h"
 #include "app/help/AboutDialog.h"
 #include "app/help/Commands.h"
 #include "app/help/WebPages.h"
@@ -86,21 +87,33 @@ void MainWindow::runCommand(int id) {
 
 void MainWindow::exitProgram() {
     exiting_ = true;
-    // Running downloads and tests end now rather than hold the exit, with
-    // the Gateway still listening and the single-instance lock still held.
+    // Running downloads, tests and checks end now rather than hold the exit,
+    // with the Gateway still listening and the single-instance lock held.
     pool_->stopBackgroundWork();
+    pool_->stopChecks();
     // Leaving the program leaves the page too: what it keeps on leaving
     // (the start-up page's port) is kept now rather than lost.
     if (current_ != nullptr) current_->pageLeft();
     // Shown before the window ends: what could not be put back is the last
     // thing the person must learn from this session.
-    if (anonymity_->isOn()) ShowAnonymityOutcome(anonymity_->switchOff(), messages());
+    if (anonymity_->mayPointAtGateway()) ShowAnonymityOutcome(anonymity_->switchOff(), messages());
     done(0);
 }
 
 void MainWindow::openWebPage(std::string_view path) {
+    // Without a vendor site of its own, the program's help stands in.
+    if (!VendorSiteSet()) {
+        services_.help.showPage(QString::fromUtf8(LocalHelpPage(path)));
+        return;
+    }
     // Nothing is reported when no browser opens, as with any link.
     (void)services_.shell.openUrl(VendorPageAddress(path), shell::WindowShow::Maximized);
+}
+
+void MainWindow::showMyAddress() {
+    proxypool::ui::MyAddressDialog dialog(isVisible() ? this : nullptr);
+    dialog.ask();
+    dialog.exec();
 }
 
 void MainWindow::showAbout(bool withPictures) {

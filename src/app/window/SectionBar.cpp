@@ -23,7 +23,8 @@ skin::BitmapButton* SectionBar::addButton(int normalPicture, const QString& name
     if (mode_ == kMainBar) {
         button->setGeometry(5, 3 + 50 * i, 130, 30);
     } else {
-        button->setGeometry(11, 53 + 50 * i, 200, 40);
+        // Seven buttons fit the bar's height below its title.
+        button->setGeometry(11, 53 + 42 * i, 200, 40);
     }
     return button;
 }

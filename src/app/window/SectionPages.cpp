@@ -6,6 +6,7 @@
 #include "app/pages/anonymity/AnonymityWizardPanel.h"
 #include "app/pages/anonymity/CurrentProxyPanel.h"
 #include "app/pages/anonymity/NewProxiesPanel.h"
+#include "app/pages/anonymity/SourcesPanel.h"
 #include "app/pages/anonymity/TestedProxiesPanel.h"
 #include "app/pages/anonymity/UpdateProxyListPanel.h"
 #include "app/pages/privacy/CleaningPanel.h"
@@ -20,8 +21,8 @@ namespace veilport::app {
 namespace {
 
 constexpr PageId kAnonymityPages[] = {
-    PageId::AnonymityWizard, PageId::CurrentProxy, PageId::NewProxies,
-    PageId::TestedProxies,   PageId::AddProxy,     PageId::UpdateProxyList,
+    PageId::AnonymityWizard, PageId::CurrentProxy,    PageId::NewProxies,  PageId::TestedProxies,
+    PageId::AddProxy,        PageId::UpdateProxyList, PageId::ListSources,
 };
 constexpr PageId kPrivacyPages[] = {PageId::InvasiveCode, PageId::Cleaning};
 constexpr PageId kSettingsPages[] = {PageId::Browsers, PageId::StartupOptions};
@@ -69,6 +70,8 @@ Page* CreatePage(PageId page, PageHost& host, QWidget* parent) {
             return new proxypool::ui::AddProxyPanel(host, parent);
         case PageId::UpdateProxyList:
             return new proxypool::ui::UpdateProxyListPanel(host, parent);
+        case PageId::ListSources:
+            return new proxypool::ui::SourcesPanel(host, parent);
         case PageId::PrivacyIntro:
             return new PrivacyIntroPanel(host, parent);
         case PageId::InvasiveCode:

@@ -44,3 +44,13 @@ void SystemTrayIcon::setMenu(QMenu* menu) {
 }
 
 }  // namespace veilport::app
+
+namespace veilport::app {
+
+bool SystemTrayIcon::showNotice(const QString& text) {
+    if (!icon_->isVisible() || !QSystemTrayIcon::supportsMessages()) return false;
+    icon_->showMessage(QStringLiteral("Veilport"), text);
+    return true;
+}
+
+}  // namespace veilport::app

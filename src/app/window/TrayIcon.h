@@ -28,6 +28,8 @@ public:
     virtual void setTip(const QString& tip) = 0;
     // The menu a right click (or the context-menu key) opens; not owned.
     virtual void setMenu(QMenu* menu) = 0;
+    // A passing notice beside the icon; false when the desktop shows none.
+    virtual bool showNotice(const QString& text) = 0;
 
 signals:
     void doubleClicked();
@@ -47,6 +49,7 @@ public:
     void setIcon(const QIcon& icon) override;
     void setTip(const QString& tip) override;
     void setMenu(QMenu* menu) override;
+    bool showNotice(const QString& text) override;
 
 private:
     std::unique_ptr<QSystemTrayIcon> icon_;

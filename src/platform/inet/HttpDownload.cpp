@@ -1,11 +1,9 @@
 #include "platform/inet/HttpDownload.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <memory>
-#include <mutex>
 
+#include "platform/inet/CurlLibrary.h"
 #include "platform/text/Ascii.h"
 
 namespace veilport::inet {
@@ -62,36 +60,35 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<const std::stop_token*>(user)->stop_requested() ? 1 : 0;
 }
 
-void InitCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+    const CurlLibrary* curl;
+    void operator()(CURLU* url) const { curl->urlCleanup(url); }
 };
 struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+    const CurlLibrary* curl;
+    void operator()(CURL* easy) const { curl->easyCleanup(easy); }
 };
 struct CurlText {
+    const CurlLibrary* curl;
     char* text = nullptr;
-    ~CurlText() { curl_free(text); }
+    ~CurlText() { curl->free(text); }
 };
 
 // The URL as plain HTTP on the given port, and its host; false when it does not parse.
-bool NormaliseUrl(const std::string& url, int port, std::string& normalised, std::string& host) {
-    std::unique_ptr<CURLU, UrlDeleter> handle(curl_url());
+bool NormaliseUrl(const CurlLibrary& curl, const std::string& url, int port,
+                  std::string& normalised, std::string& host) {
+    std::unique_ptr<CURLU, UrlDeleter> handle(curl.url(), UrlDeleter{&curl});
     if (!handle) return false;
-    if (curl_url_set(handle.get(), CURLUPART_URL, url.c_str(),
-                     CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+    if (curl.urlSet(handle.get(), CURLUPART_URL, url.c_str(),
+                    CURLU_DEFAULT_SCHEME | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
         return false;
     const auto portText = std::to_string(port);
-    if (curl_url_set(handle.get(), CURLUPART_SCHEME, "http", 0) != CURLUE_OK ||
-        curl_url_set(handle.get(), CURLUPART_PORT, portText.c_str(), 0) != CURLUE_OK)
+    if (curl.urlSet(handle.get(), CURLUPART_SCHEME, "http", 0) != CURLUE_OK ||
+        curl.urlSet(handle.get(), CURLUPART_PORT, portText.c_str(), 0) != CURLUE_OK)
         return false;
-    CurlText full, hostPart;
-    if (curl_url_get(handle.get(), CURLUPART_URL, &full.text, 0) != CURLUE_OK ||
-        curl_url_get(handle.get(), CURLUPART_HOST, &hostPart.text, 0) != CURLUE_OK)
+    CurlText full{&curl}, hostPart{&curl};
+    if (curl.urlGet(handle.get(), CURLUPART_URL, &full.text, 0) != CURLUE_OK ||
+        curl.urlGet(handle.get(), CURLUPART_HOST, &hostPart.text, 0) != CURLUE_OK)
         return false;
     normalised = full.text;
     host = hostPart.text;
@@ -142,36 +139,37 @@ std::string proxyForHost(const InternetAccess& access, std::string_view host) {
 }
 
 std::string httpDownloadText(const std::string& url, const HttpDownloadOptions& options) {
-    InitCurlOnce();
     if (options.stop.stop_requested()) return {};
+    const CurlLibrary* curl = curlLibrary();
+    if (curl == nullptr) return {};
     std::string target, host;
-    if (!NormaliseUrl(url, options.port, target, host)) return {};
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    if (!NormaliseUrl(*curl, url, options.port, target, host)) return {};
+    std::unique_ptr<CURL, EasyDeleter> easy(curl->easyInit(), EasyDeleter{curl});
     if (!easy) return {};
     Transfer transfer;
     transfer.limit = options.maxBodyBytes;
     const std::string proxy = proxyForHost(options.access, host);
     CURL* e = easy.get();
-    bool set = curl_easy_setopt(e, CURLOPT_URL, target.c_str()) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http") == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_HTTPGET, 1L) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_USERAGENT, options.agent.c_str()) == CURLE_OK;
+    bool set = curl->easySetopt(e, CURLOPT_URL, target.c_str()) == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_PROTOCOLS_STR, "http") == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_HTTPGET, 1L) == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_USERAGENT, options.agent.c_str()) == CURLE_OK;
     // An explicit (possibly empty) proxy keeps the environment's proxy
     // variables out: the stored options alone decide the route. A direct
     // download also tells libcurl that no host goes through any proxy.
-    set = set && curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_NOPROXY, proxy.empty() ? "*" : "") == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,
+    set = set && curl->easySetopt(e, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_NOPROXY, proxy.empty() ? "*" : "") == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_CONNECTTIMEOUT_MS,
                                   static_cast<long>(options.connectTimeout.count())) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_TIMEOUT_MS,
+    set = set && curl->easySetopt(e, CURLOPT_TIMEOUT_MS,
                                   static_cast<long>(options.totalTimeout.count())) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &OnBody) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &OnProgress) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_XFERINFODATA, &options.stop) == CURLE_OK;
-    set = set && curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
-    if (!set || curl_easy_perform(e) != CURLE_OK) return {};
+    set = set && curl->easySetopt(e, CURLOPT_WRITEFUNCTION, &OnBody) == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_WRITEDATA, &transfer) == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_XFERINFOFUNCTION, &OnProgress) == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_XFERINFODATA, &options.stop) == CURLE_OK;
+    set = set && curl->easySetopt(e, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
+    if (!set || curl->easyPerform(e) != CURLE_OK) return {};
     if (options.recordInUrlCache) options.recordInUrlCache(url, transfer.text);
     return std::move(transfer.text);
 }

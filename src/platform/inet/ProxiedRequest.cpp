@@ -1,24 +1,20 @@
 #include "platform/inet/ProxiedRequest.h"
 
-#include <curl/curl.h>
-
 #include <memory>
-#include <mutex>
+
+#include "platform/inet/CurlLibrary.h"
 
 namespace veilport::inet {
 
 namespace {
 
-void InitCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+    const CurlLibrary* curl;
+    void operator()(CURL* easy) const { curl->easyCleanup(easy); }
 };
 struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    const CurlLibrary* curl;
+    void operator()(curl_slist* list) const { curl->slistFreeAll(list); }
 };
 
 struct Transfer {
@@ -51,25 +47,24 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return 0;
 }
 
-std::uint32_t Milliseconds(CURL* easy, CURLINFO info) {
+std::uint32_t Milliseconds(const CurlLibrary& curl, CURL* easy, CURLINFO info) {
     curl_off_t micros = 0;
-    if (curl_easy_getinfo(easy, info, &micros) != CURLE_OK || micros < 0) return 0;
+    if (curl.easyGetinfo(easy, info, &micros) != CURLE_OK || micros < 0) return 0;
     const auto ms = static_cast<std::uint32_t>(micros / 1000);
     return ms == 0 ? 1 : ms;
 }
 
 class Request {
 public:
-    Request(const RequestLimits& limits, const CancelCheck& cancelled) {
-        InitCurlOnce();
-        easy_.reset(curl_easy_init());
+    Request(const RequestLimits& limits, const CancelCheck& cancelled)
+        : curl_(curlLibrary(&problem_)), easy_(nullptr, EasyDeleter{curl_}) {
         transfer_.limit = limits.maxBodyBytes;
         transfer_.cancelled = &cancelled;
+        if (curl_ != nullptr) easy_.reset(curl_->easyInit());
         if (!easy_) {
             ok_ = false;
             return;
         }
-        CURL* e = easy_.get();
         set(CURLOPT_NOSIGNAL, 1L);
         set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connectTimeout.count()));
         set(CURLOPT_TIMEOUT_MS, static_cast<long>(limits.totalTimeout.count()));
@@ -81,12 +76,18 @@ public:
         set(CURLOPT_USERAGENT, "Veilport");
         set(CURLOPT_FOLLOWLOCATION, 0L);
         if (!limits.caFile.empty()) set(CURLOPT_CAINFO, limits.caFile.c_str());
-        (void)e;
     }
 
     template <typename T>
     void set(CURLoption option, T value) {
-        if (ok_ && curl_easy_setopt(easy_.get(), option, value) != CURLE_OK) ok_ = false;
+        if (ok_ && curl_->easySetopt(easy_.get(), option, value) != CURLE_OK) ok_ = false;
+    }
+
+    // A list of request headers that lives as long as the request.
+    curl_slist* headers(const char* line) {
+        if (curl_ == nullptr) return nullptr;
+        headers_.reset(curl_->slistAppend(headers_.release(), line));
+        return headers_.get();
     }
 
     void route(const ProxyRoute& route) {
@@ -108,17 +109,18 @@ public:
     RequestOutcome perform() {
         RequestOutcome outcome;
         if (!ok_) {
-            outcome.error = "the request could not be prepared";
+            outcome.error = curl_ == nullptr ? "libcurl is not available: " + problem_
+                                             : "the request could not be prepared";
             return outcome;
         }
         char message[CURL_ERROR_SIZE] = {};
-        curl_easy_setopt(easy_.get(), CURLOPT_ERRORBUFFER, message);
-        const CURLcode code = curl_easy_perform(easy_.get());
+        curl_->easySetopt(easy_.get(), CURLOPT_ERRORBUFFER, message);
+        const CURLcode code = curl_->easyPerform(easy_.get());
         long status = 0;
-        curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
+        curl_->easyGetinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
         outcome.status = status;
-        outcome.connectMs = Milliseconds(easy_.get(), CURLINFO_CONNECT_TIME_T);
-        outcome.firstByteMs = Milliseconds(easy_.get(), CURLINFO_STARTTRANSFER_TIME_T);
+        outcome.connectMs = Milliseconds(*curl_, easy_.get(), CURLINFO_CONNECT_TIME_T);
+        outcome.firstByteMs = Milliseconds(*curl_, easy_.get(), CURLINFO_STARTTRANSFER_TIME_T);
         outcome.cancelled = transfer_.wasCancelled;
         outcome.tooLarge = transfer_.tooLarge;
         if (code == CURLE_OK) {
@@ -129,13 +131,16 @@ public:
         } else if (outcome.tooLarge) {
             outcome.error = "the answer is larger than allowed";
         } else {
-            outcome.error = message[0] != '\0' ? message : curl_easy_strerror(code);
+            outcome.error = message[0] != '\0' ? message : curl_->easyStrerror(code);
         }
         return outcome;
     }
 
 private:
+    std::string problem_;
+    const CurlLibrary* curl_;
     std::unique_ptr<CURL, EasyDeleter> easy_;
+    std::unique_ptr<curl_slist, ListDeleter> headers_{nullptr, ListDeleter{curl_}};
     Transfer transfer_;
     bool ok_ = true;
 };
@@ -150,9 +155,7 @@ RequestOutcome GetThrough(const std::string& url, const ProxyRoute& route,
     request.set(CURLOPT_HTTPGET, 1L);
     // libcurl adds Proxy-Connection for HTTP proxies; a proxy that passes it on
     // would otherwise look like one that announces itself.
-    std::unique_ptr<curl_slist, ListDeleter> headers(
-        curl_slist_append(nullptr, "Proxy-Connection:"));
-    request.set(CURLOPT_HTTPHEADER, headers.get());
+    request.set(CURLOPT_HTTPHEADER, request.headers("Proxy-Connection:"));
     request.route(route);
     return request.perform();
 }

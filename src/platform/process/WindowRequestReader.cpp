@@ -30,12 +30,13 @@ void signal(int eventFd) {
     const std::uint64_t one = 1;
     // The counter only saturates after 2^64 - 1 unread signals; one more
     // lost signal changes nothing then.
-    static_cast<void>(::write(eventFd, &one, sizeof(one)));
+    if (::write(eventFd, &one, sizeof(one)) < 0) return;
 }
 
 void drain(int eventFd) {
     std::uint64_t count = 0;
-    static_cast<void>(::read(eventFd, &count, sizeof(count)));
+    // Nothing to drain (EAGAIN) is as good as drained.
+    if (::read(eventFd, &count, sizeof(count)) < 0) return;
 }
 
 // Reads what the peer has sent so far, without waiting.

@@ -12,12 +12,25 @@ KeptPasswords::KeptPasswords(std::unique_ptr<PasswordStore> desktop)
     : desktop_(std::move(desktop)), desktopFailed_(desktop_ == nullptr) {}
 
 bool KeptPasswords::store(const PasswordKey& key, std::string_view password) {
-    std::lock_guard lock(mutex_);
-    // The session copy spares a D-Bus round trip on every use, and keeps the
-    // login working when the desktop store goes away meanwhile.
-    session_[key] = std::string(password);
-    if (desktop_ && !desktopFailed_ && !desktop_->store(key, password)) desktopFailed_ = true;
+    NoticeListener tell;
+    {
+        std::lock_guard lock(mutex_);
+        // The session copy spares a D-Bus round trip on every use, and keeps the
+        // login working when the desktop store goes away meanwhile.
+        session_[key] = std::string(password);
+        if (desktop_ && !desktopFailed_ && !desktop_->store(key, password)) desktopFailed_ = true;
+        if (desktopFailed_ && !noticeGiven_ && listener_) {
+            noticeGiven_ = true;
+            tell = listener_;
+        }
+    }
+    if (tell) tell(kNoDesktopStore);
     return true;
+}
+
+void KeptPasswords::setNoticeListener(NoticeListener listener) {
+    std::lock_guard lock(mutex_);
+    listener_ = std::move(listener);
 }
 
 std::optional<std::string> KeptPasswords::lookup(const PasswordKey& key) {

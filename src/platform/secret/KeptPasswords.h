@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -26,6 +27,12 @@ public:
     // empty on every later call.
     std::string takeNotice();
 
+    // Called once, with that sentence, by the first store that could keep its
+    // password for this session only (on the storing thread, outside the
+    // lock). Set before passwords are stored; takeNotice then stays empty.
+    using NoticeListener = std::function<void(const std::string& notice)>;
+    void setNoticeListener(NoticeListener listener);
+
     static constexpr const char* kNoDesktopStore =
         "No password store of the desktop answered (Secret Service): Veilport keeps the proxy "
         "password for this session only and will ask for it again next time.";
@@ -39,6 +46,7 @@ private:
     std::map<PasswordKey, std::string, KeyLess> session_;
     bool desktopFailed_ = false;
     bool noticeGiven_ = false;
+    NoticeListener listener_;
 };
 
 }  // namespace veilport::secret

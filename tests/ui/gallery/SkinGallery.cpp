@@ -15,8 +15,10 @@
 #include <cstdio>
 
 #include "GalleryPictures.h"
+#include "app/dialogs/CleaningPreviewDialog.h"
 #include "app/skin/BitmapButton.h"
 #include "app/skin/ColorLabel.h"
+#include "app/skin/ConfirmDialog.h"
 #include "app/skin/HyperLink.h"
 #include "app/skin/MessageDialog.h"
 #include "app/skin/Pictures.h"
@@ -253,6 +255,26 @@ int main(int argc, char** argv) {
     message.show();
     settle();
     ok = save(onBackdrop(message), folder, "message_dialog.png") && ok;
+
+    ConfirmDialog confirm;
+    confirm.setText(QStringLiteral("This deletes the passwords your browsers saved"));
+    confirm.move(40, 40);
+    confirm.show();
+    settle();
+    ok = save(onBackdrop(confirm), folder, "confirm_dialog.png") && ok;
+
+    veilport::cleaner::ui::CleaningPreviewDialog preview({
+        QStringLiteral("Internet history: would remove 12 items"),
+        QStringLiteral("cookies: nothing to remove"),
+        QStringLiteral("Firefox (/home/me/.mozilla/firefox/abc.default): 40 history visits, "
+                       "12 pages, 9 cookies, 310 files (14.2 MB)"),
+        QStringLiteral("Chromium (/home/me/.config/chromium/Default): nothing"),
+        QStringLiteral("  left alone: Chromium is running: its profile was left alone"),
+    });
+    preview.move(40, 40);
+    preview.show();
+    settle();
+    ok = save(onBackdrop(preview), folder, "cleaning_preview_dialog.png") && ok;
 
     NoShell shell;
     veilport::closer::PollDialog poll(shell, {});

@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QFile>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QThread>
@@ -21,6 +23,7 @@
 #include "app/pages/anonymity/AnonymityWizardPanel.h"
 #include "app/pages/anonymity/CurrentProxyPanel.h"
 #include "app/pages/anonymity/NewProxiesPanel.h"
+#include "app/pages/anonymity/SourcesPanel.h"
 #include "app/pages/anonymity/TestedProxiesPanel.h"
 #include "app/pages/anonymity/UpdateProxyListPanel.h"
 #include "app/pages/privacy/CleaningPanel.h"
@@ -52,6 +55,15 @@ bool waitIdle(const proxypool::ui::ServiceListFetcher& fetcher) {
         QThread::msleep(5);
     }
     return !fetcher.busy();
+}
+
+void waitFor(const std::function<bool()>& done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 10'000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
 }
 
 bool render(app::Page& page, const QDir& folder, const QString& name) {
@@ -93,6 +105,15 @@ int main(int argc, char** argv) {
         {"81.169.136.18:3128", "Germany <supports POST>", "312 milliseconds", "5.31 KB/sec"});
     host.tested.appendRow({"62.210.37.82:8080", "France", "Not Tested", ""});
     host.tested.appendRow({"12.12.12.12:80", "", "1204 miliseconds", "1.38 KB/sec"});
+    host.tested.appendRow({"socks5://alice@10.8.0.1:1080", "", "41 milliseconds", ""});
+    // This machine's Tor, as the Add page and the tested list offer it.
+    host.poolModel.setLocalTorFinder(
+        [] { return proxypool::ParseUpstream("socks5h://127.0.0.1:9050").upstream; });
+    host.poolModel.lookForLocalTor();
+    QElapsedTimer looking;
+    looking.start();
+    while (!host.poolModel.localTor() && looking.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
 
     bool ok = true;
     using Maker = std::function<std::unique_ptr<app::Page>()>;
@@ -116,7 +137,15 @@ int main(int argc, char** argv) {
         {"page_invasive_code",
          [&] { return std::make_unique<cleaner::ui::InvasiveCodePanel>(host, nullptr); }},
         {"page_cleaning",
-         [&] { return std::make_unique<cleaner::ui::CleaningPanel>(host, nullptr); }},
+         [&] {
+             auto page = std::make_unique<cleaner::ui::CleaningPanel>(host, nullptr);
+             page->firefoxBox()->setChecked(true);
+             for (const char* site : {"example.org", "mail.example.net"}) {
+                 page->keepSiteField()->setText(QString::fromLatin1(site));
+                 page->addKeptSite();
+             }
+             return page;
+         }},
         {"page_browsers",
          [&] { return std::make_unique<browsers::ui::BrowsersPanel>(host, nullptr); }},
         {"page_startup_options",
@@ -135,5 +164,56 @@ int main(int argc, char** argv) {
         ->click();
     ok = waitIdle(wizard.fetcher()) && ok;
     ok = render(wizard, folder, QStringLiteral("page_anonymity_wizard")) && ok;
+
+    // The Sources page with a file source fetched and one that failed.
+    {
+        const QString file = home.filePath("socks5-list.txt");
+        QFile list(file);
+        if (list.open(QIODevice::WriteOnly))
+            list.write("# free SOCKS5\n185.199.229.156:7492\n185.199.228.220:7300\n");
+        list.close();
+        std::string error;
+        const proxypool::ListSources sources;
+        (void)sources.add(file.toStdString(), "socks5", error);
+        (void)sources.add("https://lists.example.net/http.txt", "http", error);
+        proxypool::ui::SourcesPanel page(host, nullptr);
+        page.setFetcher([](const proxypool::ListSource& source) {
+            if (source.remote())
+                return proxypool::FetchedList{false, {}, "the server answered with status 404"};
+            return proxypool::RealListFetcher()(source);
+        });
+        bool shown = false;
+        QObject::connect(&page, &proxypool::ui::SourcesPanel::sourcesShown, [&] { shown = true; });
+        waitFor([&] { return shown; });
+        shown = false;
+        page.refresh();
+        waitFor([&] { return shown; });
+        ok = render(page, folder, QStringLiteral("page_list_sources")) && ok;
+    }
+
+    // The New list after Check all, sorted by latency.
+    {
+        proxypool::ui::NewProxiesPanel page(host, nullptr);
+        page.setChecker([](const proxypool::ListedProxy& proxy, const inet::CancelCheck&) {
+            proxypool::ProxyCheck check;
+            const int seed = proxy.port % 7;
+            check.connected = check.works = check.judgeReachable = seed != 3;
+            check.connectMs = 40 + 13 * static_cast<std::uint32_t>(seed);
+            check.latencyMs = 120 + 61 * static_cast<std::uint32_t>(seed);
+            check.exitAddress = proxy.host;
+            check.level = seed % 3 == 0   ? proxypool::AnonymityLevel::Elite
+                          : seed % 3 == 1 ? proxypool::AnonymityLevel::Anonymous
+                                          : proxypool::AnonymityLevel::Transparent;
+            check.https =
+                seed % 2 == 0 ? proxypool::HttpsSupport::Yes : proxypool::HttpsSupport::No;
+            check.country = "unknown";
+            return check;
+        });
+        page.checkAll();
+        waitFor([&] { return !page.runner().running(); });
+        page.list()->sortByColumn(proxypool::ui::NewProxiesPanel::kFirstCheckColumn + 4,
+                                  Qt::AscendingOrder);
+        ok = render(page, folder, QStringLiteral("page_new_proxies_checked")) && ok;
+    }
     return ok ? 0 : 1;
 }

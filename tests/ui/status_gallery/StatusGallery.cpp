@@ -13,6 +13,7 @@
 
 #include "../FakePageHost.h"
 #include "GalleryPictures.h"
+#include "app/dialogs/MyAddressDialog.h"
 #include "app/dialogs/ProxyListUpdateDialog.h"
 #include "app/dialogs/ProxyTesterDialog.h"
 #include "app/pages/status/StatusPanel.h"
@@ -94,9 +95,51 @@ int main(int argc, char** argv) {
         ok = save(onBackdrop(tester), folder, QString::fromLatin1(name)) && ok;
     }
 
+    // The tester with every row of the judge's check.
+    {
+        proxypool::ui::ProxyTesterDialog tester(nullptr);
+        tester.setJudgeCheck([](const proxypool::ListedProxy&, const inet::CancelCheck&) {
+            proxypool::ProxyCheck check;
+            check.connected = check.judgeReachable = check.works = true;
+            check.connectMs = 42;
+            check.latencyMs = 188;
+            check.exitAddress = "12.12.12.13";
+            check.level = proxypool::AnonymityLevel::Elite;
+            check.https = proxypool::HttpsSupport::Yes;
+            check.country = "United States";
+            return check;
+        });
+        tester.prepare("12.12.12.12", 80, "12.12.12.12:80");
+        tester.move(40, 40);
+        tester.show();
+        tester.startTest();
+        waitFor([&] { return !tester.testRunning(); });
+        settle();
+        ok = save(onBackdrop(tester), folder, "tester_judged.png") && ok;
+    }
+
+    // "What is my IP?" with anonymity on.
+    {
+        proxypool::ui::MyAddressDialog myIp(nullptr, [](const inet::CancelCheck&) {
+            proxypool::MyAddress found;
+            found.answered = true;
+            found.realAddress = "203.0.113.24";
+            found.seenAddress = "12.12.12.13";
+            found.throughGateway = true;
+            found.level = proxypool::AnonymityLevel::Elite;
+            found.country = "United States";
+            return found;
+        });
+        myIp.move(40, 40);
+        myIp.show();
+        myIp.ask();
+        waitFor([&] { return !myIp.asking(); });
+        settle();
+        ok = save(onBackdrop(myIp), folder, "what_is_my_ip.png") && ok;
+    }
+
     const proxypool::HttpGet none = [](const std::string&) { return std::string(); };
-    proxypool::ui::ProxyListUpdateDialog update(
-        {host.newProxies, host.fakeMessages, none, none});
+    proxypool::ui::ProxyListUpdateDialog update({host.newProxies, host.fakeMessages, none, none});
     update.setPauseMs(0);
     update.move(40, 40);
     update.show();

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     RegisterInstallation(RunningProgramDir());
 
-    testing::FakeGatewayControl gateway;
-    testing::FakeConnectionSwitch connection;
+    testing::FakeGateway gateway;
+    testing::FakeProxySwitch connection;
     testing::RecordingShell shell;
     HelpViewerService help;
     testing::FakeMessages messages;

@@ -18,9 +18,35 @@ namespace {
 
 // The locations drop-down is sorted; the service-list view already gives the
 // names in that order, so the drop-down keeps them as they come.
-void fill(QComboBox* box, const std::vector<std::string>& texts) {
-    for (const auto& text : texts) box->addItem(QString::fromStdString(text));
+void fill(QComboBox* box, const std::vector<std::string>& texts, const QString& source = {}) {
+    for (const auto& text : texts) {
+        box->addItem(QString::fromStdString(text));
+        if (!source.isEmpty())
+            box->setItemData(box->count() - 1, QStringLiteral("Source: ") + source,
+                             Qt::ToolTipRole);
+    }
     if (box->count() > 0) box->setCurrentIndex(0);
+}
+
+// The user's list sources follow the service's locations, each a location
+// of its own: their proxies carry no country.
+constexpr const char* kSourcePrefix = "From list: ";
+
+std::vector<std::string> sourceLocations(const NewProxyList& fresh) {
+    std::vector<std::string> names;
+    for (const auto& row : fresh.rows()) {
+        if (row.source.empty()) continue;
+        const std::string name = kSourcePrefix + row.source;
+        if (names.empty() || names.back() != name) names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> sourceProxies(const NewProxyList& fresh, const std::string& source) {
+    std::vector<std::string> entries;
+    for (const auto& row : fresh.rows())
+        if (row.source == source) entries.push_back(row.entry);
+    return entries;
 }
 
 }  // namespace
@@ -82,6 +108,9 @@ void AnonymityWizardPanel::refillAll() {
         [this, generation, wanted](const std::string& body) {
             if (generation != generation_) return;
             fill(locations_, WizardLocations(body, *wanted));
+            // Nothing says whether a listed proxy takes POST.
+            if (*wanted == WizardMode::BrowseInvisibly)
+                fill(locations_, sourceLocations(host().pool().fresh()));
             refillProxies();
         });
 }
@@ -95,11 +124,19 @@ void AnonymityWizardPanel::refillProxies() {
     proxies_->clear();
     proxies_->setEnabled(true);
     const std::string location = locations_->currentText().toStdString();
+    if (location.rfind(kSourcePrefix, 0) == 0) {
+        const std::string source = location.substr(std::string_view(kSourcePrefix).size());
+        fill(proxies_, sourceProxies(host().pool().fresh(), source),
+             QString::fromStdString(source));
+        return;
+    }
     fetcher_.request(
         host().pool().listGet(), [] {},
         [this, generation, wanted, location](const std::string& body) {
             if (generation != generation_) return;
-            fill(proxies_, WizardProxies(body, location, wanted));
+            fill(proxies_, WizardProxies(body, location, wanted),
+                 QString::fromUtf8(kServiceSourceName.data(),
+                                   static_cast<int>(kServiceSourceName.size())));
         });
 }
 

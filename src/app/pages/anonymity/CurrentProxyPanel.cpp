@@ -1,5 +1,6 @@
 #include "app/pages/anonymity/CurrentProxyPanel.h"
 
+#include <QCheckBox>
 #include <QFontDatabase>
 #include <QLabel>
 
@@ -25,6 +26,8 @@ CurrentProxyPanel::CurrentProxyPanel(app::PageHost& host, QWidget* parent)
                     {skin::DialogTemplate::kStaticId, ControlKind::Static, 14, 90, 245, 10,
                      "Current IP Address in use:"},
                     {kAddressId, ControlKind::Static, 14, 104, 245, 12},
+                    {kFailoverId, ControlKind::CheckBox, 14, 130, 245, 12,
+                     "Failover to the next tested proxy"},
                     {kChangeProxyId, ControlKind::BitmapPushButton, 183, 190, 76, 15},
                 }) {
     app::dressPage(this);
@@ -32,6 +35,23 @@ CurrentProxyPanel::CurrentProxyPanel(app::PageHost& host, QWidget* parent)
     app::dressPageButton(controls_.control<skin::BitmapButton>(kChangeProxyId),
                          app::PageButton::ChangeProxy);
     controls_.onClicked(kChangeProxyId, [this] { this->host().showPage(app::PageId::NewProxies); });
+    // The Gateway reads the setting at each failure, so a click applies at once.
+    connect(failoverBox(), &QCheckBox::toggled, this, [](bool on) {
+        DwordSetting failover(settings::kFailover);
+        failover.set(on ? 1 : 0);
+        failover.write();
+    });
+    showFailover();
+}
+
+QCheckBox* CurrentProxyPanel::failoverBox() const {
+    return controls_.control<QCheckBox>(kFailoverId);
+}
+
+void CurrentProxyPanel::showFailover() {
+    // veilportctl may have changed it meanwhile; showing it is no change.
+    const QSignalBlocker quiet(failoverBox());
+    failoverBox()->setChecked(DwordSetting(settings::kFailover).get() == 1);
 }
 
 QString CurrentProxyPanel::addressText() const {
@@ -46,6 +66,7 @@ void CurrentProxyPanel::pageShown() {
                              ? QStringLiteral("           %1").arg(QString::fromStdString(name))
                              : QStringLiteral("              %1").arg(host().realIp());
     controls_.control<QLabel>(kAddressId)->setText(text);
+    showFailover();
 }
 
 void CurrentProxyPanel::onPoolChanged() {

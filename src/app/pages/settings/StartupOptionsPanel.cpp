@@ -9,6 +9,7 @@
 #include "browsers/StartupOptions.h"
 #include "platform/desktop/AutostartEntry.h"
 #include "settings/DwordSetting.h"
+#include "settings/StringSetting.h"
 
 namespace veilport::app {
 
@@ -27,6 +28,8 @@ StartupOptionsPanel::StartupOptionsPanel(PageHost& host, QWidget* parent)
                      "before making a change"},
                     {1073, ControlKind::Static, 24, 112, 70, 10, "Local Proxy Port:"},
                     {kPortId, ControlKind::Edit, 96, 110, 60, 13},
+                    {kShareId, ControlKind::CheckBox, 24, 136, 235, 12,
+                     "Let other computers on my network use Veilport"},
                     {kTestId, ControlKind::BitmapPushButton, 153, 190, 50, 15},
                     {kSaveId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
                 }) {
@@ -36,7 +39,15 @@ StartupOptionsPanel::StartupOptionsPanel(PageHost& host, QWidget* parent)
     nameControls(controls_, {{kPortId, "Local Proxy Port:"}});
     controls_.onClicked(kTestId, [this] { testPort(); });
     controls_.onClicked(kSaveId, [this] { save(); });
+    // Only a tick by the person warns; loading the stored choice does not.
+    connect(shareBox(), &QCheckBox::clicked, this, [this](bool on) {
+        if (on) this->host().messages().showMessage(kShareWarning);
+    });
     load();
+}
+
+QCheckBox* StartupOptionsPanel::shareBox() const {
+    return controls_.control<QCheckBox>(kShareId);
 }
 
 QCheckBox* StartupOptionsPanel::runAtStartupBox() const {
@@ -51,6 +62,7 @@ void StartupOptionsPanel::load() {
     const auto options = browsers::LoadStartupOptions();
     runAtStartupBox()->setChecked(options.runAtStartup);
     portField()->setText(QString::fromStdString(options.portText));
+    shareBox()->setChecked(StringSetting(settings::kListenAddress).get() != kThisMachineOnly);
 }
 
 void StartupOptionsPanel::pageShown() {
@@ -70,6 +82,7 @@ void StartupOptionsPanel::save() {
     const browsers::StartupOptions options{runAtStartupBox()->isChecked(),
                                            portField()->text().toStdString()};
     const auto result = browsers::SaveStartupOptions(options);
+    saveListenAddress();
     if (!result.autostartMirrored)
         host().messages().showMessage(
             QString::fromLatin1(browsers::kAutostartFailedMessage)
@@ -79,6 +92,17 @@ void StartupOptionsPanel::save() {
         host().messages().showMessage(browsers::kPortRangeMessage);
         portField()->setText(QString::number(DwordSetting(settings::kLocalPort).get()));
     }
+}
+
+void StartupOptionsPanel::saveListenAddress() {
+    StringSetting listen(settings::kListenAddress);
+    const std::string stored = listen.get();
+    const bool shared = stored != kThisMachineOnly;
+    if (shareBox()->isChecked() == shared) return;
+    // An address chosen on the command line (one interface) stays while the
+    // box stays ticked; ticking it opens every interface.
+    listen.set(shareBox()->isChecked() ? "0.0.0.0" : kThisMachineOnly);
+    listen.write();
 }
 
 void StartupOptionsPanel::testPort() {

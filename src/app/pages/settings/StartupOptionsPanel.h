@@ -8,9 +8,11 @@ class QLineEdit;
 
 namespace veilport::app {
 
-// Whether Veilport starts at log-in, and the Gateway's port: test tries the
-// port, save (or leaving the page, or Exit) stores both. A new port saved
-// while anonymity is on moves the Gateway and everything pointing at it.
+// Whether Veilport starts at log-in, the Gateway's port, and whether other
+// computers may use the Gateway: test tries the port, save (or leaving the
+// page, or Exit) stores them. A new port saved while anonymity is on moves
+// the Gateway and everything pointing at it; a new listen address is used
+// the next time the Gateway starts.
 class StartupOptionsPanel : public Page {
     Q_OBJECT
 
@@ -19,11 +21,19 @@ public:
     static constexpr int kPortId = 1047;
     static constexpr int kTestId = 1001;
     static constexpr int kSaveId = 1002;
+    static constexpr int kShareId = 1049;
+
+    static constexpr const char* kThisMachineOnly = "127.0.0.1";
+    static constexpr const char* kShareWarning =
+        "Other computers on your network will be able to use Veilport: their traffic will go "
+        "out through the chosen proxy, with its login. This takes effect the next time the "
+        "Gateway starts.";
 
     StartupOptionsPanel(PageHost& host, QWidget* parent);
 
     QCheckBox* runAtStartupBox() const;
     QLineEdit* portField() const;
+    QCheckBox* shareBox() const;
 
     void pageShown() override;
     void pageLeft() override { save(); }
@@ -33,6 +43,7 @@ public:
 
 private:
     void load();
+    void saveListenAddress();
 
     skin::DialogTemplate controls_;
 };
