@@ -38,7 +38,9 @@ int main(int argc, char** argv) {
     // The one Gateway exists, stopped, before anything can start it.
     (void)Gateway::instance();
 
-    auto pool = services::MakePoolServices();
+    // Exit asks every background download and test to end at once.
+    std::stop_source backgroundWork;
+    auto pool = services::MakePoolServices(backgroundWork.get_token());
     services::Anonymity anonymity(*pool.gateway, *pool.connection);
     // The single-instance rule comes first: a second start touches nothing.
     // Without a display the toolkit would abort the process later, after the
@@ -81,6 +83,7 @@ int main(int argc, char** argv) {
         .messages = nullptr,
         .anonymity = &anonymity,
         .listGet = pool.directGet,
+        .backgroundWork = backgroundWork,
         .realChecks = true,
     });
     window.pool().setPasswords(pool.passwords.get());

@@ -24,13 +24,15 @@ bool TextNotEmpty(std::string_view path) {
 std::string_view BrowserLabel(Browser browser) {
     switch (browser) {
         case Browser::InternetExplorer:
-            return "Internet Explorer";
+            // Here the box switches the desktop's proxy settings, which the
+            // Chromium family and GNOME Web follow.
+            return "Desktop proxy settings";
         case Browser::Netscape:
             return "Netscape";
         case Browser::Opera:
             return "Opera";
         case Browser::Mozilla:
-            return "Mozilla";
+            return "Mozilla (SeaMonkey)";
         case Browser::Firefox:
             return "Firefox";
         case Browser::Avant:

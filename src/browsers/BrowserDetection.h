@@ -13,7 +13,7 @@ inline constexpr std::array<Browser, 6> kAllBrowsers = {
     Browser::InternetExplorer, Browser::Netscape, Browser::Opera,
     Browser::Mozilla,          Browser::Firefox,  Browser::Avant};
 
-// The check box text of the browser page.
+// The check box text of the browser page (without its "not found").
 std::string_view BrowserLabel(Browser browser);
 // The browser's flag under Software\Veilport.
 const DwordSpec& BrowserFlag(Browser browser);

@@ -4,8 +4,8 @@
 
 #include "cli/RunningVeilport.h"
 #include "proxypool/AnonymityStatus.h"
-#include "services/Anonymity.h"
 #include "proxypool/ConnectTime.h"
+#include "services/Anonymity.h"
 #include "services/AnonymityCheck.h"
 #include "services/PoolServices.h"
 
@@ -18,11 +18,7 @@ constexpr int kExitNotRunning = 1;
 // Each line checked, held or not and why; the whole holds only when every line does.
 int Check(std::ostream& out) {
     const auto lines = services::CheckAnonymity(proxypool::RealConnectMeasure());
-    for (const auto& line : lines) {
-        out << (line.held ? "done    " : "failed  ") << line.what;
-        if (!line.held) out << ": " << line.why;
-        out << '\n';
-    }
+    for (const auto& line : lines) out << services::CheckLineText(line) << '\n';
     return services::AllHeld(lines) ? kExitOk : kExitFailed;
 }
 

@@ -15,10 +15,10 @@ int Run(Args args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return UsageError(err, "browsers takes no arguments");
     desktop::recordBrowserInstallations();
     using namespace veilport::browsers;
-    out << std::left << std::setw(20) << "browser" << std::setw(12) << "found"
+    out << std::left << std::setw(24) << "browser" << std::setw(12) << "found"
         << "flag\n";
     for (Browser browser : kAllBrowsers) {
-        out << std::setw(20) << BrowserLabel(browser) << std::setw(12)
+        out << std::setw(24) << BrowserLabel(browser) << std::setw(12)
             << (IsBrowserFound(browser) ? "yes" : "no") << DwordSetting(BrowserFlag(browser)).get()
             << '\n';
     }

@@ -15,6 +15,9 @@ public:
     virtual void showMessage(const std::string& text) = 0;
     // The system's own message box with an information icon.
     virtual void showSystemMessageBox(const std::string& text, const std::string& caption) = 0;
+    // A question answered Yes (true) or No, No being the default. Whoever
+    // cannot ask a person answers No, so nothing is destroyed unasked.
+    virtual bool askYesNo(const std::string& /*question*/) { return false; }
 };
 
 // The main window's status line.
@@ -36,6 +39,8 @@ public:
 
 inline constexpr const char* kCurrentIpPrefix = "Current IP Address in use: ";
 inline constexpr const char* kPerformEmptyList = "Perform empty list";
+inline constexpr const char* kEmptyListQuestion =
+    "Remove every proxy from the Tested list? MyProxies.txt will be left empty.";
 inline constexpr const char* kCannotStartProxy = "Cannot Start Proxy!";
 inline constexpr const char* kSelectProxyFirst =
     "Please select a proxy from the list before enabling online anonymity.";

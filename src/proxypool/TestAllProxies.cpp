@@ -10,7 +10,10 @@ void MeasureTestedProxies(const std::vector<ProxyRecord>& records, const Connect
     for (const auto& record : records) {
         if (keepGoing && !keepGoing()) return;
         const auto parts = SplitProxyText(record.address + "->" + record.country);
-        onResult({record.address, measure ? measure(parts.host, parts.port) : 0});
+        const std::uint32_t ms = measure ? measure(parts.host, parts.port) : 0;
+        // A measurement ended by a stop says nothing about the proxy.
+        if (keepGoing && !keepGoing()) return;
+        onResult({record.address, ms});
     }
 }
 

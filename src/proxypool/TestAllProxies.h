@@ -30,7 +30,8 @@ struct ProxyTestResult {
 
 // Measures each record in order (on any thread; it touches no list) and passes
 // each result on as soon as it is known. `keepGoing`, when given, is asked
-// before each row; false ends the pass there.
+// before each row and again before its result is passed on; false ends the
+// pass there (a measurement cut short by a stop is not a failed proxy).
 void MeasureTestedProxies(const std::vector<ProxyRecord>& records, const ConnectMeasure& measure,
                           const std::function<void(const ProxyTestResult&)>& onResult,
                           const std::function<bool()>& keepGoing = {});

@@ -53,6 +53,9 @@ bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
 
 FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedListMirror& dropDown,
                                  UserMessages& messages) {
+    // The entry sits where a stray gesture can reach it, and the file holds
+    // proxies that took the user time to find.
+    if (!messages.askYesNo(kEmptyListQuestion)) return {};
     dropDown.resetToPerformEmptyList();
     // The file is emptied before the list announces its change, so that a
     // view refreshing itself from the file sees the list as it now is.

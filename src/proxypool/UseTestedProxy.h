@@ -30,9 +30,10 @@ bool UseTestedProxy(const std::string& address, const std::string& country, Gate
 bool UseTestedDropDownEntry(const std::string& entry, GatewayControl& gateway,
                             StatusLine& statusLine, UserMessages& messages);
 
-// "Perform empty list": the drop-down keeps only that entry, the tested list
-// loses every row, and MyProxies.txt is left empty. A file that cannot be
-// written is reported through messages.
+// "Perform empty list": asks first (No is the default); on Yes the drop-down
+// keeps only that entry, the tested list loses every row, and MyProxies.txt is
+// left empty. A file that cannot be written is reported through messages. On
+// No nothing changes.
 FileWriteResult PerformEmptyList(TestedProxyList& tested, TestedListMirror& dropDown,
                                  UserMessages& messages);
 

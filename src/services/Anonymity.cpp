@@ -73,6 +73,54 @@ AnonymityOutcome Anonymity::switchEverythingOff(AnonymityOutcome::Result result,
     return outcome;
 }
 
+AnonymityOutcome Anonymity::changePort(std::uint32_t port) {
+    DwordSetting localPort(settings::kLocalPort);
+    const std::uint32_t old = localPort.get();
+    const auto store = [&localPort](std::uint32_t value) {
+        localPort.set(value);
+        localPort.write();
+    };
+    if (!AnonymityFlag::isOn()) {
+        store(port);
+        return {};
+    }
+    const auto parsed = proxypool::ParseUpstream(StringSetting(settings::kProxyName).get());
+    // Without a Gateway to move (nothing usable to forward to), the stored
+    // state decides, as at any switch-on.
+    if (!parsed.upstream || !proxypool::IsUsablePort(parsed.upstream->port) ||
+        !gateway_.isRunning()) {
+        store(port);
+        return applyStored();
+    }
+    AnonymityOutcome outcome;
+    outcome.result = AnonymityOutcome::Result::Enabled;
+    if (port == old) {
+        outcome.gatewayRunning = true;
+        return outcome;
+    }
+    // One Gateway listens on one port: the old one is given up first.
+    gateway_.stop();
+    if (port >= 1 && port <= 65535 &&
+        gateway_.startUpstream(static_cast<int>(port), *parsed.upstream)) {
+        store(port);
+        outcome.report = connection_.SetConnectionOptions(proxypool::GatewayProxyAddress());
+        outcome.gatewayRunning = gateway_.isRunning();
+        changed(outcome);
+        return outcome;
+    }
+    std::string why = gateway_.startProblem();
+    if (why.empty()) why = proxypool::kCannotStartProxy;
+    // Every target still names the old port; the Gateway goes back there.
+    if (old >= 1 && old <= 65535 &&
+        gateway_.startUpstream(static_cast<int>(old), *parsed.upstream)) {
+        outcome.message = std::move(why);
+        outcome.gatewayRunning = gateway_.isRunning();
+        changed(outcome);
+        return outcome;
+    }
+    return switchEverythingOff(AnonymityOutcome::Result::Refused, std::move(why));
+}
+
 browsers::SwitchReport Anonymity::resetForNewSession() {
     browsers::SwitchReport report;
     if (mayPointAtGateway()) report = connection_.DisableConnectionProxy();

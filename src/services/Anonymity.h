@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,6 +57,13 @@ public:
     // system proxy and the browsers are put back first; otherwise nothing is
     // touched and an absent UseProxy stays absent.
     [[nodiscard]] browsers::SwitchReport resetForNewSession();
+    // A new Gateway port (LocalPort). While anonymity is on, the Gateway is
+    // started on the new port first, and only once it listens there are
+    // LocalPort and every target moved to it. A port it cannot listen on
+    // leaves LocalPort and every target as they were, with the Gateway back
+    // on the old port, and the outcome says why. While off, only the port is
+    // stored; no listener hears of that.
+    [[nodiscard]] AnonymityOutcome changePort(std::uint32_t port);
 
     bool isOn() const;
     // Whether the machine may still point at a Gateway: UseProxy says on, or

@@ -90,8 +90,8 @@ std::vector<CheckLine> CheckAnonymity(const proxypool::ConnectMeasure& measure) 
     std::vector<CheckLine> lines;
     const std::uint32_t port = DwordSetting(settings::kLocalPort).get();
     const std::string address = "127.0.0.1:" + std::to_string(port);
-    lines.push_back(Line("Online Anonymity is enabled",
-                         AnonymityFlag::isOn(), "UseProxy is not 1"));
+    lines.push_back(
+        Line("Online Anonymity is enabled", AnonymityFlag::isOn(), "UseProxy is not 1"));
     const bool usable = port >= 1 && port <= 65535;
     lines.push_back(Line("the Gateway listens on " + address,
                          usable && measure && measure("127.0.0.1", static_cast<int>(port)) > 0,
@@ -117,6 +117,10 @@ std::vector<CheckLine> CheckAnonymity(const proxypool::ConnectMeasure& measure) 
 
 bool AllHeld(const std::vector<CheckLine>& lines) {
     return std::all_of(lines.begin(), lines.end(), [](const CheckLine& line) { return line.held; });
+}
+
+std::string CheckLineText(const CheckLine& line) {
+    return line.held ? "done    " + line.what : "failed  " + line.what + ": " + line.why;
 }
 
 }  // namespace veilport::services

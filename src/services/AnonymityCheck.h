@@ -23,4 +23,8 @@ std::vector<CheckLine> CheckAnonymity(const proxypool::ConnectMeasure& measure);
 
 bool AllHeld(const std::vector<CheckLine>& lines);
 
+// One line as the command line and the window show it: "done    what", or
+// "failed  what: why".
+std::string CheckLineText(const CheckLine& line);
+
 }  // namespace veilport::services

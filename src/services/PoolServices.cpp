@@ -129,7 +129,7 @@ public:
 
 }  // namespace
 
-PoolServices MakePoolServices() {
+PoolServices MakePoolServices(std::stop_token stop) {
     PoolServices services;
     services.passwords =
         std::make_shared<secret::KeptPasswords>(std::make_unique<secret::SecretServicePasswords>());
@@ -140,8 +140,8 @@ PoolServices MakePoolServices() {
     const auto record = [](const std::string& url, const std::string& text) {
         (void)inet::UrlCache::recordDownload(url, text);
     };
-    services.get = proxypool::InetHttpGet(inet::preconfiguredAccess, record);
-    services.directGet = proxypool::DirectHttpGet(record);
+    services.get = proxypool::InetHttpGet(inet::preconfiguredAccess, record, stop);
+    services.directGet = proxypool::DirectHttpGet(record, stop);
     return services;
 }
 

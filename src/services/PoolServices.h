@@ -7,6 +7,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 #include "platform/secret/KeptPasswords.h"
@@ -28,7 +29,8 @@ struct PoolServices {
     proxypool::HttpGet directGet;
 };
 
-PoolServices MakePoolServices();
+// The downloads end early once `stop` is asked to (the window asks at Exit).
+PoolServices MakePoolServices(std::stop_token stop = {});
 
 // Why the Gateway could not listen on `port`, from the bind's errno, as the
 // window and veilportctl say it.

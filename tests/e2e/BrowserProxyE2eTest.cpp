@@ -112,7 +112,7 @@ protected:
 };
 
 TEST_F(BrowserProxyE2e, ProxySetThenClearEditsProfilesAndMirrorsIntoGnome) {
-    EXPECT_NE(CtlOutput("browsers").find("Firefox             yes"), std::string::npos)
+    EXPECT_NE(CtlOutput("browsers").find("Firefox                 yes"), std::string::npos)
         << "the profile home makes Firefox count as installed";
     ASSERT_EQ(Ctl({"reg", "set", "HKLM\\Software\\Veilport\\FireFox", "--dword", "1"}), 0);
 

@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <stop_token>
 
 #include "proxypool/MyProxiesFile.h"
 #include "proxypool/TestAllProxies.h"
@@ -141,13 +142,44 @@ TEST_F(TestedFlows, AnUpstreamPortTheGatewayWouldRefuseIsRefusedVisiblyAndNotAnn
                                  "status Current IP Address in use: 1.2.3.4:65535->DE"));
 }
 
-TEST_F(TestedFlows, PerformEmptyListEmptiesViewDropDownAndFile) {
+// Exit stops the pass mid-measurement; the connect it cut short returns 0,
+// which must not read as a dead proxy (the row and the file would lose it).
+TEST_F(TestedFlows, AMeasurementEndedByAStopPassesNoResultOn) {
+    tested.appendRow({"1.1.1.1:80", "A", "Not Tested", ""});
+    tested.appendRow({"2.2.2.2:80", "B", "Not Tested", ""});
+    std::stop_source stop;
+    std::vector<ProxyTestResult> results;
+    MeasureTestedProxies(
+        tested.rows(),
+        [&](const std::string& host, int) {
+            if (host == "1.1.1.1") return 30u;
+            stop.request_stop();
+            return 0u;
+        },
+        [&](const ProxyTestResult& result) { results.push_back(result); },
+        [&] { return !stop.stop_requested(); });
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].address, "1.1.1.1:80");
+    EXPECT_EQ(results[0].ms, 30u);
+}
+
+TEST_F(TestedFlows, PerformEmptyListAsksAndEmptiesOnlyOnYes) {
     tested.appendRow({"1.1.1.1:80", "A", "Not Tested", ""});
     ASSERT_TRUE(SaveTestedProxies(tested).ok);
+    const std::string kept = FileText();
+
+    // No (also what a window that cannot ask answers) keeps everything.
+    EXPECT_TRUE(PerformEmptyList(tested, ui, ui).ok);
+    EXPECT_EQ(tested.rowCount(), 1);
+    EXPECT_EQ(FileText(), kept);
+    EXPECT_THAT(log, ElementsAre(std::string("ask ") + kEmptyListQuestion));
+
+    log.clear();
+    ui.answerYes = true;
     EXPECT_TRUE(PerformEmptyList(tested, ui, ui).ok);
     EXPECT_EQ(tested.rowCount(), 0);
     EXPECT_EQ(FileText(), "");
-    EXPECT_THAT(log, ElementsAre("dropDown reset"));
+    EXPECT_THAT(log, ElementsAre(std::string("ask ") + kEmptyListQuestion, "dropDown reset"));
 }
 
 }  // namespace

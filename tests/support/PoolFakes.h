@@ -39,10 +39,15 @@ public:
     bool start(int localPort, const std::string& host, int port) override {
         record("start " + std::to_string(localPort) + " " + host + " " + std::to_string(port));
         starts.push_back({localPort, host, port});
-        running = startSucceeds;
-        return startSucceeds;
+        lastStartTaken = takenPort != 0 && localPort == takenPort;
+        running = startSucceeds && !lastStartTaken;
+        return running;
     }
-    std::string startProblem() const override { return startSucceeds ? std::string() : problem; }
+    std::string startProblem() const override {
+        if (lastStartTaken)
+            return "Port " + std::to_string(takenPort) + " is in use by another program";
+        return startSucceeds ? std::string() : problem;
+    }
     void stop() override {
         record("stop");
         ++stops;
@@ -66,6 +71,9 @@ public:
     bool startSucceeds = true;
     // Why a start failed, when it does.
     std::string problem;
+    // A port another program holds: a start there fails, others succeed.
+    int takenPort = 0;
+    bool lastStartTaken = false;
 };
 
 class FakeProxySwitch : public proxypool::ProxySwitch, LoggingFake {
@@ -114,7 +122,15 @@ public:
         record("messageBox " + caption + ": " + text);
         shown.push_back(text);
     }
+    bool askYesNo(const std::string& question) override {
+        record("ask " + question);
+        asked.push_back(question);
+        return answerYes;
+    }
     std::vector<std::string> shown;
+    std::vector<std::string> asked;
+    // The answer to every question.
+    bool answerYes = false;
 };
 
 class FakeTestedMirror : public proxypool::TestedListMirror, LoggingFake {

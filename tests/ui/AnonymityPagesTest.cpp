@@ -225,6 +225,18 @@ TEST_F(TestedListTest, UseSelectedSwitchesOnlyWhileAnonymityIsOn) {
     EXPECT_EQ(host.ipInUseLine, "Current IP Address in use: 6.6.6.6:81->Spain");
 }
 
+TEST_F(TestedListTest, UseSelectedSaysWhyAProxyWithAnUnusablePortIsNotUsed) {
+    host.tested.appendRow({"8.8.8.8:70000", "Spain", "Not Tested", ""});
+    page->onPoolChanged();
+    StoreDword(settings::kUseProxy, 1);
+    StoreText(settings::kProxyName.path, "5.5.5.5:80");
+    select({3});
+    page->useSelected();
+    EXPECT_EQ(host.fakeMessages.shown, std::vector<std::string>{proxypool::kCannotStartProxy});
+    EXPECT_EQ(StringSetting(settings::kProxyName).get(), "5.5.5.5:80");
+    EXPECT_TRUE(host.fakeGateway.upstreams.empty());
+}
+
 TEST_F(PoolPages, CurrentProxyShowsTheUpstreamOnlyWhenOneIsInUse) {
     CurrentProxyPanel page(host, nullptr);
     StoreDword(settings::kUseProxy, 1);

@@ -98,7 +98,8 @@ public:
             .startCleaner = [this] { ++cleanerStarts; },
             .registerTitle = registerTitle,
             .messages = &messages,
-            .listGet = {},
+            .listGet = listGet,
+            .backgroundWork = backgroundWork,
         });
         window->showCleaningNotices([this](cleaner::CleanerThread::SkippedNotice notice) {
             cleaningNotice = std::move(notice);
@@ -112,6 +113,9 @@ public:
     RecordingShell shell;
     RecordingHelp help;
     FakeMessages messages;
+    // The proxy list's download; empty: the window's other downloads.
+    proxypool::HttpGet listGet;
+    std::stop_source backgroundWork;
     FakeTrayIcon* tray = nullptr;
     int cleanerStarts = 0;
     // What the window handed the scheduled cleaning; empty once taken back.

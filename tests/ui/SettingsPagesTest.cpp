@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "FakePageHost.h"
@@ -11,6 +12,7 @@
 #include "browsers/MozillaPrefs.h"
 #include "browsers/StartupOptions.h"
 #include "platform/desktop/AutostartEntry.h"
+#include "platform/desktop/BrowserInstallFacts.h"
 #include "platform/net/Socket.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -85,6 +87,31 @@ TEST_F(BrowsersPanelTest, OnlyBrowsersFoundHereCanBeTickedAndTheBoxesCarryEachOt
     EXPECT_TRUE(page.box(Browser::Firefox)->isChecked());
     EXPECT_TRUE(page.box(Browser::Mozilla)->isChecked()) << "Firefox carries nothing";
     EXPECT_EQ(host.applyCalls, 0) << "a click stores nothing";
+}
+
+// The boxes were named after Windows browsers, so nothing said what the first
+// box switches here nor which browsers are missing.
+TEST_F(BrowsersPanelTest, TheBoxesSayWhatTheySwitchHereAndWhichBrowsersAreNotFound) {
+    BrowsersPanel page(host, nullptr);
+    EXPECT_EQ(page.box(Browser::InternetExplorer)->text(), "Desktop proxy settings");
+    const QString followers =
+        page.findChild<QLabel*>("control" + QString::number(BrowsersPanel::kFollowersId))->text();
+    for (const char* name :
+         {"GNOME", "KDE", "Chromium", "Chrome", "Brave", "Edge", "Vivaldi", "GNOME Web"})
+        EXPECT_TRUE(followers.contains(QLatin1String(name))) << name;
+    EXPECT_EQ(page.box(Browser::Firefox)->text(), "Firefox (not found)");
+    EXPECT_EQ(page.box(Browser::Firefox)->accessibleName(), "Firefox (not found)");
+    EXPECT_EQ(page.box(Browser::Avant)->text(), "Avant (not found)");
+    for (Browser browser : browsers::kAllBrowsers)
+        EXPECT_LE(page.box(browser)->sizeHint().width(), page.box(browser)->width())
+            << page.box(browser)->text().toStdString() << " is cut short";
+
+    // A profile folder alone is enough to find Firefox and use its box.
+    std::filesystem::create_directories(home.path() / "home/.mozilla/firefox");
+    desktop::recordBrowserInstallations({"", home.path() / "home"});
+    page.pageShown();
+    EXPECT_EQ(page.box(Browser::Firefox)->text(), "Firefox");
+    EXPECT_TRUE(page.box(Browser::Firefox)->isEnabled());
 }
 
 TEST_F(BrowsersPanelTest, TickingFirefoxFollowsTheAnonymitySwitchInTheProfile) {
@@ -227,6 +254,35 @@ TEST_F(StartupPanelTest, SaveStoresAnyPortButRefusesTextThatNamesNone) {
         EXPECT_EQ(shown(), (std::vector<std::string>{browsers::kPortRangeMessage})) << refused;
         EXPECT_EQ(page.portField()->text(), "8181") << refused;
     }
+}
+
+// Saving a new port while anonymity is on used to leave the Gateway and every
+// browser on the old port; and a port the Gateway cannot take must not be
+// pointed at.
+TEST_F(StartupPanelTest, ANewPortWhileOnMovesEverythingOnlyOnceTheGatewayListensThere) {
+    StoreText(settings::kProxyName.path, "127.0.0.1:3128");
+    ASSERT_TRUE(host.anonymity().switchOn().enabled());
+    ASSERT_EQ(host.fakeConnection.calls, std::vector<std::string>{"127.0.0.1:8080"});
+
+    host.fakeGateway.takenPort = 9090;
+    setPort("9090");
+    page.save();
+    EXPECT_EQ(shown(), std::vector<std::string>{"Port 9090 is in use by another program"});
+    EXPECT_EQ(StoredDword(settings::kLocalPort), 8080u);
+    EXPECT_EQ(page.portField()->text(), "8080");
+    EXPECT_EQ(host.fakeConnection.calls.size(), 1u) << "nothing was pointed at 9090";
+    EXPECT_TRUE(host.fakeGateway.running);
+    EXPECT_EQ(host.fakeGateway.starts.back().localPort, 8080) << "back where the browsers point";
+    EXPECT_TRUE(host.anonymity().isOn());
+
+    shown().clear();
+    setPort("9191");
+    page.save();
+    EXPECT_TRUE(shown().empty());
+    EXPECT_EQ(StoredDword(settings::kLocalPort), 9191u);
+    EXPECT_EQ(host.fakeGateway.starts.back().localPort, 9191);
+    EXPECT_EQ(host.fakeConnection.calls.back(), "127.0.0.1:9191");
+    EXPECT_TRUE(host.anonymity().isOn());
 }
 
 }  // namespace

@@ -201,6 +201,8 @@ TEST(MessageDialogTest, ReturnsWhenOkIsPressedAndF1AsksForHelp) {
     auto* ok = dialog.findChild<BitmapButton*>("control1");
     ASSERT_NE(ok, nullptr);
     EXPECT_FALSE(ok->pictures().normal.isNull());
+    // A screen reader finds the picture button by the word it shows.
+    EXPECT_EQ(ok->accessibleName(), "OK");
     QTimer::singleShot(0, &dialog, [&] {
         key(dialog, QEvent::KeyPress, Qt::Key_F1);
         EXPECT_TRUE(dialog.isVisible()) << "F1 leaves the message up";

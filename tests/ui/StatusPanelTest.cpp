@@ -6,8 +6,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
+#include <atomic>
 #include <fstream>
 #include <future>
+#include <thread>
 
 #include "FakePageHost.h"
 #include "UiTestSupport.h"
@@ -278,6 +280,14 @@ TEST_F(StatusPanelTest, TheTestedListHoldsEveryLineOfALongFileAndEmptiesOnReques
     EXPECT_EQ(StringSetting(settings::kProxyName).get(), expected[3].toStdString());
     EXPECT_TRUE(host_.fakeGateway.upstreams.empty());
 
+    // Emptying asks first, and No (the default) keeps the list and the file.
+    choose(*panel, StatusPanel::kTestedListId, 0);
+    EXPECT_EQ(host_.fakeMessages.asked, std::vector<std::string>{proxypool::kEmptyListQuestion});
+    EXPECT_EQ(items(*panel, StatusPanel::kTestedListId), expected);
+    EXPECT_EQ(proxypool::ReadMyProxies(), content);
+    EXPECT_EQ(list(*panel, StatusPanel::kTestedListId).currentIndex(), -1);
+
+    host_.fakeMessages.answerYes = true;
     choose(*panel, StatusPanel::kTestedListId, 0);
     EXPECT_EQ(items(*panel, StatusPanel::kTestedListId), QStringList{"Perform empty list"});
     EXPECT_EQ(proxypool::ReadMyProxies(), "");
@@ -335,6 +345,32 @@ TEST_F(StatusPanelTest, ThePageAppearsAtOnceAndTheNewListFollowsTheDownload) {
     EXPECT_EQ(items(panel, StatusPanel::kTestedListId),
               (QStringList{"Perform empty list", "3.3.3.3:8080->C <supports POST>"}));
     EXPECT_EQ(proxypool::ReadMyProxies(), "3.3.3.3:8080->C <supports POST>\n");
+}
+
+TEST_F(StatusPanelTest, CheckNowRunsOffTheWindowThreadAndShowsEveryLine) {
+    auto panel = makePanel();
+    const auto windowThread = std::this_thread::get_id();
+    std::atomic<bool> offTheWindowThread = false;
+    panel->setAnonymityCheck([&] {
+        offTheWindowThread = std::this_thread::get_id() != windowThread;
+        return std::vector<services::CheckLine>{
+            {"the Gateway listens on 127.0.0.1:8080", true, ""},
+            {"prefs.js names 127.0.0.1:8080", false, "it names another proxy or none"},
+        };
+    });
+    auto& checkNow = *panel->controls().control<skin::BitmapButton>(StatusPanel::kCheckNowId);
+    EXPECT_EQ(checkNow.accessibleName(), "Check now");
+    QSignalSpy shown(panel.get(), &StatusPanel::checkShown);
+    checkNow.click();
+    EXPECT_FALSE(checkNow.isEnabled()) << "one check at a time";
+    ASSERT_TRUE(waitUntil([&] { return shown.count() == 1; }));
+    EXPECT_TRUE(offTheWindowThread);
+    EXPECT_TRUE(checkNow.isEnabled());
+    EXPECT_EQ(host_.fakeMessages.shown,
+              std::vector<std::string>{"Online Anonymity does not hold:\n\n"
+                                       "done    the Gateway listens on 127.0.0.1:8080\n"
+                                       "failed  prefs.js names 127.0.0.1:8080: it names another "
+                                       "proxy or none\n"});
 }
 
 // Our font is wider than the one the page was laid out for: the one-line

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QThreadPool>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "MainWindowFixture.h"
 #include "app/help/Commands.h"
@@ -184,6 +189,35 @@ TEST_F(TrayTest, ExitWithAnonymityOffEndsAtOnce) {
     EXPECT_EQ(finished.count(), 1);
     EXPECT_TRUE(fixture_.connection.calls.empty());
     EXPECT_EQ(fixture_.gateway.stops, 0);
+}
+
+// Exit used to wait for a download in flight (up to its minute) while the
+// Gateway still listened and the single-instance lock was held.
+TEST_F(TrayTest, ExitStopsADownloadInFlightAndKeepsTheStartUpPagesPort) {
+    std::mutex mutex;
+    std::condition_variable_any stopped;
+    std::atomic<bool> downloading = false;
+    fixture_.listGet = [&, stop = fixture_.backgroundWork.get_token()](const std::string&) {
+        downloading = true;
+        std::unique_lock lock(mutex);
+        stopped.wait(lock, stop, [] { return false; });
+        return std::string();
+    };
+    MainWindow& window = open();
+    ASSERT_TRUE(waitUntil([&] { return downloading.load(); }));
+    window.showPage(PageId::StartupOptions);
+    auto* port = window.findChild<QLineEdit*>("control1047");
+    ASSERT_NE(port, nullptr);
+    port->setText("9191");
+
+    QSignalSpy finished(&window, &QDialog::finished);
+    window.runCommand(command::kTrayExit);
+    EXPECT_EQ(finished.count(), 1);
+    const bool ended = QThreadPool::globalInstance()->waitForDone(30'000);
+    // A failed expectation must not leave the download blocking the suite.
+    fixture_.backgroundWork.request_stop();
+    EXPECT_TRUE(ended) << "the download outlived Exit";
+    EXPECT_EQ(DwordSetting(settings::kLocalPort).get(), 9191u);
 }
 
 TEST_F(TrayTest, CloseMessageEndsTheWindowAndLeavesAnonymityAsItIs) {

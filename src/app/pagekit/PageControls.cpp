@@ -30,6 +30,8 @@ ButtonLook lookOf(PageButton label) {
             return {kTestNormal, "Test"};
         case PageButton::Save:
             return {kSaveNormal, "Save"};
+        case PageButton::CheckNow:
+            return {kCheckNowNormal, "Check now"};
     }
     return {kApplyNormal, "Apply"};
 }

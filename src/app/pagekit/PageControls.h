@@ -18,7 +18,7 @@ namespace veilport::app {
 inline constexpr QSize kPageSizeInUnits{273, 221};
 
 // The labels the pages' picture buttons carry in their pictures.
-enum class PageButton { Apply, UseSelected, Start, ChangeProxy, Test, Save };
+enum class PageButton { Apply, UseSelected, Start, ChangeProxy, Test, Save, CheckNow };
 
 // Gives a picture button the pictures of its label, and that label as its
 // accessible name: the label is drawn, so nothing else would name it.

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 #include <optional>
+#include <stop_token>
 
 #include "platform/secret/PasswordStore.h"
 #include "proxypool/GatewayControl.h"
@@ -73,6 +74,13 @@ public:
     // What testing and adopting a proxy works with, from any page.
     proxypool::AdoptContext adoptContext();
 
+    // The pages' background work (downloads, proxy tests) watches this and
+    // ends as soon as a stop is asked for, so that Exit never waits on a slow
+    // server. The window shares the program's own stop with the model.
+    void useStopSource(std::stop_source stop) { stop_ = std::move(stop); }
+    std::stop_token backgroundStop() const { return stop_.get_token(); }
+    void stopBackgroundWork() { stop_.request_stop(); }
+    bool stoppingBackgroundWork() const { return stop_.stop_requested(); }
     // Where passwords of adopted proxies are kept; null: for this run only.
     void setPasswords(secret::PasswordStore* passwords) { passwords_ = passwords; }
 
@@ -98,6 +106,7 @@ private:
     proxypool::NewProxyList fresh_;
     proxypool::ProxyHealth health_;
     proxypool::TestedListMirror* dropDown_ = nullptr;
+    std::stop_source stop_;
     secret::PasswordStore* passwords_ = nullptr;
     LocalTorFinder torFinder_;
     std::optional<proxypool::Upstream> localTor_;

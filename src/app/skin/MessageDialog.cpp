@@ -27,6 +27,8 @@ MessageDialog::MessageDialog(QWidget* parent)
     auto* ok = controls_.control<BitmapButton>(kOkId);
     ok->setPictures(picture::kOkNormal, picture::kOkPressed, picture::kOkHover,
                     picture::kOkDisabled, picture::kOkFocus);
+    // A picture button has no text of its own for a screen reader to read.
+    ok->setAccessibleName(QStringLiteral("OK"));
     ok->setFocus();
     controls_.onClicked(kOkId, [this] { accept(); });
 }

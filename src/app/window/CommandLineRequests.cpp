@@ -32,6 +32,7 @@ CommandLineRequests* ConnectCommandLineRequests(WindowMessageReceiver& receiver,
 
 CommandLineRequests::CommandLineRequests(WindowMessageReceiver& receiver, PageHost& host)
     : QObject(&receiver), host_(host) {
+    measure_ = proxypool::RealConnectMeasure(host.pool().backgroundStop());
     connect(&receiver, &WindowMessageReceiver::anonymityRequested, this,
             &CommandLineRequests::anonymity);
     connect(&receiver, &WindowMessageReceiver::anonymityStatusRequested, this,

@@ -63,7 +63,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
                     {1010, ControlKind::Static, 11, 70, 43, 44},
                 }),
       windowMessages_(this),
-      tester_(new proxypool::ui::ProxyTesterDialog(this)),
+      tester_(new proxypool::ui::ProxyTesterDialog(
+          this, proxypool::RealConnectMeasure(services_.backgroundWork.get_token()))),
       pool_(new PoolModel({services_.gateway, services_.connection, messages(), *this, *tester_,
                            services_.get, services_.listGet},
                           this)) {
@@ -73,6 +74,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         services_.anonymity = ownAnonymity_.get();
     }
     anonymity_ = services_.anonymity;
+    pool_->useStopSource(services_.backgroundWork);
     // A window of its own in the task bar, not a dialog over another one.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setWindowIcon(skin::applicationIcon());

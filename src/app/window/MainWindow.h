@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stop_token>
 #include <vector>
 
 #include "app/dialogs/ProxyTesterDialog.h"
@@ -54,6 +55,9 @@ struct MainWindowServices {
     services::Anonymity* anonymity = nullptr;
     // Downloads of the proxy list, which go out directly; empty: `get`.
     proxypool::HttpGet listGet;
+    // Asked to stop at Exit: the downloads made with `get` and `listGet`
+    // should watch its token, as the window's own proxy tests do.
+    std::stop_source backgroundWork{};
     // The judge's checks in the tester and the background re-tests of the
     // tested list. Off in tests: their judge is the one each test names.
     bool realChecks = false;
@@ -95,7 +99,9 @@ public:
     void runCommand(int command);
     // The close button: to the tray, with the notice while HideHint asks for it.
     void hideWithHint();
-    // Tray "Exit": anonymity off when it is on, then the window ends.
+    // Tray "Exit": background downloads and tests are stopped, the page shown
+    // keeps what was typed into it, anonymity goes off when it is on, then the
+    // window ends.
     void exitProgram();
     // Gives the scheduled cleaning the window's notice of what a pass left
     // alone: `attach` hands it over now, and takes it back (an empty notice)

@@ -87,12 +87,16 @@ void MainWindow::runCommand(int id) {
 
 void MainWindow::exitProgram() {
     exiting_ = true;
-    // Checks in the background end now rather than hold the way out.
+    // Running downloads, tests and checks end now rather than hold the exit,
+    // with the Gateway still listening and the single-instance lock held.
+    pool_->stopBackgroundWork();
     pool_->stopChecks();
+    // Leaving the program leaves the page too: what it keeps on leaving
+    // (the start-up page's port) is kept now rather than lost.
+    if (current_ != nullptr) current_->pageLeft();
     // Shown before the window ends: what could not be put back is the last
     // thing the person must learn from this session.
-    if (anonymity_->mayPointAtGateway())
-        ShowAnonymityOutcome(anonymity_->switchOff(), messages());
+    if (anonymity_->mayPointAtGateway()) ShowAnonymityOutcome(anonymity_->switchOff(), messages());
     done(0);
 }
 

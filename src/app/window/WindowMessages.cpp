@@ -14,4 +14,10 @@ void WindowMessages::showSystemMessageBox(const std::string& text, const std::st
     QMessageBox::information(owner_, QString::fromStdString(caption), QString::fromStdString(text));
 }
 
+bool WindowMessages::askYesNo(const std::string& question) {
+    return QMessageBox::question(
+               owner_, QStringLiteral("Veilport"), QString::fromStdString(question),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace veilport::app

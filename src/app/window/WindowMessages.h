@@ -14,6 +14,8 @@ public:
     explicit WindowMessages(QWidget* owner) : owner_(owner) {}
     void showMessage(const std::string& text) override;
     void showSystemMessageBox(const std::string& text, const std::string& caption) override;
+    // The system's question box, No focused, so Enter alone destroys nothing.
+    bool askYesNo(const std::string& question) override;
 
 private:
     QPointer<QWidget> owner_;

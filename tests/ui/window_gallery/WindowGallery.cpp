@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
         .registerTitle = false,
         .messages = &messages,
         .listGet = {},
+        .backgroundWork = {},
     });
     window.move(40, 40);
     window.show();

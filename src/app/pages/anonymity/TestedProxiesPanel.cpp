@@ -153,7 +153,7 @@ void TestedProxiesPanel::useSelected() {
     }
     const ProxyRecord& record = host().pool().tested().rows()[static_cast<std::size_t>(row)];
     static_cast<void>(UseTestedProxy(record.column(0), record.column(1), host().pool().gateway(),
-                                     host().pool().statusLine()));
+                                     host().pool().statusLine(), host().messages()));
 }
 
 void TestedProxiesPanel::showContextMenu(QPoint globalPos) {

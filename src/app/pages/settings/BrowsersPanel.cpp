@@ -11,6 +11,14 @@ namespace veilport::browsers::ui {
 
 using skin::ControlKind;
 
+namespace {
+
+constexpr const char* kFollowersText =
+    "Desktop proxy settings: the GNOME and KDE proxy settings, which Chromium, Chrome, Brave, "
+    "Edge, Vivaldi and GNOME Web follow.";
+
+}  // namespace
+
 int BrowsersPanel::boxId(Browser browser) {
     switch (browser) {
         case Browser::InternetExplorer:
@@ -37,15 +45,19 @@ BrowsersPanel::BrowsersPanel(app::PageHost& host, QWidget* parent, BrowserConfig
                      "You may use Veilport to work with several browser. In order to have "
                      "Veilport configure automatically which browser to be used with Veilport, "
                      "mark your choise."},
-                    {1041, ControlKind::CheckBox, 24, 60, 110, 12, "Internet Explorer"},
-                    {1042, ControlKind::CheckBox, 24, 76, 110, 12, "Netscape"},
-                    {1043, ControlKind::CheckBox, 24, 92, 110, 12, "Opera"},
-                    {1044, ControlKind::CheckBox, 140, 60, 110, 12, "Mozilla"},
-                    {1045, ControlKind::CheckBox, 140, 76, 110, 12, "Firefox"},
-                    {1046, ControlKind::CheckBox, 140, 92, 110, 12, "Avant"},
-                    {1072, ControlKind::Static, 14, 116, 245, 40,
-                     "Before configuring the browses you would like to work with Veilport, make "
-                     "sure that, except for Internet Explorer, all browser instances are closed."},
+                    // The boxes' texts come from the browsers found (showMembers).
+                    // The second column is wider for "Mozilla (SeaMonkey) (not found)".
+                    {1041, ControlKind::CheckBox, 24, 60, 106, 12},
+                    {1042, ControlKind::CheckBox, 24, 76, 106, 12},
+                    {1043, ControlKind::CheckBox, 24, 92, 106, 12},
+                    {1044, ControlKind::CheckBox, 128, 60, 140, 12},
+                    {1045, ControlKind::CheckBox, 128, 76, 140, 12},
+                    {1046, ControlKind::CheckBox, 128, 92, 140, 12},
+                    {kFollowersId, ControlKind::Static, 14, 110, 245, 20, kFollowersText},
+                    {1072, ControlKind::Static, 14, 134, 245, 40,
+                     "Before configuring the browsers you would like to work with Veilport, "
+                     "make sure that all of their windows are closed, except for those that "
+                     "follow the desktop proxy settings."},
                     {kApplyId, ControlKind::BitmapPushButton, 209, 190, 50, 15},
                 }),
       logic_(steps) {
@@ -68,6 +80,12 @@ void BrowsersPanel::readBoxes() {
 
 void BrowsersPanel::showMembers() {
     for (Browser browser : kAllBrowsers) {
+        // A box stays usable for a browser found by its profile folder alone.
+        QString text = QString::fromUtf8(BrowserLabel(browser).data(),
+                                         static_cast<int>(BrowserLabel(browser).size()));
+        if (!IsBrowserFound(browser)) text += QStringLiteral(" (not found)");
+        box(browser)->setText(text);
+        box(browser)->setAccessibleName(text);
         box(browser)->setChecked(logic_.ticked(browser));
         box(browser)->setEnabled(logic_.enabled(browser));
     }

@@ -16,6 +16,7 @@ class BrowsersPanel : public app::Page {
 
 public:
     static constexpr int kApplyId = 1001;
+    static constexpr int kFollowersId = 1074;
 
     BrowsersPanel(app::PageHost& host, QWidget* parent,
                   BrowserConfigurator& steps = RealBrowserConfigurator());

@@ -70,6 +70,15 @@ void StartupOptionsPanel::pageShown() {
 }
 
 void StartupOptionsPanel::save() {
+    // While anonymity is on, the browsers follow the Gateway to its new port
+    // only once it listens there; a port it cannot take keeps the old one,
+    // and the outcome's message (shown by the window) says why.
+    const auto wanted = browsers::LeadingPortNumber(portField()->text().toStdString());
+    if (host().anonymity().isOn() && wanted && *wanted >= 1 && *wanted <= 65535 &&
+        *wanted != DwordSetting(settings::kLocalPort).get()) {
+        static_cast<void>(host().anonymity().changePort(*wanted));
+        portField()->setText(QString::number(DwordSetting(settings::kLocalPort).get()));
+    }
     const browsers::StartupOptions options{runAtStartupBox()->isChecked(),
                                            portField()->text().toStdString()};
     const auto result = browsers::SaveStartupOptions(options);

@@ -10,8 +10,9 @@ namespace veilport::app {
 
 // Whether Veilport starts at log-in, the Gateway's port, and whether other
 // computers may use the Gateway: test tries the port, save (or leaving the
-// page) stores them. A new port or listen address is used the next time the
-// Gateway starts.
+// page, or Exit) stores them. A new port saved while anonymity is on moves
+// the Gateway and everything pointing at it; a new listen address is used
+// the next time the Gateway starts.
 class StartupOptionsPanel : public Page {
     Q_OBJECT
 

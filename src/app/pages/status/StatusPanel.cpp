@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "app/pagekit/PageControls.h"
 #include "app/pagekit/PoolModel.h"
 #include "app/pages/status/ClosedComboGuard.h"
 #include "app/pages/status/StatusTipWindow.h"
@@ -77,6 +78,7 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
               {skin::DialogTemplate::kStaticId, ControlKind::Static, 100, 219, 170, 8,
                "To learn more about Anonymity and Privacy"},
               {kTipsLinkId, ControlKind::HyperLink, 271, 219, 62, 8},
+              {kCheckNowId, ControlKind::BitmapPushButton, 323, 85, 63, 15},
           }) {
     setObjectName(QStringLiteral("StatusPanel"));
     setPlacementMode(kStretched);
@@ -133,6 +135,11 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
         });
     // The tested list's additions show in the Tested drop-down at once.
     host.pool().setTestedMirror(this);
+    dressPageButton(&button(kCheckNowId), PageButton::CheckNow);
+    check_ = [stop = host.pool().backgroundStop()] {
+        return services::CheckAnonymity(proxypool::RealConnectMeasure(stop));
+    };
+    controls_.onClicked(kCheckNowId, [this] { checkNow(); });
     controls_.onClicked(kAnonymityId, [this] { ToggleAnonymity(); });
     controls_.onClicked(kPrivacyId, [this] { TogglePrivacy(); });
     for (const int id : {kAnonymityId, kPrivacyId}) {
@@ -268,6 +275,29 @@ bool StatusPanel::fetchingNewList() const {
     return fetch_ != nullptr;
 }
 
+void StatusPanel::checkNow() {
+    if (checking_ || !check_) return;
+    checking_ = true;
+    button(kCheckNowId).setEnabled(false);
+    auto* watcher = new QFutureWatcher<std::vector<services::CheckLine>>(this);
+    connect(watcher, &QFutureWatcher<std::vector<services::CheckLine>>::finished, this,
+            [this, watcher] {
+                const auto lines = watcher->result();
+                watcher->deleteLater();
+                checking_ = false;
+                button(kCheckNowId).setEnabled(true);
+                // Cut short by Exit: its lines say nothing, and nobody waits for them.
+                if (host().pool().stoppingBackgroundWork()) return;
+                std::string text = services::AllHeld(lines) ? "Online Anonymity holds:\n\n"
+                                                            : "Online Anonymity does not hold:\n\n";
+                for (const auto& line : lines) text += services::CheckLineText(line) + "\n";
+                host().messages().showSystemMessageBox(text, kCheckCaption);
+                emit checkShown();
+            });
+    // The check connects to the Gateway and the upstream: never on this thread.
+    watcher->setFuture(QtConcurrent::run(check_));
+}
+
 void StatusPanel::newListFetched(const std::string& body) {
     // The rebuild announces itself; every list, this page's too, refreshes.
     host().pool().fresh().rebuild(body);
@@ -320,6 +350,8 @@ void StatusPanel::testedListChosen(int index) {
     if (index == 0) {
         static_cast<void>(
             proxypool::PerformEmptyList(host().pool().tested(), *this, host().messages()));
+        // The box rests at no choice again, whatever the answer was.
+        controls_.control<QComboBox>(kTestedListId)->setCurrentIndex(-1);
         return;
     }
     const std::string entry =

@@ -2,11 +2,14 @@
 
 #include <QFutureWatcher>
 #include <QString>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/pagekit/Page.h"
 #include "app/skin/DialogTemplate.h"
 #include "proxypool/PoolUi.h"
+#include "services/AnonymityCheck.h"
 
 namespace veilport::skin {
 class BitmapButton;
@@ -32,6 +35,8 @@ public:
     static constexpr int kPrivacyWordId = 1080;
     static constexpr int kTipsLinkId = 1081;
     static constexpr int kStatusLabelId = 1082;
+    static constexpr int kCheckNowId = 1083;
+    static constexpr const char* kCheckCaption = "Anonymity check";
 
     static constexpr const char* kSelectProxyFirst = proxypool::kSelectProxyFirst;
     static constexpr const char* kIpInUsePrefix = "Current IP Address in use:";
@@ -55,6 +60,14 @@ public:
     // Whether the service list is still being fetched for the New drop-down.
     bool fetchingNewList() const;
 
+    // "Check now": the check the command line runs, off the window thread;
+    // every line, done or failed and why, is shown when it ends.
+    void checkNow();
+    bool checking() const { return checking_; }
+    // What the check runs; tests replace the real one.
+    using AnonymityCheck = std::function<std::vector<services::CheckLine>()>;
+    void setAnonymityCheck(AnonymityCheck check) { check_ = std::move(check); }
+
     const skin::DialogTemplate& controls() const { return controls_; }
     StatusTipWindow& tipWindow() const { return *tips_; }
 
@@ -63,6 +76,8 @@ public:
 signals:
     // The New drop-down was filled from the fetched list.
     void newListArrived();
+    // The check's lines have been shown.
+    void checkShown();
 
 private:
     void anonymityChanged(const services::AnonymityOutcome& outcome);
@@ -83,6 +98,8 @@ private:
     StatusTipWindow* tips_ = nullptr;
     // The New list's download while it runs, else null.
     QFutureWatcher<std::string>* fetch_ = nullptr;
+    AnonymityCheck check_;
+    bool checking_ = false;
 };
 
 }  // namespace veilport::app
