@@ -9,7 +9,6 @@
 #include <string>
 
 #include "app/skin/CleaningPagePictures.h"
-
 #include "app/skin/ColorKey.h"
 
 namespace veilport::skin {
@@ -148,6 +147,15 @@ constexpr PictureSource kPictures[] = {
     {picture::kUpdateBackground, "update_background.svg", true},
     {picture::kCleaningPreviewBackground, "cleaning_preview_background.svg", true},
 };
+
+// Two drawings under one id would show one of them in the other's place.
+constexpr bool IdsAreUnique() {
+    for (std::size_t i = 0; i < std::size(kPictures); ++i)
+        for (std::size_t j = i + 1; j < std::size(kPictures); ++j)
+            if (kPictures[i].id == kPictures[j].id) return false;
+    return true;
+}
+static_assert(IdsAreUnique(), "two pictures share an id");
 
 // The section and sub-button pictures come from one drawing per state with
 // the button's label put in, so they are looked up by arithmetic.

@@ -61,11 +61,11 @@ inline constexpr int kSavePressed = 551;
 inline constexpr int kSaveHover = 552;
 inline constexpr int kSaveDisabled = 553;
 inline constexpr int kSaveFocus = 554;
-inline constexpr int kCheckNowNormal = 570;
-inline constexpr int kCheckNowPressed = 571;
-inline constexpr int kCheckNowHover = 572;
-inline constexpr int kCheckNowDisabled = 573;
-inline constexpr int kCheckNowFocus = 574;
+inline constexpr int kCheckNowNormal = 590;
+inline constexpr int kCheckNowPressed = 591;
+inline constexpr int kCheckNowHover = 592;
+inline constexpr int kCheckNowDisabled = 593;
+inline constexpr int kCheckNowFocus = 594;
 inline constexpr int kProxyPlain = 560;
 inline constexpr int kProxyPost = 561;
 

@@ -7,8 +7,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QFile>
+#include <QLineEdit>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QThread>
