@@ -31,7 +31,9 @@ for run in $(seq "$runs"); do
         XDG_RUNTIME_DIR=$home/run XDG_CACHE_HOME=$home/.cache "$program" &
     pid=$!
     # Polled without xdotool's own half-second wait between tries.
-    until xdotool search --onlyvisible --name '^Veilport$' >/dev/null; do :; done
+    until xdotool search --onlyvisible --name '^Veilport$' >/dev/null; do
+        kill -0 $pid 2>/dev/null || { echo "startup: veilport ended before its window showed" >&2; exit 1; }
+    done
     shown=$(( ($(date +%s%N) - start) / 1000000 ))
     # The processor time it took, which a busy machine does not inflate the
     # way it inflates the wall-clock time.

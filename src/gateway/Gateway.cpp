@@ -45,9 +45,15 @@ bool Gateway::start(const GatewaySettings& settings) {
 }
 
 void Gateway::stop() {
-    std::lock_guard lock(mutex_);
-    if (listener_) listener_->stop();
-    listener_.reset();
+    {
+        std::lock_guard lock(mutex_);
+        if (listener_) listener_->stop();
+        listener_.reset();
+    }
+    // The last request's host is stored before stop returns: a program that
+    // ends next must not have a writer still at the settings store while the
+    // store is taken down.
+    shared_->lastDomain().flush();
 }
 
 bool Gateway::isRunning() const {

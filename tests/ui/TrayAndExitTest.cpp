@@ -194,6 +194,10 @@ TEST_F(TrayTest, ExitWithAnonymityOffEndsAtOnce) {
 // Exit used to wait for a download in flight (up to its minute) while the
 // Gateway still listened and the single-instance lock was held.
 TEST_F(TrayTest, ExitStopsADownloadInFlightAndKeepsTheStartUpPagesPort) {
+    // A named list service, so that the start-up download goes out.
+    StringSetting listHost(settings::kProxyListHost);
+    listHost.set("lists.test");
+    listHost.write();
     std::mutex mutex;
     std::condition_variable_any stopped;
     std::atomic<bool> downloading = false;

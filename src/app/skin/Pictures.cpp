@@ -234,10 +234,18 @@ QString pictureLabel(int id) {
 }
 
 QIcon applicationIcon() {
+    // Every window carries the icon; its sizes are drawn once and shared.
     QIcon icon;
-    for (const int side : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(
-            render(QStringLiteral(":/skin/pictures/app_icon.svg"), {side, side})));
+    for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString key = QStringLiteral("veilport-app-icon-%1").arg(side);
+        QPixmap size;
+        if (!QPixmapCache::find(key, &size)) {
+            size = QPixmap::fromImage(
+                render(QStringLiteral(":/skin/pictures/app_icon.svg"), {side, side}));
+            QPixmapCache::insert(key, size);
+        }
+        icon.addPixmap(size);
+    }
     return icon;
 }
 

@@ -20,10 +20,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     int section_;
     SectionBar* bar_;
+    int barPicture_;
+    bool barDrawn_ = false;
 };
 
 }  // namespace veilport::app
