@@ -50,6 +50,7 @@ public:
     QString realIp() override { return ip; }
     app::PoolModel& pool() override { return poolModel; }
     proxypool::UserMessages& messages() override { return fakeMessages; }
+    void openWebPage(std::string_view path) override { webPages.emplace_back(path); }
 
     void setStatusText(const std::string& text) override {
         ipInUseLine = QString::fromStdString(text);
@@ -60,6 +61,7 @@ public:
     QString tipText;
     std::vector<app::PageId> shownPages;
     int hides = 0;
+    std::vector<std::string> webPages;
     // How often the pool announced a change of its lists.
     int poolChanges = 0;
     FakeGateway fakeGateway;

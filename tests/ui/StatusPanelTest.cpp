@@ -17,6 +17,7 @@
 #include "app/pages/status/StatusTipWindow.h"
 #include "app/skin/BitmapButton.h"
 #include "app/skin/ColorLabel.h"
+#include "app/skin/HyperLink.h"
 #include "app/skin/Pictures.h"
 #include "proxypool/MyProxiesFile.h"
 #include "settings/DwordSetting.h"
@@ -427,6 +428,16 @@ TEST(StatusPanelDropDowns, WheelAndArrowKeysOnAClosedDropDownChooseNothing) {
     EXPECT_EQ(proxypool::ReadMyProxies(), "1.2.3.4:80->DE\n5.6.7.8:80->FR\n");
     EXPECT_EQ(panel.controls().control<QComboBox>(StatusPanel::kTestedListId)->count(), 3);
     EXPECT_TRUE(host.fakeGateway.upstreams.empty());
+}
+
+// The tips link goes where the window sends every vendor page (the local help
+// when the build names no vendor site), never straight to the placeholder.
+TEST_F(StatusPanelTest, TheTipsLinkOpensThroughTheWindow) {
+    auto panel = makePanel();
+    auto* link = panel->controls().control<skin::HyperLink>(StatusPanel::kTipsLinkId);
+    ASSERT_NE(link, nullptr);
+    QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+    EXPECT_EQ(host_.webPages, std::vector<std::string>{"/tips.html"});
 }
 
 }  // namespace

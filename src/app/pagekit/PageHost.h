@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string_view>
 
 #include "app/pagekit/PageId.h"
 #include "proxypool/PoolUi.h"
@@ -42,6 +43,10 @@ public:
 
     // The program's modal messages.
     virtual proxypool::UserMessages& messages() = 0;
+
+    // A page of the vendor's site (a path such as "/tips.html"); without a
+    // vendor site, the matching page of the program's help.
+    virtual void openWebPage(std::string_view path) = 0;
 };
 
 }  // namespace veilport::app

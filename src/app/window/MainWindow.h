@@ -91,6 +91,7 @@ public:
     QString realIp() override;
     PoolModel& pool() override { return *pool_; }
     proxypool::UserMessages& messages() override;
+    void openWebPage(std::string_view path) override;
 
     // StatusLine: the IP-in-use line.
     void setStatusText(const std::string& text) override;
@@ -140,7 +141,6 @@ private:
     void fillHelpMenu();
     void showInitialIpLines();
     void display(PageId page);
-    void openWebPage(std::string_view path);
     void showAbout(bool withPictures);
     void runProxyListUpdate();
     void showMyAddress();

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "app/pagekit/HostWebPages.h"
 #include "app/pagekit/PageControls.h"
 #include "app/pagekit/PoolModel.h"
 #include "app/pages/status/ClosedComboGuard.h"
@@ -123,6 +124,10 @@ StatusPanel::StatusPanel(PageHost& host, QWidget* parent)
     link->setText(QStringLiteral("click here"));
     link->setAddress(QStringLiteral("http://") + QStringLiteral(VEILPORT_VENDOR_HOST) +
                      QStringLiteral("/tips.html"));
+    // The window decides where the tips are: the vendor's page, or without a
+    // vendor site the program's own help.
+    tipsShell_ = std::make_unique<HostWebPages>(host, "/tips.html");
+    link->setShell(*tipsShell_);
 
     // The tips sit beside the switches, inside the page.
     tips_ = new StatusTipWindow(this);

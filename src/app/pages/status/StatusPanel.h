@@ -3,11 +3,13 @@
 #include <QFutureWatcher>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/pagekit/Page.h"
 #include "app/skin/DialogTemplate.h"
+#include "platform/shell/ShellOpen.h"
 #include "proxypool/PoolUi.h"
 #include "services/AnonymityCheck.h"
 
@@ -96,6 +98,7 @@ private:
 
     skin::DialogTemplate controls_;
     StatusTipWindow* tips_ = nullptr;
+    std::unique_ptr<shell::ShellOpen> tipsShell_;
     // The New list's download while it runs, else null.
     QFutureWatcher<std::string>* fetch_ = nullptr;
     AnonymityCheck check_;
