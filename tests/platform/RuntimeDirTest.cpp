@@ -14,6 +14,7 @@
 #include "platform/process/TopLevelWindow.h"
 #include "platform/process/UnixSocketAddress.h"
 #include "platform/process/WindowSocketName.h"
+#include "support/SquattedRuntimeFolder.h"
 #include "support/TempHome.h"
 
 namespace veilport::process {
@@ -95,34 +96,14 @@ TEST_F(RuntimeDirTest, RefusesAFallbackFolderThatIsNotPrivate) {
 // lock and its control socket. The squatted folder is made in a /tmp of a
 // mount namespace of the test's own.
 TEST_F(RuntimeDirTest, AStartWithASquattedFallbackFolderNamesTheProblem) {
-    int result[2];
-    ASSERT_EQ(::pipe(result), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        char outcome = 's';  // skipped: no private /tmp to be had
-        if (::unshare(CLONE_NEWNS) == 0 &&
-            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-            ::mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777") == 0) {
-            const std::string own = "/tmp/veilport-" + std::to_string(::getuid());
-            ::mkdir(own.c_str(), 0777);
-            ::chmod(own.c_str(), 0777);
-            ::unsetenv("XDG_RUNTIME_DIR");
-            const auto instance = SingleInstance::start("test-squatted", "Veilport");
-            const bool named = instance.problem().find(own) != std::string::npos &&
-                               instance.problem().find("XDG_RUNTIME_DIR") != std::string::npos;
-            outcome = named && !instance.activatedOther() ? 'y' : 'n';
-        }
-        if (::write(result[1], &outcome, 1) < 0) ::_exit(1);
-        ::_exit(0);
-    }
-    ::close(result[1]);
-    char outcome = 0;
-    ASSERT_EQ(::read(result[0], &outcome, 1), 1);
-    ::close(result[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (outcome == 's') GTEST_SKIP() << "no mount namespace of our own (needs root)";
-    EXPECT_EQ(outcome, 'y');
+    const auto named = testing::InSquattedRuntimeFolder([](const std::string& own) {
+        const auto instance = SingleInstance::start("test-squatted", "Veilport");
+        return instance.problem().find(own) != std::string::npos &&
+               instance.problem().find("XDG_RUNTIME_DIR") != std::string::npos &&
+               !instance.activatedOther();
+    });
+    if (!named) GTEST_SKIP() << "no mount namespace of our own (needs root)";
+    EXPECT_TRUE(*named);
 }
 
 // A window socket that answers as another user is no window of ours, whatever

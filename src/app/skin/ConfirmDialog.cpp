@@ -5,6 +5,7 @@
 
 #include "app/skin/BitmapButton.h"
 #include "app/skin/HelpRequest.h"
+#include "app/skin/MessageBoxLook.h"
 #include "app/skin/Pictures.h"
 
 namespace veilport::skin {
@@ -17,18 +18,7 @@ ConfirmDialog::ConfirmDialog(QWidget* parent)
                     {kOkId, ControlKind::BitmapPushButton, 80, 118, 50, 14},
                     {kCancelId, ControlKind::BitmapPushButton, 160, 118, 50, 14},
                 }) {
-    setWindowTitle(QStringLiteral("Veilport"));
-    setWindowIcon(applicationIcon());
-    setBackgroundPicture(picture::kDialogBackground);
-    auto* text = controls_.control<QLabel>(kTextId);
-    QPalette textPalette = text->palette();
-    textPalette.setColor(QPalette::WindowText, QColor(0x1E, 0x2B, 0x45));
-    text->setPalette(textPalette);
-    text->setAlignment(Qt::AlignCenter);
-    auto* ok = controls_.control<BitmapButton>(kOkId);
-    ok->setPictures(picture::kOkNormal, picture::kOkPressed, picture::kOkHover,
-                    picture::kOkDisabled, picture::kOkFocus);
-    ok->setAccessibleName(QStringLiteral("OK"));
+    applyMessageBoxLook(*this, controls_, kTextId, kOkId);
     auto* cancel = controls_.control<BitmapButton>(kCancelId);
     cancel->setPictures(picture::kCancelNormal, picture::kCancelPressed, picture::kCancelHover, 0,
                         0);

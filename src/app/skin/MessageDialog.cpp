@@ -5,6 +5,7 @@
 
 #include "app/skin/BitmapButton.h"
 #include "app/skin/HelpRequest.h"
+#include "app/skin/MessageBoxLook.h"
 #include "app/skin/Pictures.h"
 
 namespace veilport::skin {
@@ -16,20 +17,8 @@ MessageDialog::MessageDialog(QWidget* parent)
                     {kTextId, ControlKind::StaticCentred, 7, 40, 276, 42},
                     {kOkId, ControlKind::BitmapPushButton, 120, 118, 50, 14},
                 }) {
-    setWindowTitle(QStringLiteral("Veilport"));
-    setWindowIcon(applicationIcon());
-    setBackgroundPicture(picture::kDialogBackground);
-    auto* text = controls_.control<QLabel>(kTextId);
-    QPalette textPalette = text->palette();
-    textPalette.setColor(QPalette::WindowText, QColor(0x1E, 0x2B, 0x45));
-    text->setPalette(textPalette);
-    text->setAlignment(Qt::AlignCenter);
-    auto* ok = controls_.control<BitmapButton>(kOkId);
-    ok->setPictures(picture::kOkNormal, picture::kOkPressed, picture::kOkHover,
-                    picture::kOkDisabled, picture::kOkFocus);
-    // A picture button has no text of its own for a screen reader to read.
-    ok->setAccessibleName(QStringLiteral("OK"));
-    ok->setFocus();
+    applyMessageBoxLook(*this, controls_, kTextId, kOkId);
+    controls_.control<BitmapButton>(kOkId)->setFocus();
     controls_.onClicked(kOkId, [this] { accept(); });
 }
 
