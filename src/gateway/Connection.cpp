@@ -72,16 +72,10 @@ void Connection::run() {
     shared_->noteUpstreamReached(upstreamSettings);
     net::UniqueFd upstream = std::move(link.fd);
 
-    // A peer that stops reading must not hold a send for longer than the idle
-    // limit either.
-    (void)net::setSendTimeout(upstream.get(), limits.idle);
-    (void)net::setSendTimeout(browser_.get(), limits.idle);
-
     RelayEnd end = RelayEnd::Cut;
     const bool established =
-        !plan.tunnelBySocks ||
-        net::sendAll(browser_.get(), kTunnelEstablished.data(), kTunnelEstablished.size()).ok();
-    if (established && net::sendAll(upstream.get(), plan.bytes.data(), plan.bytes.size()).ok())
+        !plan.tunnelBySocks || send(browser_.get(), kTunnelEstablished).ok();
+    if (established && send(upstream.get(), plan.bytes).ok())
         end = relay(upstream.get(), plan.tunnelBySocks ? FilterSwitches{} : switches,
                     /*watchLogin=*/!upstreamSettings->isSocksScheme(), plan.connect);
 
@@ -99,17 +93,14 @@ void Connection::run() {
         (void)net::setResetOnClose(browser_.get());
         return;
     }
-    (void)net::shutdownSocket(upstream.get(), SHUT_RDWR);
-    upstream.reset();
-    (void)net::shutdownSocket(browser_.get(), SHUT_RDWR);
+    // A clean end: both sockets close with the connection, the browser's last.
 }
 
 void Connection::answerFailure(const GatewaySettings& upstream, std::string_view reason,
                                bool forTunnel) {
     const std::string answer = BadGatewayAnswer(
         upstream.hasUpstream() ? upstream.upstreamText() : "(none)", reason, forTunnel);
-    (void)net::setSendTimeout(browser_.get(), shared_->limits().idle);
-    if (net::sendAll(browser_.get(), answer.data(), answer.size()).ok())
+    if (send(browser_.get(), answer).ok())
         (void)net::shutdownSocket(browser_.get(), SHUT_WR);
 }
 
@@ -123,9 +114,15 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
     InvasiveCodeFilter filter(switches);
     bool browserOpen = true;
     unsigned sinceBrowserCheck = 0;
+    // The request has only just gone out: its answer cannot be there yet, so
+    // the first turn waits instead of asking for nothing.
+    bool waitFirst = true;
 
     for (;;) {
-        const auto received = net::receiveSome(upstream, answer, sizeof(answer), /*dontWait=*/true);
+        const auto received =
+            waitFirst ? net::Result<std::size_t>::failure(EAGAIN)
+                      : net::receiveSome(upstream, answer, sizeof(answer), /*dontWait=*/true);
+        waitFirst = false;
         if (received.ok()) {
             std::string_view chunk(answer, received.value);
             if (watchLogin) {
@@ -140,7 +137,7 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
             }
             if (chunk.empty()) break;
             const auto out = filter.filterChunk(chunk, scratch);
-            if (!out.empty() && !net::sendAll(browser_.get(), out.data(), out.size()).ok())
+            if (!out.empty() && !send(browser_.get(), out).ok())
                 return RelayEnd::Cut;
             if (browserOpen && ++sinceBrowserCheck >= kChunksBetweenBrowserChecks) {
                 sinceBrowserCheck = 0;
@@ -159,7 +156,7 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
             return RelayEnd::Cut;
     }
     const auto rest = filter.finish(scratch);
-    if (!rest.empty() && !net::sendAll(browser_.get(), rest.data(), rest.size()).ok())
+    if (!rest.empty() && !send(browser_.get(), rest).ok())
         return RelayEnd::Cut;
     return RelayEnd::Complete;
 }
@@ -175,7 +172,13 @@ bool Connection::pumpBrowser(int upstream, char* buffer, bool& browserOpen) {
         (void)net::shutdownSocket(upstream, SHUT_WR);
         return true;
     }
-    return net::sendAll(upstream, buffer, received.value).ok();
+    return send(upstream, std::string_view(buffer, received.value)).ok();
+}
+
+// Both sockets are non-blocking: a peer that stops reading holds a send for at
+// most the idle limit.
+net::Result<std::size_t> Connection::send(int fd, std::string_view bytes) const {
+    return net::sendAllWithin(fd, bytes.data(), bytes.size(), shared_->limits().idle);
 }
 
 }  // namespace veilport

@@ -6,6 +6,7 @@
 #include "gateway/FilterSwitches.h"
 #include "gateway/GatewayShared.h"
 #include "platform/io/UniqueFd.h"
+#include "platform/net/Socket.h"
 
 namespace veilport {
 
@@ -47,6 +48,7 @@ private:
     // The 502 answer (a page, or the bare status for a tunnel), then the close.
     void answerFailure(const GatewaySettings& upstream, std::string_view reason, bool forTunnel);
     bool pumpBrowser(int upstream, char* buffer, bool& browserOpen);
+    net::Result<std::size_t> send(int fd, std::string_view bytes) const;
 
     net::UniqueFd browser_;
     std::shared_ptr<GatewayShared> shared_;

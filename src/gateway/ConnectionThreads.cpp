@@ -3,7 +3,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <cerrno>
 
 namespace veilport {
 
@@ -52,84 +52,65 @@ std::shared_ptr<ConnectionThreads> ConnectionThreads::create(ThreadStarter start
     return std::make_shared<ConnectionThreads>(start, parking);
 }
 
-bool ConnectionThreads::run(Job job) {
-    {
-        std::lock_guard lock(mutex_);
-        if (!parked_.empty()) {
-            Parked* thread = parked_.back();
-            parked_.pop_back();
-            thread->job = std::move(job);
-            // Notified under the lock: once it is released the parked thread
-            // may wake on its own, take the job and leave, and its slot with it.
-            thread->wake.notify_one();
-            return true;
-        }
-        ++threads_;
+void ConnectionThreads::acceptFrom(std::shared_ptr<ConnectionSource> source) {
+    acceptLoop(source, std::make_shared<Waiting>(), /*counted=*/false);
+}
+
+bool ConnectionThreads::startSpare(const std::shared_ptr<ConnectionSource>& source,
+                                   const std::shared_ptr<Waiting>& waiting) {
+    ++threads_;
+    if (start_([self = shared_from_this(), source, waiting] {
+            self->acceptLoop(source, waiting, true);
+        })) {
         ++started_;
-    }
-    if (start_([self = shared_from_this(), job = std::move(job)]() mutable {
-            self->work(std::move(job));
-        }))
         return true;
-    std::lock_guard lock(mutex_);
+    }
     --threads_;
-    --started_;
     return false;
 }
 
-void ConnectionThreads::work(Job job) {
-    do {
-        job();
-        // What the connection held (sockets, buffers) goes before the wait.
-        job = nullptr;
-    } while (park(job));
-    std::lock_guard lock(mutex_);
+void ConnectionThreads::acceptLoop(const std::shared_ptr<ConnectionSource>& source,
+                                   const std::shared_ptr<Waiting>& waiting, bool counted) {
+    if (!counted) {
+        ++threads_;
+        arrive(*waiting);
+    }
+    for (;;) {
+        auto accepted = source->next();
+        const long othersWaiting = leave(*waiting);
+        if (source->stopped()) break;  // what was accepted closes unserved
+        if (accepted.ok()) {
+            if (othersWaiting == 0) {
+                // Nobody would accept while this thread serves: a spare takes
+                // its place first. Without one the connection is refused and
+                // this thread stays at the source.
+                arrive(*waiting);
+                if (!startSpare(source, waiting)) continue;
+            }
+            source->serve(std::move(accepted.value));
+            if (source->stopped() || parking_.idle.count() <= 0 ||
+                waiting->count.load() >= static_cast<long>(parking_.maxParked))
+                break;
+            arrive(*waiting);
+            continue;
+        }
+        if (accepted.error == EAGAIN || accepted.error == EWOULDBLOCK) {
+            // Idle for the idle time: end, unless no other thread is waiting.
+            if (othersWaiting > 0) break;
+            arrive(*waiting);
+            continue;
+        }
+        arrive(*waiting);
+        switch (accepted.error) {
+            case ECONNABORTED:
+            case EPROTO:
+            case EPERM:
+                continue;  // that one connection is gone; the next may be fine
+            default:
+                source->pauseAfterFailure();
+        }
+    }
     --threads_;
-}
-
-bool ConnectionThreads::park(Job& job) {
-    std::unique_lock lock(mutex_);
-    // Without an idle time a thread never parks, not even for the moment a
-    // wait with a passed deadline takes.
-    if (dismissed_ || parking_.idle.count() <= 0 || parked_.size() >= parking_.maxParked)
-        return false;
-    Parked self;
-    parked_.push_back(&self);
-    const auto deadline = std::chrono::steady_clock::now() + parking_.idle;
-    self.wake.wait_until(lock, deadline, [&self] { return self.job || self.dismissed; });
-    if (self.job) {
-        job = std::move(self.job);
-        return true;
-    }
-    // Idle for too long (a dismissal has taken every slot off the list already).
-    if (const auto at = std::find(parked_.begin(), parked_.end(), &self); at != parked_.end())
-        parked_.erase(at);
-    return false;
-}
-
-void ConnectionThreads::dismiss() {
-    std::lock_guard lock(mutex_);
-    dismissed_ = true;
-    for (Parked* thread : parked_) {
-        thread->dismissed = true;
-        thread->wake.notify_one();
-    }
-    parked_.clear();
-}
-
-std::size_t ConnectionThreads::parked() const {
-    std::lock_guard lock(mutex_);
-    return parked_.size();
-}
-
-std::size_t ConnectionThreads::threads() const {
-    std::lock_guard lock(mutex_);
-    return threads_;
-}
-
-std::size_t ConnectionThreads::started() const {
-    std::lock_guard lock(mutex_);
-    return started_;
 }
 
 }  // namespace veilport

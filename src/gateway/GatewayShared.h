@@ -36,8 +36,6 @@ public:
           startThread_(startThread),
           threads_(ConnectionThreads::create(startThread, parking)),
           lastDomain_(startThread, parking.idle) {}
-    // Parked connection threads end with the last holder of the shared state.
-    ~GatewayShared() { threads_->dismiss(); }
     GatewayShared(const GatewayShared&) = delete;
     GatewayShared& operator=(const GatewayShared&) = delete;
 

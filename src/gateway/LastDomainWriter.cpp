@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 #include "settings/SettingsTable.h"
 #include "settings/StringSetting.h"
@@ -16,6 +17,10 @@ struct LastDomainWriter::State {
     std::condition_variable wake;  // a host came, or the writer is told to end
     std::condition_variable done;  // what was pending is stored
     std::string pending;
+    // The host of the latest post. Browsing asks one host many times in a
+    // row; a repeat changes nothing stored, so it costs neither a wake-up of
+    // the writer nor a write.
+    std::optional<std::string> lastPosted;
     bool hasPending = false;
     bool writing = false;
     bool draining = false;  // someone (the writer thread, or a poster) stores hosts
@@ -61,6 +66,8 @@ void LastDomainWriter::post(std::string host) {
     bool closing = false;
     {
         std::lock_guard lock(state_->mutex);
+        if (state_->lastPosted == host) return;
+        state_->lastPosted = host;
         state_->pending = std::move(host);
         state_->hasPending = true;
         if (state_->draining) {

@@ -13,7 +13,8 @@ namespace veilport {
 // over and go on; one writer thread stores it. Hosts that come while a write
 // is in progress are coalesced: only the newest is stored next, so a burst of
 // requests costs a write or two, and the value stored last is always the host
-// of the request posted last.
+// of the request posted last. A host posted again right after itself is not
+// stored again.
 //
 // The writer thread is started on the first post and ends after `idle`
 // without hosts. When no thread can be made, the posting connection stores the

@@ -20,7 +20,6 @@ void Listener::run() {
     // Every request is a connection of its own and a browser opens dozens at once
     // for one page: the queue must hold that burst.
     auto listening = net::listenTcp(address_, port_, SOMAXCONN);
-    int listenFd = -1;
     {
         std::lock_guard lock(mutex_);
         if (stopRequested_) {
@@ -31,59 +30,44 @@ void Listener::run() {
             settle(State::Failed, listening.error);
             return;
         }
+        // A parked thread waits in accept; the socket's receive timeout is how
+        // it learns it has been idle long enough to end.
+        const auto idle = shared_->connectionThreads().parking().idle;
+        if (idle.count() > 0) (void)net::setReceiveTimeout(listening.value.get(), idle);
         const auto bound = net::localPort(listening.value.get());
         outcome_.port = bound.ok() ? bound.value : port_;
-        fd_ = listenFd = listening.value.release();
+        socket_ = std::move(listening.value);
         settle(State::Listening, 0);
     }
+    shared_->connectionThreads().acceptFrom(shared_from_this());
+}
 
-    while (!stopRequested_) {
-        auto accepted = net::acceptConnection(listenFd);
-        if (stopRequested_) break;
-        if (accepted.ok()) {
-            serve(std::move(accepted.value));
-            continue;
-        }
-        switch (accepted.error) {
-            case ECONNABORTED:
-            case EPROTO:
-            case EPERM:
-                continue;  // that one connection is gone; the next may be fine
-            default: {
-                // Out of descriptors or memory, or something worse: pause instead
-                // of spinning; a stop cuts the pause short.
-                std::unique_lock lock(mutex_);
-                changed_.wait_for(lock, kAcceptBackoff, [this] { return stopRequested_.load(); });
-            }
-        }
-    }
+net::Result<net::UniqueFd> Listener::next() {
+    // Connections are served non-blocking: every wait is a poll with a limit.
+    return net::acceptConnection(socket_.get(), net::Blocking::No);
+}
 
-    std::lock_guard lock(mutex_);
-    net::UniqueFd closing(fd_);
-    fd_ = -1;
-    settle(State::Ended, 0);
+void Listener::pauseAfterFailure() {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, kAcceptBackoff, [this] { return stopRequested_.load(); });
 }
 
 void Listener::serve(net::UniqueFd browser) {
     ++shared_->activeConnections;
-    auto shared = shared_;
-    // The descriptor travels inside the job; if no thread can take it the job
-    // is destroyed unrun, and with it the descriptor closes.
-    auto job = [connection = std::make_shared<Connection>(std::move(browser), shared),
-                shared]() mutable {
-        connection->run();
-        connection.reset();  // both sockets are closed before the count drops
-        --shared->activeConnections;
-    };
-    if (!shared_->connectionThreads().run(std::move(job))) --shared_->activeConnections;
+    {
+        Connection connection(std::move(browser), shared_);
+        connection.run();
+    }  // both sockets are closed before the count drops
+    --shared_->activeConnections;
 }
 
 void Listener::stop() {
     std::lock_guard lock(mutex_);
     stopRequested_ = true;
-    // Closing alone would not wake a thread blocked in accept on Linux;
+    // Closing alone would not wake the threads blocked in accept on Linux;
     // shutting the socket down does, and frees the port for a new listener.
-    if (fd_ >= 0) (void)net::shutdownSocket(fd_, SHUT_RDWR);
+    if (socket_) (void)net::shutdownSocket(socket_.get(), SHUT_RDWR);
+    if (outcome_.state == State::Listening) outcome_.state = State::Ended;
     changed_.notify_all();
 }
 

@@ -1,5 +1,7 @@
 #include "gateway/Socks5Handshake.h"
 
+#include <cerrno>
+
 #include "gateway/ErrorPage.h"
 #include "gateway/Socks5Messages.h"
 #include "platform/net/Socket.h"
@@ -24,7 +26,9 @@ ReadEnd readUpTo(int fd, std::string& out, std::size_t size, Clock::time_point d
         if (!ready.ok()) return ReadEnd::Failed;
         if (ready.value == 0) return ReadEnd::TimedOut;
         const std::size_t want = std::min(sizeof(buffer), size - out.size());
-        const auto received = net::receiveSome(fd, buffer, want);
+        const auto received = net::receiveSome(fd, buffer, want, /*dontWait=*/true);
+        if (!received.ok() && (received.error == EAGAIN || received.error == EWOULDBLOCK))
+            continue;  // woken for nothing
         if (!received.ok()) return ReadEnd::Failed;
         if (received.value == 0) return ReadEnd::Closed;
         out.append(buffer, received.value);
@@ -45,8 +49,9 @@ std::string readFailure(ReadEnd end, std::chrono::milliseconds limit) {
     return "The connection to the proxy failed while it was answering.";
 }
 
-bool sendBytes(int fd, const std::string& bytes) {
-    return net::sendAll(fd, bytes.data(), bytes.size()).ok();
+// The Gateway's upstream socket is non-blocking.
+bool sendBytes(int fd, const std::string& bytes, std::chrono::milliseconds limit) {
+    return net::sendAllWithin(fd, bytes.data(), bytes.size(), limit).ok();
 }
 
 }  // namespace
@@ -59,7 +64,7 @@ std::optional<std::string> Socks5Handshake(int fd, const std::optional<Socks5Log
     const std::string request = Socks5ConnectRequest(host, port);
     if (request.empty()) return "The site's name is too long for a SOCKS5 proxy.";
 
-    if (!sendBytes(fd, Socks5Greeting(login.has_value())))
+    if (!sendBytes(fd, Socks5Greeting(login.has_value()), limit))
         return "The connection to the proxy failed.";
     std::string answer;
     if (const auto end = readUpTo(fd, answer, 2, deadline); end != ReadEnd::Done)
@@ -70,7 +75,7 @@ std::optional<std::string> Socks5Handshake(int fd, const std::optional<Socks5Log
         return login ? "The proxy does not accept a login with a user name and password."
                      : "The proxy asks for a login: give Veilport its user name and password.";
     if (login && choice.method == kSocksUserPassword) {
-        if (!sendBytes(fd, Socks5LoginRequest(login->user, login->password)))
+        if (!sendBytes(fd, Socks5LoginRequest(login->user, login->password), limit))
             return "The connection to the proxy failed.";
         answer.clear();
         const auto end = readUpTo(fd, answer, 2, deadline);
@@ -83,7 +88,7 @@ std::optional<std::string> Socks5Handshake(int fd, const std::optional<Socks5Log
         return notSocks;
     }
 
-    if (!sendBytes(fd, request)) return "The connection to the proxy failed.";
+    if (!sendBytes(fd, request, limit)) return "The connection to the proxy failed.";
     answer.clear();
     Socks5Reply reply;
     for (;;) {
@@ -100,7 +105,7 @@ std::optional<std::string> Socks5Handshake(int fd, const std::optional<Socks5Log
 }
 
 bool AnswersSocks5Greeting(int fd, std::chrono::milliseconds limit) {
-    if (!sendBytes(fd, Socks5Greeting(false))) return false;
+    if (!sendBytes(fd, Socks5Greeting(false), limit)) return false;
     std::string answer;
     if (readUpTo(fd, answer, 2, Clock::now() + limit) != ReadEnd::Done) return false;
     const auto choice = ReadMethodChoice(answer);

@@ -26,7 +26,8 @@ UpstreamLink OpenUpstream(const GatewaySettings& upstream, const ForwardPlan& pl
                              ? UpstreamAddress(targetHost, upstream.upstreamHost)
                              : net::resolveIpv4(upstream.upstreamHost);
     if (!address.ok()) return unreachable("The proxy's address could not be found.");
-    auto connected = net::connectTcp(address.value, upstream.upstreamPort, limit);
+    auto connected = net::connectTcp(address.value, upstream.upstreamPort, limit, {},
+                                      net::Blocking::No);
     if (!connected.ok()) {
         if (connected.error == ETIMEDOUT)
             return unreachable("The proxy did not answer within " + DurationText(limit) + ".");

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+
 #include <atomic>
+#include <cerrno>
+#include <deque>
+#include <vector>
 #include <condition_variable>
 #include <mutex>
 #include <set>
@@ -14,31 +19,36 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Jobs that stay busy until the test lets them go, so that several are
-// provably running at the same time.
-class HeldJobs {
+// Connections that stay in service until the test lets them go, so that
+// several are provably served at the same time.
+class HeldConnections : public ConnectionSource {
 public:
-    ConnectionThreads::Job job() {
-        return [this] {
-            std::unique_lock lock(mutex_);
-            ids_.insert(std::this_thread::get_id());
-            ++running_;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return released_; });
-            --running_;
-            ++finished_;
-        };
+    explicit HeldConnections(std::chrono::milliseconds idle) : idle_(idle) {}
+
+    // A connection for the threads; the test keeps the other end.
+    net::UniqueFd arrive() {
+        int ends[2];
+        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+        std::lock_guard lock(mutex_);
+        queue_.emplace_back(ends[0]);
+        changed_.notify_all();
+        return net::UniqueFd(ends[1]);
     }
-    bool running(int count) {
+    void stop() {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+        changed_.notify_all();
+    }
+    bool serving(int count) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, 10s, [&] { return running_ == count; });
+        return changed_.wait_for(lock, 10s, [&] { return serving_ == count; });
     }
     void release() {
         std::lock_guard lock(mutex_);
         released_ = true;
         changed_.notify_all();
     }
-    void reset() {
+    void hold() {
         std::lock_guard lock(mutex_);
         released_ = false;
     }
@@ -46,94 +56,150 @@ public:
         std::lock_guard lock(mutex_);
         return ids_.size();
     }
-    int finished() {
+    int served() {
         std::lock_guard lock(mutex_);
-        return finished_;
+        return served_;
+    }
+
+    // Blocks as an accept does, and times out as one on a socket with the
+    // threads' idle time does.
+    net::Result<net::UniqueFd> next() override {
+        std::unique_lock lock(mutex_);
+        const auto ready = [this] { return stopped_ || !queue_.empty(); };
+        if (idle_.count() > 0) {
+            if (!changed_.wait_for(lock, idle_, ready))
+                return net::Result<net::UniqueFd>::failure(EAGAIN);
+        } else {
+            changed_.wait(lock, ready);
+        }
+        if (stopped_) return net::Result<net::UniqueFd>::failure(EINVAL);
+        net::UniqueFd next = std::move(queue_.front());
+        queue_.pop_front();
+        return {std::move(next), 0};
+    }
+    bool stopped() const override {
+        std::lock_guard lock(mutex_);
+        return stopped_;
+    }
+    void pauseAfterFailure() override {}
+    void serve(net::UniqueFd) override {
+        std::unique_lock lock(mutex_);
+        ids_.insert(std::this_thread::get_id());
+        ++serving_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_ || stopped_; });
+        --serving_;
+        ++served_;
     }
 
 private:
-    std::mutex mutex_;
+    const std::chrono::milliseconds idle_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
+    std::deque<net::UniqueFd> queue_;
     std::set<std::thread::id> ids_;
-    int running_ = 0;
-    int finished_ = 0;
+    int serving_ = 0;
+    int served_ = 0;
     bool released_ = false;
+    bool stopped_ = false;
 };
 
 ThreadParking Parking(std::chrono::milliseconds idle, std::size_t maxParked = 256) {
     return {idle, maxParked};
 }
 
-TEST(ConnectionThreads, EachJobHasAThreadToItselfAndFinishedThreadsServeTheNext) {
-    auto threads = ConnectionThreads::create(&StartDetachedThread, Parking(1h));
-    HeldJobs jobs;
-    for (int i = 0; i < 8; ++i) ASSERT_TRUE(threads->run(jobs.job()));
-    // Eight at once would never all be running on fewer threads.
-    ASSERT_TRUE(jobs.running(8));
-    EXPECT_EQ(threads->started(), 8u);
-    jobs.release();
-    ASSERT_TRUE(WaitFor([&] { return threads->parked() == 8; }));
+// The first thread at the source, as the Gateway's listener thread is.
+void StartAccepting(const std::shared_ptr<ConnectionThreads>& threads,
+                    const std::shared_ptr<HeldConnections>& source) {
+    ASSERT_TRUE(StartDetachedThread([threads, source] { threads->acceptFrom(source); }));
+    ASSERT_TRUE(WaitFor([&] { return threads->parked() == 1; }));
+}
 
-    jobs.reset();
-    for (int i = 0; i < 8; ++i) ASSERT_TRUE(threads->run(jobs.job()));
-    ASSERT_TRUE(jobs.running(8));
+TEST(ConnectionThreads, EachConnectionHasAThreadToItselfAndFinishedThreadsServeTheNext) {
+    auto threads = ConnectionThreads::create(&StartDetachedThread, Parking(1h));
+    auto source = std::make_shared<HeldConnections>(1h);
+    StartAccepting(threads, source);
+    std::vector<net::UniqueFd> browsers;
+    for (int i = 0; i < 8; ++i) browsers.push_back(source->arrive());
+    // Eight at once would never all be in service on fewer threads, and one
+    // more waits for the next connection meanwhile.
+    ASSERT_TRUE(source->serving(8));
+    EXPECT_TRUE(WaitFor([&] { return threads->parked() == 1 && threads->threads() == 9; }));
     EXPECT_EQ(threads->started(), 8u);
-    EXPECT_EQ(jobs.distinctThreads(), 8u);
-    jobs.release();
-    EXPECT_TRUE(WaitFor([&] { return jobs.finished() == 16 && threads->parked() == 8; }));
-    threads->dismiss();
+    source->release();
+    ASSERT_TRUE(WaitFor([&] { return threads->parked() == 9; }));
+
+    source->hold();
+    for (int i = 0; i < 8; ++i) browsers.push_back(source->arrive());
+    ASSERT_TRUE(source->serving(8));
+    EXPECT_EQ(threads->started(), 8u);
+    EXPECT_LE(source->distinctThreads(), 9u);
+    source->release();
+    EXPECT_TRUE(WaitFor([&] { return source->served() == 16 && threads->parked() == 9; }));
+    source->stop();
     EXPECT_TRUE(WaitFor([&] { return threads->threads() == 0; }));
 }
 
-TEST(ConnectionThreads, ParkedThreadsAreBoundedAndEndWhenIdleOrDismissed) {
+TEST(ConnectionThreads, ParkedThreadsAreBoundedAndEndWhenIdleButOneAlwaysWaits) {
     auto bounded = ConnectionThreads::create(&StartDetachedThread, Parking(1h, 2));
-    HeldJobs jobs;
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(bounded->run(jobs.job()));
-    ASSERT_TRUE(jobs.running(5));
-    jobs.release();
+    auto source = std::make_shared<HeldConnections>(1h);
+    StartAccepting(bounded, source);
+    std::vector<net::UniqueFd> browsers;
+    for (int i = 0; i < 5; ++i) browsers.push_back(source->arrive());
+    ASSERT_TRUE(source->serving(5));
+    source->release();
     EXPECT_TRUE(WaitFor([&] { return bounded->threads() == 2 && bounded->parked() == 2; }));
-
-    // Dismissed: the parked end, and a thread that serves one more job after
-    // that ends with it instead of parking.
-    bounded->dismiss();
+    source->stop();
     EXPECT_TRUE(WaitFor([&] { return bounded->threads() == 0; }));
-    std::atomic<bool> ran{false};
-    ASSERT_TRUE(bounded->run([&] { ran = true; }));
-    EXPECT_TRUE(WaitFor([&] { return ran && bounded->threads() == 0; }));
-    EXPECT_EQ(bounded->parked(), 0u);
 
-    auto brief = ConnectionThreads::create(&StartDetachedThread, Parking(1ms));
-    ASSERT_TRUE(brief->run([] {}));
+    // Idle threads end until one is left, and that one still serves.
+    auto brief = ConnectionThreads::create(&StartDetachedThread, Parking(20ms));
+    auto quiet = std::make_shared<HeldConnections>(20ms);
+    StartAccepting(brief, quiet);
+    for (int i = 0; i < 4; ++i) browsers.push_back(quiet->arrive());
+    ASSERT_TRUE(quiet->serving(4));
+    quiet->release();
+    EXPECT_TRUE(WaitFor([&] { return quiet->served() == 4 && brief->threads() == 1; }));
+    browsers.push_back(quiet->arrive());
+    EXPECT_TRUE(WaitFor([&] { return quiet->served() == 5 && brief->parked() >= 1; }));
+    quiet->stop();
     EXPECT_TRUE(WaitFor([&] { return brief->threads() == 0; }));
-    EXPECT_EQ(brief->parked(), 0u);
 }
 
 bool NoThreads(std::function<void()>) {
     return false;
 }
 
-TEST(ConnectionThreads, WithoutAThreadTheJobIsDroppedUnrunAndWhatItHeldIsReleased) {
+TEST(ConnectionThreads, WithoutASpareTheConnectionIsRefusedAndAcceptingGoesOn) {
     auto threads = ConnectionThreads::create(&NoThreads, Parking(1h));
-    auto held = std::make_shared<int>(0);
-    std::weak_ptr<int> watch = held;
-    bool ran = false;
-    EXPECT_FALSE(threads->run([held = std::move(held), &ran] { ran = true; }));
-    EXPECT_FALSE(ran);
-    EXPECT_TRUE(watch.expired());
-    EXPECT_EQ(threads->threads(), 0u);
+    auto source = std::make_shared<HeldConnections>(1h);
+    std::thread listener([&] { threads->acceptFrom(source); });
+    for (int i = 0; i < 3; ++i) {
+        // Refused: closed at once, never served.
+        net::UniqueFd browser = source->arrive();
+        char byte;
+        EXPECT_EQ(::recv(browser.get(), &byte, 1, 0), 0);
+    }
+    EXPECT_EQ(source->served(), 0);
+    EXPECT_TRUE(WaitFor([&] { return threads->parked() == 1; }));
     EXPECT_EQ(threads->started(), 0u);
+    source->stop();
+    listener.join();
+    EXPECT_EQ(threads->threads(), 0u);
 }
 
 class GatewayThreads : public GatewayFixture {};
 
-TEST_F(GatewayThreads, ConnectionsOneAfterAnotherAreServedByOneThread) {
+TEST_F(GatewayThreads, ConnectionsOneAfterAnotherAreServedByTheSameTwoThreads) {
     LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nok"));
     startGateway(upstream.port());
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(fetch(get()), "HTTP/1.0 200 OK\r\n\r\nok");
-        // The thread parks after the browser has its answer.
-        ASSERT_TRUE(WaitFor([&] { return gateway_->connectionThreads().parked() == 1; }));
+        // The thread parks after the browser has its answer, beside the one
+        // that waited meanwhile.
+        ASSERT_TRUE(WaitFor([&] { return gateway_->connectionThreads().parked() == 2; }));
     }
+    // The listener's thread and one spare serve them all.
     EXPECT_EQ(gateway_->connectionThreads().started(), 1u);
 }
 

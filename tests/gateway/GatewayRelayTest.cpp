@@ -100,7 +100,6 @@ TEST_F(GatewayRelay, UpdateUpstreamLetsTheRunningAnswerFinishAtTheOldOne) {
 TEST_F(GatewayRelay, StopThenStartOnTheSamePortLeavesOneListener) {
     LoopbackServer upstream(Answering("HTTP/1.0 200 OK\r\n\r\nok"));
     startGateway(upstream.port(), WithoutParking());
-    const int threadsBefore = ThreadCount();
     for (int round = 0; round < 20; ++round) {
         gateway_->stop();
         EXPECT_FALSE(gateway_->isRunning());
@@ -111,8 +110,10 @@ TEST_F(GatewayRelay, StopThenStartOnTheSamePortLeavesOneListener) {
         EXPECT_TRUE(gateway_->isRunning());
     }
     EXPECT_EQ(fetch(get()), "HTTP/1.0 200 OK\r\n\r\nok");
-    // The old listeners have all ended: only the newest one is left.
-    EXPECT_TRUE(WaitFor([&] { return ThreadCount() == threadsBefore; }));
+    // The threads of the old listeners have all ended: only the one waiting
+    // at the newest is left.
+    EXPECT_TRUE(WaitFor([&] { return gateway_->connectionThreads().threads() == 1; }))
+        << gateway_->connectionThreads().threads() << " threads";
 }
 
 TEST_F(GatewayRelay, PortTakenByAnotherProgramLeavesItStopped) {

@@ -41,16 +41,17 @@ Result<std::uint16_t> localPort(int fd) {
     return {ntohs(local.sin_port), 0};
 }
 
-Result<UniqueFd> acceptConnection(int listenFd) {
+Result<UniqueFd> acceptConnection(int listenFd, Blocking blocking) {
+    const int flags = SOCK_CLOEXEC | (blocking == Blocking::No ? SOCK_NONBLOCK : 0);
     for (;;) {
-        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int fd = ::accept4(listenFd, nullptr, nullptr, flags);
         if (fd >= 0) return {UniqueFd(fd), 0};
         if (errno != EINTR) return Result<UniqueFd>::failure(errno);
     }
 }
 
 Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port, std::chrono::milliseconds timeout,
-                            std::stop_token stop) {
+                            std::stop_token stop, Blocking blocking) {
     if (stop.stop_requested()) return Result<UniqueFd>::failure(ECANCELED);
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!fd) return Result<UniqueFd>::failure(errno);
@@ -88,6 +89,7 @@ Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port, std::chrono::mi
             return Result<UniqueFd>::failure(errno);
         if (error != 0) return Result<UniqueFd>::failure(error);
     }
+    if (blocking == Blocking::No) return {std::move(fd), 0};
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return Result<UniqueFd>::failure(errno);
@@ -126,6 +128,26 @@ Result<std::size_t> sendAll(int fd, const void* data, std::size_t length) {
             return {sent, errno};
         }
         sent += static_cast<std::size_t>(n);
+    }
+    return {sent, 0};
+}
+
+Result<std::size_t> sendAllWithin(int fd, const void* data, std::size_t length,
+                                  std::chrono::milliseconds idle) {
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t sent = 0;
+    while (sent < length) {
+        const ssize_t n = ::send(fd, bytes + sent, length - sent, MSG_NOSIGNAL);
+        if (n >= 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return {sent, errno};
+        pollfd entry{fd, POLLOUT, 0};
+        const auto ready = pollFor(&entry, 1, idle);
+        if (!ready.ok()) return {sent, ready.error};
+        if (ready.value == 0) return {sent, ETIMEDOUT};
     }
     return {sent, 0};
 }
@@ -171,6 +193,15 @@ Result<bool> setSendTimeout(int fd, std::chrono::milliseconds timeout) {
     limit.tv_sec = static_cast<time_t>(timeout.count() / 1000);
     limit.tv_usec = static_cast<suseconds_t>((timeout.count() % 1000) * 1000);
     if (::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit)) != 0)
+        return Result<bool>::failure(errno);
+    return {true, 0};
+}
+
+Result<bool> setReceiveTimeout(int fd, std::chrono::milliseconds timeout) {
+    timeval limit{};
+    limit.tv_sec = static_cast<time_t>(timeout.count() / 1000);
+    limit.tv_usec = static_cast<suseconds_t>((timeout.count() % 1000) * 1000);
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit)) != 0)
         return Result<bool>::failure(errno);
     return {true, 0};
 }

@@ -43,9 +43,13 @@ Result<UniqueFd> listenTcp(in_addr address, std::uint16_t port, int backlog);
 // The port a bound socket actually has (useful after binding port 0).
 Result<std::uint16_t> localPort(int fd);
 
+// Whether a new socket stays blocking or is handed over non-blocking.
+enum class Blocking { Yes, No };
+
 // Accepts one connection; the new descriptor is close-on-exec. EINTR is retried;
-// every other failure (including the listener being shut down) is returned.
-Result<UniqueFd> acceptConnection(int listenFd);
+// every other failure (including the listener being shut down, or the receive
+// timeout of the listening socket running out: EAGAIN) is returned.
+Result<UniqueFd> acceptConnection(int listenFd, Blocking blocking = Blocking::Yes);
 
 inline constexpr std::chrono::milliseconds kWaitForever{-1};
 
@@ -56,12 +60,13 @@ inline constexpr std::chrono::milliseconds kConnectTimeout{10'000};
 // Connects a new TCP socket to `address`:`port` (port in host byte order),
 // waiting at most `timeout` for the connect to complete (a negative timeout
 // waits as long as the kernel does). The error is the connect's errno, or
-// ETIMEDOUT when our time limit ran out. The socket is blocking on success.
+// ETIMEDOUT when our time limit ran out. The socket is blocking on success
+// unless asked otherwise.
 // A stop asked for through `stop` ends the wait within a tenth of a second,
 // with ECANCELED.
 Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port,
                             std::chrono::milliseconds timeout = kWaitForever,
-                            std::stop_token stop = {});
+                            std::stop_token stop = {}, Blocking blocking = Blocking::Yes);
 
 // The dotted-address parser of the system (inet_aton): accepts the classic
 // forms such as "10.0.0.1", and also "10.1" or "0x7f.1".
@@ -73,6 +78,10 @@ Result<in_addr> resolveIpv4(const std::string& host);
 
 // Sends every byte, finishing partial writes; never raises SIGPIPE.
 Result<std::size_t> sendAll(int fd, const void* data, std::size_t length);
+// The same on a non-blocking socket: when the peer's window is full, waits
+// for room, at most `idle` each time no byte could go (then ETIMEDOUT).
+Result<std::size_t> sendAllWithin(int fd, const void* data, std::size_t length,
+                                  std::chrono::milliseconds idle);
 
 // One receive of at most `capacity` bytes; 0 means the peer closed its side.
 // With `dontWait`, EAGAIN comes back as an error instead of blocking.
@@ -93,5 +102,7 @@ Result<bool> setResetOnClose(int fd);
 // Makes a blocking send on `fd` give up (EAGAIN) once it has moved no byte for
 // `timeout`; a send that keeps moving bytes is never cut.
 Result<bool> setSendTimeout(int fd, std::chrono::milliseconds timeout);
+// SO_RCVTIMEO: on a listening socket, how long an accept waits (then EAGAIN).
+Result<bool> setReceiveTimeout(int fd, std::chrono::milliseconds timeout);
 
 }  // namespace veilport::net
