@@ -37,6 +37,9 @@ CANDIDATE_PORT=${CANDIDATE_PORT:-}
 BASELINE_NAME=${BASELINE_NAME:-before}
 BASELINE_CMD=${BASELINE_CMD:-}
 BASELINE_PORT=${BASELINE_PORT:-}
+FLOOR_NAME=${FLOOR_NAME:-bare}
+FLOOR_CMD=${FLOOR_CMD:-}
+FLOOR_PORT=${FLOOR_PORT:-}
 OUT_MD=${OUT_MD:-${TMPDIR:-/tmp}/veilport-peers-latest.md}
 KEEP_TMP=${KEEP_TMP:-0}
 
@@ -65,6 +68,9 @@ Plugging in a candidate (e.g. the Veilport Gateway)
   last step with "exec" so no wrapper shell is counted in the RSS figure.
   BASELINE_CMD, BASELINE_PORT and BASELINE_NAME (before) add a second
   candidate the same way, for an older build measured in the same run.
+  FLOOR_CMD, FLOOR_PORT and FLOOR_NAME (bare) add a third: the least any
+  forwarder does per request (bench/bare_forwarder), the floor the ratios of
+  a first hop are read against.
 
 Environment knobs (defaults)
   REPEATS=3  AB_LEVELS="1:4000 16:10000 128:10000"  AB_TLIMIT=15  AB_SOCK_TIMEOUT=30
@@ -665,6 +671,7 @@ main() {
   [[ -n $CANDIDATE_PORT && -z $CANDIDATE_CMD ]] && die "CANDIDATE_PORT needs CANDIDATE_CMD"
   [[ -n $BASELINE_CMD && -z $BASELINE_PORT ]] && die "BASELINE_CMD needs BASELINE_PORT"
   [[ -n $BASELINE_CMD && -z $CANDIDATE_CMD ]] && die "BASELINE_CMD needs CANDIDATE_CMD"
+  [[ -n $FLOOR_CMD && -z $FLOOR_PORT ]] && die "FLOOR_CMD needs FLOOR_PORT"
   local t
   for t in nginx tinyproxy ab curl ss awk timeout; do command -v "$t" >/dev/null || die "missing tool: $t"; done
 
@@ -693,9 +700,15 @@ main() {
     HOP_CMD[$BASELINE_NAME]=$BASELINE_CMD
     ROWS+="$BASELINE_NAME "
   fi
+  if [[ -n $FLOOR_CMD ]]; then
+    [[ " $ROWS " == *" $FLOOR_NAME "* ]] && die "FLOOR_NAME '$FLOOR_NAME' clashes with another row"
+    HOP_PORT[$FLOOR_NAME]=$FLOOR_PORT
+    HOP_CMD[$FLOOR_NAME]=$FLOOR_CMD
+    ROWS+="$FLOOR_NAME "
+  fi
 
   local p
-  for p in "$ORIGIN_PORT" "$UP_PORT" ${HOP_PORT[tinyproxy]:-} ${HOP_PORT[privoxy]:-} ${HOP_PORT[squid]:-} $CANDIDATE_PORT $BASELINE_PORT; do
+  for p in "$ORIGIN_PORT" "$UP_PORT" ${HOP_PORT[tinyproxy]:-} ${HOP_PORT[privoxy]:-} ${HOP_PORT[squid]:-} $CANDIDATE_PORT $BASELINE_PORT $FLOOR_PORT; do
     port_busy "$p" && die "port $p is already in use on this machine (not ours; nothing was started)"
   done
 
