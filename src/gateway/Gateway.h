@@ -17,10 +17,10 @@ struct GatewayOptions {
 };
 
 // The local HTTP proxy. Browsers connect to it on the local port; each
-// connection is served by a thread of its own, from start to end, that
-// rewrites the request and relays it through the upstream proxy (see
-// Connection). Threads that finished a connection wait a while for the next
-// (see ConnectionThreads).
+// connection is served by the thread that accepted it, from start to end,
+// which rewrites the request and relays it through the upstream proxy (see
+// Connection). Threads that finished a connection wait in accept a while for
+// the next (see ConnectionThreads).
 //
 // Only the UI side calls start, stop, isRunning and updateUpstream; connection
 // threads read the upstream record concurrently and are never waited for.
