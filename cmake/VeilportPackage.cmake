@@ -28,10 +28,10 @@ browsing tracks on a schedule.
 
 The package holds the Veilport program with its menu entry, Quenchor (which
 closes a running Veilport) and veilportctl, the command-line front end.]=])
-# libcurl is opened at the first download rather than linked, to keep it out
-# of the window's memory until then. The help engine reads its collection
-# through Qt's SQLite driver, a plugin.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.85)")
+# libcurl is opened at the first download and libsecret at the first password
+# rather than linked, to keep them out of the window's memory until then. The
+# help engine reads its collection through Qt's SQLite driver, a plugin.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.85), libsecret-1-0 (>= 0.18)")
 if(TARGET veilport_help)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6sql6-sqlite")
 endif()

@@ -10,7 +10,8 @@ namespace veilport::testing {
 // namespace), where the fallback runtime folder /tmp/veilport-<uid> already
 // exists with mode 0777, as if another user had made it first, and where
 // XDG_RUNTIME_DIR is unset. `check` gets that folder's path. Its answer comes
-// back; nullopt when no private /tmp can be had (that needs root).
+// back; nullopt when no private /tmp can be had (that needs root) or when the
+// build itself lies under /tmp.
 std::optional<bool> InSquattedRuntimeFolder(const std::function<bool(const std::string&)>& check);
 
 }  // namespace veilport::testing

@@ -1,11 +1,12 @@
 #include "platform/secret/SecretServicePasswords.h"
 
-#include <libsecret/secret.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
+
+#include "platform/secret/SecretLibrary.h"
 
 namespace veilport::secret {
 
@@ -33,12 +34,12 @@ const SecretSchema* ProxySchema() {
 }
 
 struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
+    void operator()(GError* error) const { secretLibrary()->errorFree(error); }
 };
 using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
 
 struct PasswordFree {
-    void operator()(gchar* password) const { secret_password_free(password); }
+    void operator()(gchar* password) const { secretLibrary()->passwordFree(password); }
 };
 
 // A session bus to ask. Without one GLib would try to start a bus of its own
@@ -50,15 +51,22 @@ bool HasSessionBus() {
     return runtime && *runtime && ::access((std::string(runtime) + "/bus").c_str(), F_OK) == 0;
 }
 
+// The library when there is a session bus to ask through it; otherwise
+// nothing is opened at all.
+const SecretLibrary* Reachable() {
+    return HasSessionBus() ? secretLibrary() : nullptr;
+}
+
 }  // namespace
 
 bool SecretServicePasswords::store(const PasswordKey& key, std::string_view password) {
-    if (!HasSessionBus()) return false;
+    const SecretLibrary* secret = Reachable();
+    if (secret == nullptr) return false;
     GError* raw = nullptr;
     const std::string label = "Veilport proxy " + key.scheme + "://" + key.user + "@" + key.host +
                               ":" + std::to_string(key.port);
     const std::string text(password);
-    const gboolean stored = secret_password_store_sync(
+    const gboolean stored = secret->passwordStoreSync(
         ProxySchema(), SECRET_COLLECTION_DEFAULT, label.c_str(), text.c_str(), nullptr, &raw,
         "scheme", key.scheme.c_str(), "user", key.user.c_str(), "host", key.host.c_str(), "port",
         static_cast<int>(key.port), nullptr);
@@ -67,9 +75,10 @@ bool SecretServicePasswords::store(const PasswordKey& key, std::string_view pass
 }
 
 std::optional<std::string> SecretServicePasswords::lookup(const PasswordKey& key) {
-    if (!HasSessionBus()) return std::nullopt;
+    const SecretLibrary* secret = Reachable();
+    if (secret == nullptr) return std::nullopt;
     GError* raw = nullptr;
-    std::unique_ptr<gchar, PasswordFree> found(secret_password_lookup_sync(
+    std::unique_ptr<gchar, PasswordFree> found(secret->passwordLookupSync(
         ProxySchema(), nullptr, &raw, "scheme", key.scheme.c_str(), "user", key.user.c_str(),
         "host", key.host.c_str(), "port", static_cast<int>(key.port), nullptr));
     ErrorPtr error(raw);
@@ -78,21 +87,23 @@ std::optional<std::string> SecretServicePasswords::lookup(const PasswordKey& key
 }
 
 void SecretServicePasswords::remove(const PasswordKey& key) {
-    if (!HasSessionBus()) return;
+    const SecretLibrary* secret = Reachable();
+    if (secret == nullptr) return;
     GError* raw = nullptr;
-    (void)secret_password_clear_sync(ProxySchema(), nullptr, &raw, "scheme", key.scheme.c_str(),
+    (void)secret->passwordClearSync(ProxySchema(), nullptr, &raw, "scheme", key.scheme.c_str(),
                                      "user", key.user.c_str(), "host", key.host.c_str(), "port",
                                      static_cast<int>(key.port), nullptr);
     ErrorPtr error(raw);
 }
 
 bool SecretServicePasswords::available() {
-    if (!HasSessionBus()) return false;
+    const SecretLibrary* secret = Reachable();
+    if (secret == nullptr) return false;
     GError* raw = nullptr;
-    SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &raw);
+    SecretService* service = secret->serviceGetSync(SECRET_SERVICE_NONE, nullptr, &raw);
     ErrorPtr error(raw);
     if (!service) return false;
-    g_object_unref(service);
+    secret->objectUnref(service);
     return !error;
 }
 
