@@ -3,6 +3,8 @@
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "gateway/ErrorPage.h"
@@ -39,6 +41,32 @@ bool isProxyLoginRefusal(std::string_view answer, bool forTunnel) {
 }
 
 }  // namespace
+
+// One buffer serves both directions: a chunk is sent on before the next read
+// into it. It starts small on the stack, since the deepest frame sets how many
+// stack pages every parked thread keeps, and a small page's answer fits it;
+// the first read that fills it moves the rest of the connection to a larger
+// one on the heap.
+class Connection::RelayBuffer {
+public:
+    RelayBuffer() = default;
+    RelayBuffer(const RelayBuffer&) = delete;
+    RelayBuffer& operator=(const RelayBuffer&) = delete;
+
+    char* data() { return current_.data(); }
+    std::size_t size() const { return current_.size(); }
+    // Called once the `received` bytes read into it have been passed on.
+    void consumed(std::size_t received) {
+        if (received < current_.size() || large_) return;
+        large_ = std::make_unique_for_overwrite<char[]>(kChunkSize);
+        current_ = std::span<char>(large_.get(), kChunkSize);
+    }
+
+private:
+    char small_[kFirstChunkSize];
+    std::unique_ptr<char[]> large_;
+    std::span<char> current_{small_};
+};
 
 void Connection::run() {
     const ConnectionLimits& limits = shared_->limits();
@@ -107,8 +135,7 @@ void Connection::answerFailure(const GatewaySettings& upstream, std::string_view
 Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bool watchLogin,
                                        bool forTunnel) {
     const auto idle = shared_->limits().idle;
-    char answer[kChunkSize];
-    char fromBrowser[kChunkSize];
+    RelayBuffer buffer;
     std::string scratch;
     std::string start;
     InvasiveCodeFilter filter(switches);
@@ -121,27 +148,32 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
     for (;;) {
         const auto received =
             waitFirst ? net::Result<std::size_t>::failure(EAGAIN)
-                      : net::receiveSome(upstream, answer, sizeof(answer), /*dontWait=*/true);
+                      : net::receiveSome(upstream, buffer.data(), buffer.size(), /*dontWait=*/true);
         waitFirst = false;
         if (received.ok()) {
-            std::string_view chunk(answer, received.value);
+            std::string_view chunk(buffer.data(), received.value);
             if (watchLogin) {
                 // An HTTP proxy's 407 would make the browser ask the person for
                 // a login meant for us: hold the answer's first bytes back
                 // until its status is known.
-                start.append(chunk);
-                if (received.value != 0 && start.size() < kStatusPrefix) continue;
-                if (isProxyLoginRefusal(start, forTunnel)) return RelayEnd::LoginRefused;
+                if (start.empty() && chunk.size() >= kStatusPrefix) {
+                    if (isProxyLoginRefusal(chunk, forTunnel)) return RelayEnd::LoginRefused;
+                } else {
+                    start.append(chunk);
+                    if (received.value != 0 && start.size() < kStatusPrefix) continue;
+                    if (isProxyLoginRefusal(start, forTunnel)) return RelayEnd::LoginRefused;
+                    chunk = start;
+                }
                 watchLogin = false;
-                chunk = start;
             }
             if (chunk.empty()) break;
             const auto out = filter.filterChunk(chunk, scratch);
             if (!out.empty() && !send(browser_.get(), out).ok())
                 return RelayEnd::Cut;
+            buffer.consumed(received.value);
             if (browserOpen && ++sinceBrowserCheck >= kChunksBetweenBrowserChecks) {
                 sinceBrowserCheck = 0;
-                if (!pumpBrowser(upstream, fromBrowser, browserOpen)) return RelayEnd::Cut;
+                if (!pumpBrowser(upstream, buffer, browserOpen)) return RelayEnd::Cut;
             }
             continue;
         }
@@ -152,7 +184,7 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
         pollfd fds[2] = {{upstream, POLLIN, 0}, {browser_.get(), POLLIN, 0}};
         const auto ready = net::pollFor(fds, browserOpen ? 2 : 1, idle);
         if (!ready.ok() || ready.value == 0) return RelayEnd::Cut;
-        if (browserOpen && fds[1].revents != 0 && !pumpBrowser(upstream, fromBrowser, browserOpen))
+        if (browserOpen && fds[1].revents != 0 && !pumpBrowser(upstream, buffer, browserOpen))
             return RelayEnd::Cut;
     }
     const auto rest = filter.finish(scratch);
@@ -164,15 +196,18 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
 // Moves what the browser has sent to the upstream without waiting. False when
 // either side failed; a browser that closed its sending side gets the upstream's
 // sending side shut down, and the answer keeps coming.
-bool Connection::pumpBrowser(int upstream, char* buffer, bool& browserOpen) {
-    const auto received = net::receiveSome(browser_.get(), buffer, kChunkSize, /*dontWait=*/true);
+bool Connection::pumpBrowser(int upstream, RelayBuffer& buffer, bool& browserOpen) {
+    const auto received =
+        net::receiveSome(browser_.get(), buffer.data(), buffer.size(), /*dontWait=*/true);
     if (!received.ok()) return wouldBlock(received.error);
     if (received.value == 0) {
         browserOpen = false;
         (void)net::shutdownSocket(upstream, SHUT_WR);
         return true;
     }
-    return send(upstream, std::string_view(buffer, received.value)).ok();
+    if (!send(upstream, std::string_view(buffer.data(), received.value)).ok()) return false;
+    buffer.consumed(received.value);
+    return true;
 }
 
 // Both sockets are non-blocking: a peer that stops reading holds a send for at

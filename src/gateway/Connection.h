@@ -31,7 +31,10 @@ namespace veilport {
 // reset, so an answer without a length never looks complete.
 class Connection {
 public:
-    static constexpr std::size_t kChunkSize = 4096;
+    // The relay's first reads; an answer that fills one goes on in chunks of
+    // kChunkSize.
+    static constexpr std::size_t kFirstChunkSize = 2048;
+    static constexpr std::size_t kChunkSize = 16 * 1024;
 
     Connection(net::UniqueFd browser, std::shared_ptr<GatewayShared> shared)
         : browser_(std::move(browser)), shared_(std::move(shared)) {}
@@ -47,7 +50,8 @@ private:
     RelayEnd relay(int upstream, FilterSwitches switches, bool watchLogin, bool forTunnel);
     // The 502 answer (a page, or the bare status for a tunnel), then the close.
     void answerFailure(const GatewaySettings& upstream, std::string_view reason, bool forTunnel);
-    bool pumpBrowser(int upstream, char* buffer, bool& browserOpen);
+    class RelayBuffer;
+    bool pumpBrowser(int upstream, RelayBuffer& buffer, bool& browserOpen);
     net::Result<std::size_t> send(int fd, std::string_view bytes) const;
 
     net::UniqueFd browser_;

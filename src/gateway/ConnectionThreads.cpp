@@ -12,7 +12,7 @@ namespace {
 // A Gateway thread needs little stack: the deepest path measured (bench/
 // stack_depth: filtered and chunked pages, uploads, tunnels, a head near its
 // limit, a resolver lookup, settings read and written through SQLite) used
-// 15 KB. The reserve is about eight times that, room for what later versions of
+// 11 KB. The reserve is over ten times that, room for what later versions of
 // the connection add; only the pages touched become resident.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr std::size_t kConnectionStackSize = 2 * 1024 * 1024;  // sanitizers need room

@@ -17,7 +17,7 @@ RequestHead ReadRequestHead(int fd, std::chrono::milliseconds limit) {
     // A browser's head is a kilobyte or two and comes in one read; a larger
     // one takes a few more. The buffer is most of a connection thread's stack
     // use, which parked threads keep resident, so it stays small.
-    char buffer[4 * 1024];
+    char buffer[2 * 1024];
     for (;;) {
         // Read first and wait only when nothing is there: the request has
         // usually arrived by the time the connection's thread runs.

@@ -3,6 +3,7 @@
 #include <future>
 #include <string>
 
+#include "gateway/Connection.h"
 #include "gateway/GatewayFixture.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
@@ -33,6 +34,33 @@ TEST_F(GatewayRelay, BinaryAnswerArrivesByteForByteWithFilterOffAndOn) {
     const std::string filtered = fetch(get());
     EXPECT_EQ(std::hash<std::string>{}(filtered), std::hash<std::string>{}(answer));
     EXPECT_NE(seen.find("Accept-Encoding: identity\r\n"), std::string::npos);
+}
+
+// The relay reads into a small buffer first and moves to a larger one once an
+// answer fills it; answers of every size around those edges arrive whole, with
+// the filter off and on.
+TEST_F(GatewayRelay, AnswersAroundTheRelayBufferSizesArriveWhole) {
+    const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n";
+    const std::size_t first = Connection::kFirstChunkSize;
+    const std::size_t large = Connection::kChunkSize;
+    LoopbackServer upstream([&head](int fd) {
+        const std::string request = ReadUntil(fd, "\r\n\r\n");
+        const std::size_t size = std::stoul(request.substr(request.find("/size/") + 6));
+        (void)SendText(fd, head + BinaryPayload(size - head.size()));
+    });
+    startGateway(upstream.port());
+    for (const int filtered : {0, 1}) {
+        DwordSetting(settings::kEnableJS).set(filtered);
+        for (const std::size_t size : {head.size() + 1, first - 1, first, first + 1,
+                                       first + large - 1, first + large, first + large + 1,
+                                       first + 3 * large}) {
+            const std::string got = fetch("GET http://127.0.0.1/size/" + std::to_string(size) +
+                                          " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+            EXPECT_EQ(got.size(), size) << "filter " << filtered;
+            EXPECT_TRUE(got == head + BinaryPayload(size - head.size()))
+                << size << " bytes, filter " << filtered;
+        }
+    }
 }
 
 TEST_F(GatewayRelay, HtmlPageArrivesWithScriptsRenamedAndNoStaleLength) {
