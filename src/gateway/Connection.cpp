@@ -73,7 +73,7 @@ void Connection::run() {
     const RequestHead head = ReadRequestHead(browser_.get(), limits.firstRequest);
     if (head.outcome != RequestHead::Outcome::Complete) return;  // closed, no bytes
 
-    const FilterSwitches switches = FilterSwitches::fromStore();
+    const FilterSwitches switches = shared_->filterSwitches().current();
     RewriteOptions options;
     options.identityEncoding = switches.any();
     const RewrittenRequest request = RewriteRequest(head.bytes, options);
@@ -138,7 +138,7 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
     RelayBuffer buffer;
     std::string scratch;
     std::string start;
-    InvasiveCodeFilter filter(switches);
+    InvasiveCodeFilter filter(switches, [this] { return shared_->filterSwitches().current(); });
     bool browserOpen = true;
     unsigned sinceBrowserCheck = 0;
     // The request has only just gone out: its answer cannot be there yet, so

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "gateway/ConnectionThreads.h"
+#include "gateway/FilterSwitchCache.h"
 #include "gateway/GatewaySettings.h"
 #include "gateway/LastDomainWriter.h"
 #include "platform/net/Socket.h"
@@ -69,6 +70,7 @@ public:
     ThreadStarter threadStarter() const { return startThread_; }
     ConnectionThreads& connectionThreads() { return *threads_; }
     LastDomainWriter& lastDomain() { return lastDomain_; }
+    FilterSwitchCache& filterSwitches() { return filterSwitches_; }
 
     std::atomic<int> activeConnections{0};
 
@@ -82,6 +84,7 @@ private:
     const ThreadStarter startThread_;
     const std::shared_ptr<ConnectionThreads> threads_;
     LastDomainWriter lastDomain_;
+    FilterSwitchCache filterSwitches_;
 };
 
 }  // namespace veilport

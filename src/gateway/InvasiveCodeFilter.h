@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,11 +26,12 @@ namespace veilport {
 // every answer anyway).
 class InvasiveCodeFilter {
 public:
-    using SwitchReader = FilterSwitches (*)();
+    using SwitchReader = std::function<FilterSwitches()>;
 
     explicit InvasiveCodeFilter(FilterSwitches atRequest,
                                 SwitchReader readSwitches = &FilterSwitches::fromStore)
-        : readSwitches_(readSwitches), mode_(atRequest.any() ? Mode::Head : Mode::PassThrough) {}
+        : readSwitches_(std::move(readSwitches)),
+          mode_(atRequest.any() ? Mode::Head : Mode::PassThrough) {}
 
     // The bytes to send on for `chunk`: either `chunk` itself or a view of
     // `scratch`, which the call fills. May be empty while headers are gathered.

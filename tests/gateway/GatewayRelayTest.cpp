@@ -7,6 +7,7 @@
 #include "gateway/GatewayFixture.h"
 #include "settings/DwordSetting.h"
 #include "settings/StringSetting.h"
+#include "support/ChildProcess.h"
 
 namespace veilport::testing {
 namespace {
@@ -72,6 +73,30 @@ TEST_F(GatewayRelay, HtmlPageArrivesWithScriptsRenamedAndNoStaleLength) {
     EXPECT_EQ(fetch(get()),
               "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n"
               "<HTML><noscri>x()</noscri> <p>Hi</p></HTML>");
+}
+
+// The switches are not read again while the store is unchanged, so a change
+// another program commits (here veilportctl) must still apply from the next
+// request, both ways.
+TEST_F(GatewayRelay, AFilterSwitchSetByAnotherProgramAppliesFromTheNextRequest) {
+    const std::string page = "<HTML><Script>x()</Script></HTML>";
+    LoopbackServer upstream(
+        Answering("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n" + page));
+    startGateway(upstream.port());
+    const auto setScripts = [](const char* value) {
+        const auto set = RunCommand({VeilportctlPath(), "reg", "set",
+                                     "HKLM\\Software\\Veilport\\EnableJS", "--dword", value});
+        return set.exitCode == 0;
+    };
+    const std::string plain = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n" + page;
+    const std::string filtered =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n<HTML><noscri>x()</noscri> </HTML>";
+    EXPECT_EQ(fetch(get()), plain);
+    ASSERT_TRUE(setScripts("1"));
+    EXPECT_EQ(fetch(get()), filtered);
+    EXPECT_EQ(fetch(get()), filtered);
+    ASSERT_TRUE(setScripts("0"));
+    EXPECT_EQ(fetch(get()), plain);
 }
 
 TEST_F(GatewayRelay, UnreachableOrUnresolvableUpstreamGivesTheBadGatewayPage) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <thread>
 
+#include "support/ChildProcess.h"
 #include "support/TempHome.h"
 
 namespace veilport::registry {
@@ -206,6 +207,35 @@ TEST_F(RegistryTest, KeySecurityIsKeptPerKey) {
     ASSERT_EQ(openKey(Root::LocalMachine, "software\\secure", kKeyRead, again), kSuccess);
     ASSERT_EQ(getKeySecurity(again, descriptor), kSuccess);
     EXPECT_EQ(descriptor, acl);
+}
+
+// A cache of settings trusts an unchanged mark: it must move with every commit,
+// this process's or another's, and with a store opened anew, and stay put
+// while the store is only read.
+TEST_F(RegistryTest, TheChangeMarkMovesWithEveryCommitAndOnlyThen) {
+    const KeyHandle key = create("Software\\Veilport");
+    ASSERT_EQ(setDword(key, "EnableJS", 0), kSuccess);
+    const auto first = changeMark();
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(dword(key, "EnableJS"), 0u);
+    EXPECT_TRUE(exists("Software\\Veilport"));
+    EXPECT_EQ(changeMark(), first);
+
+    ASSERT_EQ(setDword(key, "EnableJS", 1), kSuccess);
+    const auto afterOwnWrite = changeMark();
+    EXPECT_NE(afterOwnWrite, first);
+
+    auto other = veilport::testing::RunCommand(
+        {veilport::testing::HelperPath("registry_writer"), "count", "Other", "1"});
+    ASSERT_EQ(other.exitCode, 0) << other.err;
+    const auto afterOtherWrite = changeMark();
+    EXPECT_NE(afterOtherWrite, afterOwnWrite);
+
+    resetProcessStore();
+    const auto reopened = changeMark();
+    ASSERT_TRUE(reopened.has_value());
+    EXPECT_NE(reopened, afterOtherWrite);
+    EXPECT_EQ(changeMark(), reopened);
 }
 
 TEST_F(RegistryTest, ManyThreadsLoseNothing) {

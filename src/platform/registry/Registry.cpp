@@ -14,6 +14,7 @@ namespace {
 struct ProcessStore {
     std::mutex mutex;
     std::shared_ptr<RegistryStore> store;
+    std::uint64_t opened = 0;  // how many stores were opened, this one included
 };
 
 ProcessStore& processStoreSlot() {
@@ -21,10 +22,15 @@ ProcessStore& processStoreSlot() {
     return slot;
 }
 
-std::shared_ptr<RegistryStore> processStore() {
+// `opened`, when given, tells which opening the store is.
+std::shared_ptr<RegistryStore> processStore(std::uint64_t* opened = nullptr) {
     auto& slot = processStoreSlot();
     std::lock_guard lock(slot.mutex);
-    if (!slot.store) slot.store = RegistryStore::open(storePath());
+    if (!slot.store) {
+        slot.store = RegistryStore::open(storePath());
+        ++slot.opened;
+    }
+    if (opened) *opened = slot.opened;
     return slot.store;
 }
 
@@ -39,6 +45,15 @@ std::filesystem::path storePath() {
 }
 
 std::string storeProblem() { return processStore()->problem(); }
+
+std::optional<ChangeMark> changeMark() {
+    ChangeMark mark;
+    // Which opening it is makes a store opened since (a new home) differ,
+    // whatever its index holds.
+    const auto store = processStore(&mark.store);
+    if (!store->changeIndex(mark.index)) return std::nullopt;
+    return mark;
+}
 
 void resetProcessStore() {
     auto& slot = processStoreSlot();

@@ -18,11 +18,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/registry/RegistryTypes.h"
+#include "platform/registry/WalChangeWatch.h"
 
 namespace veilport::registry {
 
@@ -100,5 +102,17 @@ void resetProcessStore();
 
 // Path of the store file of the current home.
 std::filesystem::path storePath();
+
+// A look at whether anything was committed to the process's store since an
+// earlier look, by this process or any other: equal marks mean nothing was.
+// Empty when the store's change index cannot be seen, and then every look must
+// count as a change. It takes no lock of the store and reads no file, so a
+// cache of a few settings may check it on every use.
+struct ChangeMark {
+    std::uint64_t store = 0;  // which opening of the process's store
+    WalChangeWatch::Header index{};
+    bool operator==(const ChangeMark&) const = default;
+};
+[[nodiscard]] std::optional<ChangeMark> changeMark();
 
 }  // namespace veilport::registry

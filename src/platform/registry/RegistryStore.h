@@ -37,6 +37,9 @@ public:
     // damaged"); empty while available.
     const std::string& problem() const { return problem_; }
     const std::filesystem::path& file() const { return file_; }
+    // The file's change index as it is now, without the store's lock; false
+    // when it cannot be seen (see WalChangeWatch).
+    bool changeIndex(WalChangeWatch::Header& out) const { return watch_.read(out); }
 
     Status openKey(Root root, std::string_view path, std::int64_t& id);
     Status createKey(Root root, std::string_view path, std::int64_t& id, Disposition* disposition);

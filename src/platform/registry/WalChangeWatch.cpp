@@ -28,12 +28,17 @@ bool WalChangeWatch::watch(const std::filesystem::path& database) {
     return true;
 }
 
+bool WalChangeWatch::read(Header& out) const {
+    if (map_ == nullptr) return false;
+    // Writers (other processes, or SQLite in this one) may be rewriting the
+    // header meanwhile: a torn copy differs from every finished one.
+    for (std::size_t i = 0; i < kHeaderBytes; ++i) out[i] = map_[i];
+    return true;
+}
+
 bool WalChangeWatch::changed() {
-    if (map_ == nullptr) return true;
-    std::array<unsigned char, kHeaderBytes> now;
-    // Other processes write the header; take one copy, then compare it. In this
-    // process SQLite only writes it under the store's lock, which the caller holds.
-    for (std::size_t i = 0; i < kHeaderBytes; ++i) now[i] = map_[i];
+    Header now;
+    if (!read(now)) return true;
     const bool differs = !haveSeen_ || now != seen_;
     seen_ = now;
     haveSeen_ = true;

@@ -23,6 +23,9 @@ namespace veilport::registry {
 // the owner must close its SQLite connection before destroying the watch.
 class WalChangeWatch {
 public:
+    static constexpr std::size_t kHeaderBytes = 96;  // both copies of the index header
+    using Header = std::array<unsigned char, kHeaderBytes>;
+
     WalChangeWatch() = default;
     ~WalChangeWatch();
     WalChangeWatch(const WalChangeWatch&) = delete;
@@ -33,12 +36,15 @@ public:
     // True when the header differs from the one seen at the last call (or on the
     // first call); takes the new header as the one to compare with next time.
     bool changed();
+    // The header as it is now, for a caller that keeps its own last look and
+    // compares; false when nothing is mapped. Any thread may call it once
+    // watch() has returned.
+    bool read(Header& out) const;
 
 private:
-    static constexpr std::size_t kHeaderBytes = 96;  // both copies of the index header
     io::UniqueFd fd_;
     const volatile unsigned char* map_ = nullptr;
-    std::array<unsigned char, kHeaderBytes> seen_{};
+    Header seen_{};
     bool haveSeen_ = false;
 };
 
