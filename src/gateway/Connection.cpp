@@ -103,7 +103,8 @@ void Connection::run() {
     RelayEnd end = RelayEnd::Cut;
     const bool established =
         !plan.tunnelBySocks || send(browser_.get(), kTunnelEstablished).ok();
-    if (established && send(upstream.get(), plan.bytes).ok())
+    if (established && !link.cut &&
+        send(upstream.get(), std::string_view(plan.bytes).substr(link.sent)).ok())
         end = relay(upstream.get(), plan.tunnelBySocks ? FilterSwitches{} : switches,
                     /*watchLogin=*/!upstreamSettings->isSocksScheme(), plan.connect);
 

@@ -83,6 +83,43 @@ TEST(Socket, ConnectSaysWhyItFailedAndGivesUpAtItsTimeLimit) {
     EXPECT_EQ(connectTcp(Loopback(), port, 5s).error, ECONNREFUSED);
 }
 
+// The first send on a connect begun without waiting tells its outcome: the
+// bytes go, or the connect's own error comes back, or (still under way)
+// EAGAIN, after which awaitConnect gives the outcome within its limit.
+TEST(Socket, AConnectBegunWithoutWaitingIsToldByItsFirstSend) {
+    // 0 once "GET" went out, else the connect's errno.
+    const auto firstSend = [](int fd) {
+        const auto sent = sendSome(fd, "GET", 3);
+        if (sent.ok()) return 0;
+        if (sent.error != EAGAIN) return sent.error;
+        if (const int error = awaitConnect(fd, 5s); error != 0) return error;
+        return sendSome(fd, "GET", 3).error;
+    };
+    auto listening = listenTcp(Loopback(), 0, SOMAXCONN);
+    ASSERT_TRUE(listening.ok());
+    const std::uint16_t port = localPort(listening.value.get()).value;
+    auto begun = beginConnectTcp(Loopback(), port);
+    ASSERT_TRUE(begun.ok()) << errorText(begun.error);
+    EXPECT_NE(::fcntl(begun.value.get(), F_GETFL) & O_NONBLOCK, 0);
+    EXPECT_EQ(firstSend(begun.value.get()), 0);
+    auto accepted = acceptConnection(listening.value.get());
+    ASSERT_TRUE(accepted.ok());
+    char got[3];
+    ASSERT_EQ(receiveSome(accepted.value.get(), got, sizeof(got)).value, 3u);
+    EXPECT_EQ(std::string_view(got, 3), "GET");
+
+    testing::BlackHole dark;
+    auto dim = beginConnectTcp(Loopback(), dark.port());
+    ASSERT_TRUE(dim.ok());
+    EXPECT_EQ(sendSome(dim.value.get(), "x", 1).error, EAGAIN);
+    EXPECT_EQ(awaitConnect(dim.value.get(), 50ms), ETIMEDOUT);
+
+    listening.value.reset();
+    auto refused = beginConnectTcp(Loopback(), port);
+    ASSERT_TRUE(refused.ok());
+    EXPECT_EQ(firstSend(refused.value.get()), ECONNREFUSED);
+}
+
 TEST(Socket, SendAllFinishesLargeWritesAndReportsAClosedPeer) {
     auto pair = Connected();
     const std::string big(8 * 1024 * 1024, 'z');

@@ -50,19 +50,45 @@ Result<UniqueFd> acceptConnection(int listenFd, Blocking blocking) {
     }
 }
 
-Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port, std::chrono::milliseconds timeout,
-                            std::stop_token stop, Blocking blocking) {
-    if (stop.stop_requested()) return Result<UniqueFd>::failure(ECANCELED);
+namespace {
+
+// socket(2) and connect(2); `underWay` tells whether the connect goes on in the
+// background.
+Result<UniqueFd> startConnect(in_addr address, std::uint16_t port, bool& underWay) {
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!fd) return Result<UniqueFd>::failure(errno);
     sockaddr_in remote{};
     remote.sin_family = AF_INET;
     remote.sin_addr = address;
     remote.sin_port = htons(port);
+    underWay = false;
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&remote), sizeof(remote)) != 0) {
         // EINTR too leaves the connect going on in the background: wait for its
         // outcome instead of calling connect again (which would answer EALREADY).
         if (errno != EINPROGRESS && errno != EINTR) return Result<UniqueFd>::failure(errno);
+        underWay = true;
+    }
+    return {std::move(fd), 0};
+}
+
+// The errno of a background connect that has ended, 0 when it succeeded.
+int connectOutcome(int fd) {
+    int error = 0;
+    socklen_t length = sizeof(error);
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+    return error;
+}
+
+}  // namespace
+
+Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port, std::chrono::milliseconds timeout,
+                            std::stop_token stop, Blocking blocking) {
+    if (stop.stop_requested()) return Result<UniqueFd>::failure(ECANCELED);
+    bool underWay = false;
+    auto begun = startConnect(address, port, underWay);
+    if (!begun.ok()) return begun;
+    UniqueFd fd = std::move(begun.value);
+    if (underWay) {
         pollfd entry{fd.get(), POLLOUT, 0};
         // Waited in slices when someone may ask for a stop meanwhile.
         constexpr std::chrono::milliseconds kSlice{100};
@@ -83,17 +109,27 @@ Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port, std::chrono::mi
                 (timeout.count() >= 0 && std::chrono::steady_clock::now() >= deadline))
                 return Result<UniqueFd>::failure(ETIMEDOUT);
         }
-        int error = 0;
-        socklen_t length = sizeof(error);
-        if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0)
-            return Result<UniqueFd>::failure(errno);
-        if (error != 0) return Result<UniqueFd>::failure(error);
+        if (const int error = connectOutcome(fd.get()); error != 0)
+            return Result<UniqueFd>::failure(error);
     }
     if (blocking == Blocking::No) return {std::move(fd), 0};
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return Result<UniqueFd>::failure(errno);
     return {std::move(fd), 0};
+}
+
+Result<UniqueFd> beginConnectTcp(in_addr address, std::uint16_t port) {
+    bool underWay = false;
+    return startConnect(address, port, underWay);
+}
+
+int awaitConnect(int fd, std::chrono::milliseconds timeout) {
+    pollfd entry{fd, POLLOUT, 0};
+    const auto ready = pollFor(&entry, 1, timeout);
+    if (!ready.ok()) return ready.error;
+    if (ready.value == 0) return ETIMEDOUT;
+    return connectOutcome(fd);
 }
 
 std::optional<in_addr> parseDottedIpv4(const std::string& text) {
@@ -150,6 +186,14 @@ Result<std::size_t> sendAllWithin(int fd, const void* data, std::size_t length,
         if (ready.value == 0) return {sent, ETIMEDOUT};
     }
     return {sent, 0};
+}
+
+Result<std::size_t> sendSome(int fd, const void* data, std::size_t length) {
+    for (;;) {
+        const ssize_t n = ::send(fd, data, length, MSG_NOSIGNAL);
+        if (n >= 0) return {static_cast<std::size_t>(n), 0};
+        if (errno != EINTR) return Result<std::size_t>::failure(errno);
+    }
 }
 
 Result<std::size_t> receiveSome(int fd, void* buffer, std::size_t capacity, bool dontWait) {

@@ -68,6 +68,16 @@ Result<UniqueFd> connectTcp(in_addr address, std::uint16_t port,
                             std::chrono::milliseconds timeout = kWaitForever,
                             std::stop_token stop = {}, Blocking blocking = Blocking::Yes);
 
+// A connect that does not wait, for a caller with bytes to send at once: the
+// socket (non-blocking, close-on-exec) comes back with its connect done or
+// still under way, and the first send tells which. It goes out once the
+// connect succeeded, fails with the connect's own error, or answers EAGAIN
+// while the connect is under way; then awaitConnect waits for the outcome.
+Result<UniqueFd> beginConnectTcp(in_addr address, std::uint16_t port);
+// Waits at most `timeout` for the connect begun on `fd`: 0 once it succeeded,
+// else its errno (ETIMEDOUT when the time ran out).
+int awaitConnect(int fd, std::chrono::milliseconds timeout);
+
 // The dotted-address parser of the system (inet_aton): accepts the classic
 // forms such as "10.0.0.1", and also "10.1" or "0x7f.1".
 std::optional<in_addr> parseDottedIpv4(const std::string& text);
@@ -82,6 +92,10 @@ Result<std::size_t> sendAll(int fd, const void* data, std::size_t length);
 // for room, at most `idle` each time no byte could go (then ETIMEDOUT).
 Result<std::size_t> sendAllWithin(int fd, const void* data, std::size_t length,
                                   std::chrono::milliseconds idle);
+
+// One send that does not wait on a non-blocking socket: how much went out, or
+// the errno (EAGAIN when nothing could go); never raises SIGPIPE.
+Result<std::size_t> sendSome(int fd, const void* data, std::size_t length);
 
 // One receive of at most `capacity` bytes; 0 means the peer closed its side.
 // With `dontWait`, EAGAIN comes back as an error instead of blocking.
