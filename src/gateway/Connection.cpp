@@ -157,14 +157,13 @@ Connection::RelayEnd Connection::relay(int upstream, FilterSwitches switches, bo
                 // An HTTP proxy's 407 would make the browser ask the person for
                 // a login meant for us: hold the answer's first bytes back
                 // until its status is known.
-                if (start.empty() && chunk.size() >= kStatusPrefix) {
-                    if (isProxyLoginRefusal(chunk, forTunnel)) return RelayEnd::LoginRefused;
-                } else {
+                // Held only when the status came in pieces.
+                if (!start.empty() || chunk.size() < kStatusPrefix) {
                     start.append(chunk);
                     if (received.value != 0 && start.size() < kStatusPrefix) continue;
-                    if (isProxyLoginRefusal(start, forTunnel)) return RelayEnd::LoginRefused;
                     chunk = start;
                 }
+                if (isProxyLoginRefusal(chunk, forTunnel)) return RelayEnd::LoginRefused;
                 watchLogin = false;
             }
             if (chunk.empty()) break;

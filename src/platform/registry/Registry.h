@@ -106,8 +106,9 @@ std::filesystem::path storePath();
 // A look at whether anything was committed to the process's store since an
 // earlier look, by this process or any other: equal marks mean nothing was.
 // Empty when the store's change index cannot be seen, and then every look must
-// count as a change. It takes no lock of the store and reads no file, so a
-// cache of a few settings may check it on every use.
+// count as a change. It reads no file and takes only the brief lock that hands
+// out the process's store, so a cache of a few settings may check it on every
+// use.
 struct ChangeMark {
     std::uint64_t store = 0;  // which opening of the process's store
     WalChangeWatch::Header index{};
